@@ -1,0 +1,80 @@
+#include "files.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <system_error>
+
+namespace rt {
+namespace fs = std::filesystem;
+namespace {
+
+char AsciiLower(char c) noexcept { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+
+bool EqualIgnoringCase(std::string_view a, std::string_view b) noexcept {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(),
+                      [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
+}
+
+fs::path WithoutTrailingSeparator(fs::path p) {
+    p = p.lexically_normal();
+    if (p.has_filename() || p == p.root_path()) return p;
+    return p.parent_path();
+}
+
+}  // namespace
+
+fs::path ResolveName(const fs::path& folder, std::string_view name) {
+    fs::path exact = folder / fs::path(std::string(name));
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(exact, ec))) return exact;
+
+    std::optional<std::string> best;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string candidate = it->path().filename().string();
+        if (EqualIgnoringCase(candidate, name) && (!best || candidate < *best)) best = candidate;
+    }
+    return best ? folder / *best : exact;
+}
+
+bool FileExists(const fs::path& folder, std::string_view name) {
+    std::error_code ec;
+    return fs::is_regular_file(ResolveName(folder, name), ec);
+}
+
+fs::path ProgramFolder(const char* argv0) {
+    std::error_code ec;
+    const std::string started = argv0 ? argv0 : "";
+    if (started.find('/') != std::string::npos) {
+        // Keep the folder as typed (made absolute); links are not followed.
+        fs::path program = fs::path(started);
+        if (program.is_relative()) program = fs::current_path(ec) / program;
+        return WithoutTrailingSeparator(program.parent_path());
+    }
+    if (!started.empty()) {
+        // Started by name: the first folder of PATH that holds an executable of that name.
+        const char* pathList = std::getenv("PATH");
+        std::string_view rest = pathList ? pathList : "";
+        while (true) {
+            const auto colon = rest.find(':');
+            const std::string_view entry = rest.substr(0, colon);
+            fs::path folder = entry.empty() ? fs::path(".") : fs::path(std::string(entry));
+            const fs::path candidate = folder / started;
+            if (::access(candidate.c_str(), X_OK) == 0 && !fs::is_directory(candidate, ec)) {
+                if (folder.is_relative()) folder = fs::current_path(ec) / folder;
+                return WithoutTrailingSeparator(folder);
+            }
+            if (colon == std::string_view::npos) break;
+            rest.remove_prefix(colon + 1);
+        }
+    }
+    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    if (!ec) return WithoutTrailingSeparator(self.parent_path());
+    return WithoutTrailingSeparator(fs::current_path(ec));
+}
+
+}  // namespace rt

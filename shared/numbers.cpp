@@ -1,0 +1,176 @@
+#include "numbers.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <system_error>
+
+#include "runtime_error.h"
+#include "text.h"
+
+namespace rt {
+namespace {
+
+constexpr bool IsDigit(char c) noexcept { return c >= '0' && c <= '9'; }
+constexpr bool IsSkipped(char c) noexcept { return c == ' ' || c == '\t' || c == '\n'; }
+constexpr bool IsExponentMark(char c) noexcept {
+    return c == 'e' || c == 'E' || c == 'd' || c == 'D';
+}
+
+// Collects the characters of a number in the form std::from_chars reads. Short numbers stay in
+// a fixed array; a longer one (a line of thousands of digits) moves to the heap.
+class NumberChars {
+public:
+    void push(char c) {
+        if (size_ < sizeof(small_)) {
+            small_[size_++] = c;
+            return;
+        }
+        if (large_.empty()) large_.assign(small_, size_);
+        large_.push_back(c);
+        ++size_;
+    }
+    const char* data() const noexcept { return large_.empty() ? small_ : large_.data(); }
+    std::size_t size() const noexcept { return size_; }
+
+private:
+    char small_[96];
+    std::size_t size_ = 0;
+    std::string large_;
+};
+
+// Converts gathered characters ("-12.5e+3" with at least one mantissa digit); error 6 when the
+// magnitude is beyond a double. `scale` is the decimal exponent of the leading digit, clamped.
+double Convert(const NumberChars& chars, bool negative, std::int64_t scale) {
+    double value = 0;
+    const char* first = chars.data();
+    const char* last = first + chars.size();
+    const auto [ptr, ec] = std::from_chars(first, last, value, std::chars_format::general);
+    if (ec == std::errc::result_out_of_range) {
+        // Either beyond the largest double or below the smallest: the scale tells which.
+        if (scale > 0) throw RuntimeError(kOverflow);
+        return negative ? -0.0 : 0.0;
+    }
+    if (ec != std::errc{} || ptr != last) return 0;  // cannot happen for gathered text
+    if (std::isinf(value)) throw RuntimeError(kOverflow);
+    return value;
+}
+
+}  // namespace
+
+double NumericPrefix(std::string_view text) {
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    auto skip = [&] {
+        while (p != end && IsSkipped(*p)) ++p;
+    };
+
+    NumberChars chars;
+    skip();
+    bool negative = false;
+    if (p != end && (*p == '+' || *p == '-')) {
+        negative = *p == '-';
+        if (negative) chars.push('-');
+        ++p;
+    }
+
+    bool point = false;
+    bool anyDigit = false;
+    std::int64_t scale = 0;  // decimal exponent of the leading non-zero digit, before the exponent
+    bool leadingFound = false;
+    std::int64_t intDigits = 0;
+    std::int64_t zerosAfterPoint = 0;
+    for (; p != end; ++p) {
+        const char c = *p;
+        if (IsDigit(c)) {
+            anyDigit = true;
+            chars.push(c);
+            if (!leadingFound) {
+                if (c != '0') {
+                    leadingFound = true;
+                    scale = point ? -zerosAfterPoint : 0;
+                } else if (point) {
+                    ++zerosAfterPoint;
+                }
+            }
+            if (!point && leadingFound) ++intDigits;
+        } else if (c == '.' && !point) {
+            point = true;
+            chars.push('.');
+        } else if (!IsSkipped(c)) {
+            break;
+        }
+    }
+    if (!anyDigit) return 0;
+    if (!leadingFound) return negative ? -0.0 : 0.0;
+    if (scale == 0) scale = intDigits;  // leading digit before the point: the count of digits
+
+    // Exponent: a mark, then an optional sign, then digits; without digits it is not part of
+    // the number and the text after the mantissa is ignored.
+    if (p != end && IsExponentMark(*p)) {
+        const char* q = p + 1;
+        auto skipQ = [&] {
+            while (q != end && IsSkipped(*q)) ++q;
+        };
+        skipQ();
+        bool expNegative = false;
+        if (q != end && (*q == '+' || *q == '-')) {
+            expNegative = *q == '-';
+            ++q;
+            skipQ();
+        }
+        if (q != end && IsDigit(*q)) {
+            chars.push('e');
+            if (expNegative) chars.push('-');
+            std::int64_t exponent = 0;
+            for (; q != end; ++q) {
+                if (IsDigit(*q)) {
+                    chars.push(*q);
+                    if (exponent < 1'000'000'000) exponent = exponent * 10 + (*q - '0');
+                } else if (!IsSkipped(*q)) {
+                    break;
+                }
+            }
+            scale += expNegative ? -exponent : exponent;
+        }
+    }
+    return Convert(chars, negative, scale);
+}
+
+std::string NumberText(double value) {
+    if (value == 0) return "0";  // also negative zero
+    char buffer[64];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
+    std::string text(buffer, result.ptr);
+    for (char& c : text)
+        if (c == 'e') c = 'E';
+    return text;
+}
+
+std::string NumberToText(double value) { return NumberText(value); }
+
+double TextToNumber(std::string_view text) {
+    const std::string_view t = Trim(text);
+    // sign? digits* (. digits*)? with at least one digit, then (E sign? digits+)?
+    std::size_t i = 0;
+    if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
+    std::size_t digits = 0;
+    while (i < t.size() && IsDigit(t[i])) ++i, ++digits;
+    if (i < t.size() && t[i] == '.') {
+        ++i;
+        while (i < t.size() && IsDigit(t[i])) ++i, ++digits;
+    }
+    if (digits == 0) throw RuntimeError(kTypeMismatch);
+    if (i < t.size() && IsExponentMark(t[i])) {
+        ++i;
+        if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
+        std::size_t expDigits = 0;
+        while (i < t.size() && IsDigit(t[i])) ++i, ++expDigits;
+        if (expDigits == 0) throw RuntimeError(kTypeMismatch);
+    }
+    if (i != t.size()) throw RuntimeError(kTypeMismatch);
+    return NumericPrefix(t);
+}
+
+}  // namespace rt

@@ -1,0 +1,31 @@
+#pragma once
+// What a program asks of its desktop: modal message boxes and its own end. Windows talk to this
+// interface only, so that tests can script the answers and watch the end without ending.
+
+#include <string_view>
+
+#include "runtime_error.h"
+
+namespace rt {
+
+enum class Buttons { Ok, OkCancel };
+enum class Answer { Ok = 1, Cancel = 2 };
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // A modal box without icon. An empty title shows the program's name as the title.
+    virtual Answer messageBox(std::string_view text, Buttons buttons,
+                              std::string_view title = {}) = 0;
+
+    // Ends the program: its window goes away and the process ends once the current handler
+    // returns. Open files are closed by their owners as the run unwinds.
+    virtual void endProgram() = 0;
+};
+
+// The report of an error no handler took: a box naming the error number and its meaning
+// (Run-time error '53': File not found), then the end of the program.
+void ReportUnhandledError(Platform& platform, const RuntimeError& error);
+
+}  // namespace rt

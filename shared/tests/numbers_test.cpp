@@ -1,0 +1,147 @@
+#include "numbers.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <string>
+
+#include "runtime_error.h"
+
+namespace {
+
+struct PrefixCase {
+    std::string text;
+    double value;
+};
+
+TEST(NumericPrefix, ReadsTheLeadingNumber) {
+    const PrefixCase cases[] = {
+        {"", 0},
+        {"0", 0},
+        {"12", 12},
+        {"  12  ", 12},
+        {"\t\n 12", 12},
+        {"-5", -5},
+        {"+5", 5},
+        {"- 5", -5},
+        {"1 000", 1000},
+        {"1\t0 0\n0", 1000},
+        {"12 apples", 12},
+        {"apples", 0},
+        {"abc", 0},
+        {".", 0},
+        {"-", 0},
+        {"-.", 0},
+        {".5", 0.5},
+        {"5.", 5},
+        {"-0.25", -0.25},
+        {"1.2.3", 1.2},
+        {"007", 7},
+        {"1e3", 1000},
+        {"1E3", 1000},
+        {"1d3", 1000},
+        {"1D-3", 0.001},
+        {"2.5e+2x", 250},
+        {"1e", 1},
+        {"1e+", 1},
+        {"1ex", 1},
+        {"1 e 3", 1000},
+        {"0x10", 0},
+        {"1,5", 1},
+        {"&H10", 0},
+        {"1e-400", 0},
+        {"0e999999999999", 0},
+        {"1.7976931348623157e308", 1.7976931348623157e308},
+        {"4.9406564584124654e-324", 4.9406564584124654e-324},
+        {"0.1", 0.1},
+        {"123456789.123456789", 123456789.123456789},
+        {"\t5", 5},
+        {"\r5", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("text: " + c.text);
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(rt::NumericPrefix(c.text)),
+                  std::bit_cast<std::uint64_t>(c.value))
+            << rt::NumericPrefix(c.text);
+    }
+}
+
+TEST(NumericPrefix, KeepsTheSignOfZero) {
+    EXPECT_TRUE(std::signbit(rt::NumericPrefix("-0")));
+    EXPECT_FALSE(std::signbit(rt::NumericPrefix("0")));
+}
+
+TEST(NumericPrefix, NumbersBeyondADoubleAreOverflow) {
+    for (const char* text : {"1e309", "-1e309", "1e99999999999999999999", "2e308",
+                             "179769313486231580793728971405303415079934132710037826936173778980"
+                             "444968292764750946649017977587207096330286416692887910946555547851"
+                             "940402630657488671505820681908902000708383676273854845817711531764"
+                             "475730270069855571366959622842914819860834936475292719074168444365"
+                             "510704342711559699508093042880177904174497792"}) {
+        SCOPED_TRACE(text);
+        try {
+            rt::NumericPrefix(text);
+            FAIL() << "no error";
+        } catch (const rt::RuntimeError& e) {
+            EXPECT_EQ(e.number(), 6);
+        }
+    }
+}
+
+TEST(NumericPrefix, LongRunsOfDigits) {
+    EXPECT_EQ(rt::NumericPrefix(std::string(300, '0') + "5"), 5);
+    EXPECT_EQ(rt::NumericPrefix("0." + std::string(300, '0') + "1e301"), 1);
+    EXPECT_EQ(rt::NumericPrefix("1" + std::string(100, '0')), 1e100);
+}
+
+struct TextCase {
+    double value;
+    std::string text;
+};
+
+TEST(NumberText, Forms) {
+    const TextCase cases[] = {
+        {0, "0"},
+        {-0.0, "0"},
+        {7, "7"},
+        {-5, "-5"},
+        {10, "10"},
+        {0.5, "0.5"},
+        {-0.25, "-0.25"},
+        {1.5, "1.5"},
+        {0.1, "0.1"},
+        {1.0 / 3, "0.333333333333333"},
+        {123456789012345, "123456789012345"},
+        {1e15, "1E+15"},
+        {-1e15, "-1E+15"},
+        {2147483647, "2147483647"},
+        {0.0001, "0.0001"},
+        {0.00001, "1E-05"},
+        {1.5e300, "1.5E+300"},
+        {1e-300, "1E-300"},
+        {12.5, "12.5"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(rt::NumberText(c.value), c.text);
+    }
+}
+
+TEST(TextToNumber, AcceptsOnlyWholeNumbers) {
+    EXPECT_EQ(rt::TextToNumber("3"), 3);
+    EXPECT_EQ(rt::TextToNumber(" -2.5 "), -2.5);
+    EXPECT_EQ(rt::TextToNumber("1E+15"), 1e15);
+    EXPECT_EQ(rt::TextToNumber(rt::NumberToText(0.1)), 0.1);
+    for (const char* text : {"", " ", "abc", "3x", "1 000", ".", "-", "1e", "1e+"}) {
+        SCOPED_TRACE(text);
+        try {
+            rt::TextToNumber(text);
+            FAIL() << "no error";
+        } catch (const rt::RuntimeError& e) {
+            EXPECT_EQ(e.number(), 13);
+        }
+    }
+}
+
+}  // namespace
