@@ -60,7 +60,7 @@ int WriteErrorNumber(int err) {
 
 // ---- LineReader -------------------------------------------------------------------------------
 
-LineReader::LineReader(const std::filesystem::path& path) {
+LineReader::LineReader(const std::filesystem::path& path, std::size_t blockSize) {
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd_ < 0) {
         const int err = errno;
@@ -73,7 +73,7 @@ LineReader::LineReader(const std::filesystem::path& path) {
         throw RuntimeError(kPermissionDenied, Describe(path, EISDIR));
     }
     ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
-    capacity_ = kBlockSize;
+    capacity_ = blockSize < 4 ? 4 : blockSize;
     buffer_ = std::make_unique_for_overwrite<char[]>(capacity_);
 }
 

@@ -20,7 +20,8 @@ public:
 
     // Opens a file for reading: a missing file is error 53; one that exists but cannot be read
     // (no permission, a folder of that name) is error 70.
-    explicit LineReader(const std::filesystem::path& path);
+    // `blockSize` is how much is read at a time (tests choose small ones to try every boundary).
+    explicit LineReader(const std::filesystem::path& path, std::size_t blockSize = kBlockSize);
     ~LineReader();
     LineReader(LineReader&& other) noexcept;
     LineReader& operator=(LineReader&& other) noexcept;
