@@ -1,0 +1,70 @@
+// Starts Binning, Chainmaker or Splitword on a folder of data:
+//   datatools-open PROGRAM [FOLDER]
+// Without a folder it asks for one with the desktop's folder chooser and remembers the choice.
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QSettings>
+#include <QStandardPaths>
+#include <cstdio>
+#include <filesystem>
+
+#include "launch.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void Tell(const QString& program, const std::string& problem) {
+    QMessageBox box(QMessageBox::Warning, program, QString::fromStdString(problem),
+                    QMessageBox::Ok);
+    box.exec();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2 || argc > 3 || !launch::ProgramName(argv[1])) {
+        std::fprintf(stderr, "usage: %s Binning|Chainmaker|Splitword [FOLDER]\n", argv[0]);
+        return 2;
+    }
+    const std::string program = *launch::ProgramName(argv[1]);
+    std::error_code ec;
+    const fs::path programPath =
+        launch::ProgramPath(fs::read_symlink("/proc/self/exe", ec).parent_path(), program);
+
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName("datatools");
+    QApplication::setApplicationName("datatools-open");
+    const QString title = QString::fromStdString(program);
+
+    if (argc == 3) {
+        const fs::path folder = launch::FolderOf(argv[2]);
+        if (const auto problem = launch::FolderProblem(folder, program)) {
+            Tell(title, *problem);
+            return 1;
+        }
+        Tell(title, launch::Start(programPath, folder, program));
+        return 1;
+    }
+
+    QSettings settings;
+    const QString key = "lastFolder/" + title;
+    QString start = settings.value(key).toString();
+    if (start.isEmpty()) start = QStandardPaths::writableLocation(QStandardPaths::HomeLocation);
+    for (;;) {
+        const QString chosen = QFileDialog::getExistingDirectory(
+            nullptr, QString("Choose the folder of your data for %1").arg(title), start);
+        if (chosen.isEmpty()) return 0;
+        const fs::path folder = launch::FolderOf(chosen.toStdString());
+        if (const auto problem = launch::FolderProblem(folder, program)) {
+            Tell(title, *problem);
+            start = chosen;
+            continue;
+        }
+        settings.setValue(key, chosen);
+        settings.sync();
+        Tell(title, launch::Start(programPath, folder, program));
+        return 1;
+    }
+}

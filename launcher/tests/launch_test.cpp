@@ -1,0 +1,107 @@
+#include "launch.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "temp_folder.h"
+#include "unprivileged.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::TempFolder;
+
+TEST(Launcher, KnowsTheThreePrograms) {
+    const struct {
+        const char* asked;
+        const char* name;
+    } cases[] = {{"Binning", "Binning"}, {"binning", "Binning"}, {"Chainmaker", "Chainmaker"},
+                 {"splitword", "Splitword"}, {"BINNING", nullptr}, {"sh", nullptr}, {"", nullptr}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.asked);
+        const auto got = launch::ProgramName(c.asked);
+        if (c.name) {
+            ASSERT_TRUE(got);
+            EXPECT_EQ(*got, c.name);
+        } else {
+            EXPECT_FALSE(got);
+        }
+    }
+}
+
+TEST(Launcher, FolderChecks) {
+    TempFolder root;
+    fs::create_directories(root / "my data folder");
+    root.write("my data folder/Data.txt", "1\n");
+    const fs::path data = root / "my data folder";
+
+    EXPECT_EQ(launch::FolderOf(data), data);
+    EXPECT_EQ(launch::FolderOf(data / "Data.txt"), data) << "a file stands for its folder";
+    EXPECT_EQ(launch::FolderOf(data.string() + "/"), data);
+    EXPECT_FALSE(launch::FolderProblem(data, "Binning"));
+    const auto missing = launch::FolderProblem(root / "nothing here", "Binning");
+    ASSERT_TRUE(missing);
+    EXPECT_NE(missing->find("There is no folder"), std::string::npos);
+    EXPECT_EQ(launch::StartName(data, "Binning"), data.string() + "/Binning");
+}
+
+TEST(Launcher, AFolderThatCannotBeWrittenIsRefusedWithAReason) {
+    TempFolder root;
+    fs::create_directories(root / "read only");
+    fs::permissions(root.path(), fs::perms::all);
+    fs::permissions(root / "read only", fs::perms::owner_all | fs::perms::group_read |
+                                            fs::perms::group_exec | fs::perms::others_read |
+                                            fs::perms::others_exec);
+    const fs::path folder = root / "read only";
+    // As an unprivileged user, for whom the permissions bind.
+    const int refused = testing_support::RunUnprivileged([&] {
+        const auto problem = launch::FolderProblem(folder, "Chainmaker");
+        return problem && problem->find("cannot be written to") != std::string::npos &&
+                       problem->find("Chainmaker writes its results") != std::string::npos
+                   ? 1
+                   : 0;
+    });
+    EXPECT_EQ(refused, 1);
+}
+
+std::string Lines(const fs::path& file) {
+    std::ifstream in(file);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(Launcher, StartsTheProgramOnAFolderWithBlanksAndLeavesNothingBehind) {
+    TempFolder root;
+    fs::create_directories(root / "bin");
+    fs::create_directories(root / "my data folder");
+    fs::copy_file(LAUNCHER, root / "bin/datatools-open");
+    fs::copy_file(RECORDING_PROGRAM, root / "bin/Binning");
+    const fs::path data = root / "my data folder";
+
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        const std::string launcher = (root / "bin/datatools-open").string();
+        ::execl(launcher.c_str(), launcher.c_str(), "Binning", data.c_str(), nullptr);
+        ::_exit(127);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+
+    EXPECT_EQ(Lines(data / "record.txt"), data.string() + "\n" + data.string() + "\n");
+    int entries = 0;
+    for (const auto& entry : fs::directory_iterator(data)) {
+        EXPECT_EQ(entry.path().filename(), "record.txt");
+        ++entries;
+    }
+    EXPECT_EQ(entries, 1);
+}
+
+}  // namespace
