@@ -1,0 +1,182 @@
+#include "chainmaker_window.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QIcon>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QRadioButton>
+#include <QWidget>
+#include <new>
+#include <optional>
+#include <stdexcept>
+#include <utility>
+
+#include "files.h"
+#include "runtime_error.h"
+#include "ui/caption_button.h"
+#include "ui/twips.h"
+
+namespace {
+
+constexpr int kBadFileNameOrNumber = 52;
+
+template <typename Control>
+Control* Place(Control* control, const char* name, int left, int top, int width, int height) {
+    control->setObjectName(QString::fromLatin1(name));
+    control->setGeometry(ui::TwipsRect(left, top, width, height));
+    return control;
+}
+
+QCheckBox* CheckBox(QWidget* parent, const char* name, const char* caption, bool ticked, int left,
+                    int top, int width, int height) {
+    auto* box = Place(new QCheckBox(QString::fromUtf8(caption), parent), name, left, top, width,
+                      height);
+    box->setCheckState(ticked ? Qt::Checked : Qt::Unchecked);
+    return box;
+}
+
+QRadioButton* Option(QWidget* parent, const char* name, const char* caption, bool selected,
+                     int left, int top, int width, int height) {
+    auto* option = Place(new QRadioButton(QString::fromUtf8(caption), parent), name, left, top,
+                         width, height);
+    option->setChecked(selected);
+    return option;
+}
+
+}  // namespace
+
+ChainmakerWindow::ChainmakerWindow(rt::Platform& platform, std::filesystem::path folder,
+                                   QWidget* parent)
+    : QMainWindow(parent), platform_(platform), folder_(std::move(folder)) {
+    Q_INIT_RESOURCE(chainmaker);
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Chainmaker"));
+    setWindowIcon(QIcon(QStringLiteral(":/chainmaker/icons/chainmaker-32.png")));
+
+    mnuHlp = new QAction(QStringLiteral("Help"), this);
+    mnuHlp->setObjectName(QStringLiteral("mnuHlp"));
+    menuBar()->addAction(mnuHlp);
+    connect(mnuHlp, &QAction::triggered, this, [this] { mnuHlp_Click(); });
+
+    auto* area = new QWidget(this);
+    area->setObjectName(QStringLiteral("ClientArea"));
+    area->setFixedSize(ui::TwipsSize(9105, 7065));
+    setCentralWidget(area);
+
+    Command1 = Place(new ui::CaptionButton(QStringLiteral("Go"), area), "Command1", 1320, 480,
+                     2295, 1455);
+    chkTwo = CheckBox(area, "chkTwo", "Form all combinations of two", true, 1080, 3048, 2895, 615);
+    chkThree = CheckBox(area, "chkThree", "Form combinations of three", true, 1080, 3696, 2895, 615);
+    chkOne = CheckBox(area, "chkOne", "Include original list", true, 1080, 2400, 3015, 615);
+    Frame1 = Place(new QGroupBox(QStringLiteral("Use this separator"), area), "Frame1", 4560, 480,
+                   4095, 2535);
+    optSpace = Option(Frame1, "optSpace", "Space", true, 240, 360, 3255, 495);
+    optTab = Option(Frame1, "optTab", "Tab", false, 240, 840, 3255, 495);
+    optNoSeparator = Option(Frame1, "optNoSeparator", "None", false, 240, 1320, 3255, 495);
+    optOtherSeparator =
+        Option(Frame1, "optOtherSeparator", "Other (specify):", false, 240, 1800, 1695, 495);
+    txtSeparator = Place(new QLineEdit(Frame1), "txtSeparator", 2280, 1800, 1335, 375);
+    txtSeparator->setAccessibleName(QStringLiteral("Other separator"));
+    chkFour = CheckBox(area, "chkFour", "Form combinations of four", false, 1080, 4344, 2895, 615);
+    chkFive = CheckBox(area, "chkFive", "Form combinations of five", false, 1080, 4992, 2775, 615);
+    chkSix = CheckBox(area, "chkSix", "Form combinations of six", false, 1080, 5640, 3015, 615);
+    chkExclude = CheckBox(area, "chkExclude", "Exclude strings in the file exclude.txt", false,
+                          4560, 3360, 4095, 615);
+
+    QWidget* const order[] = {Command1,       chkTwo,         chkThree,          chkOne,
+                              Frame1,         optSpace,       optTab,            optNoSeparator,
+                              optOtherSeparator, txtSeparator, chkFour,          chkFive,
+                              chkSix,         chkExclude};
+    for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+
+    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    Command1->setDefault(true);
+    Command1->setFocus();
+}
+
+ChainmakerWindow::~ChainmakerWindow() = default;
+
+bool ChainmakerWindow::ticked(const QCheckBox* box) const {
+    return box->checkState() == Qt::Checked;
+}
+
+void ChainmakerWindow::Command1_Click() {
+    if (AlreadyClicked) {
+        platform_.endProgram();
+        return;
+    }
+    AlreadyClicked = true;
+    try {
+        ReadInputFile();
+        if (ticked(chkExclude)) {
+            ExcludeFileMissing = false;
+            ReadExcludeFile();
+            if (ExcludeFileMissing) return;
+        }
+        EstablishSeparator();
+        ComputeAndPrintCombinations();
+        Command1->setCaptionNow(QString::fromUtf8(kDoneCaption));
+    } catch (const rt::RuntimeError& error) {
+        rt::ReportUnhandledError(platform_, error);
+    } catch (const std::bad_alloc&) {
+        rt::ReportUnhandledError(platform_, rt::RuntimeError(rt::kOutOfMemory));
+    } catch (const std::length_error&) {
+        rt::ReportUnhandledError(platform_, rt::RuntimeError(rt::kOutOfMemory));
+    }
+}
+
+void ChainmakerWindow::ReadInputFile() {
+    chainmaker::ReadList(rt::ResolveName(folder_, chainmaker::kInputName), InputList, InputCount);
+}
+
+void ChainmakerWindow::ReadExcludeFile() {
+    try {
+        chainmaker::ReadList(rt::ResolveName(folder_, chainmaker::kExcludeName), ExcludeList,
+                             ExcludeCount);
+    } catch (const std::exception&) {
+        platform_.messageBox(kExcludeMissingText, rt::Buttons::Ok);
+        ExcludeFileMissing = true;
+    }
+}
+
+void ChainmakerWindow::EstablishSeparator() {
+    if (optSpace->isChecked()) {
+        Separator = " ";
+    } else if (optTab->isChecked()) {
+        Separator = "\t";
+    } else if (optNoSeparator->isChecked()) {
+        Separator.clear();
+    } else {
+        Separator = txtSeparator->text().toStdString();
+    }
+}
+
+void ChainmakerWindow::ComputeAndPrintCombinations() {
+    rt::LineWriter out(rt::ResolveName(folder_, chainmaker::kOutputName));
+    std::optional<chainmaker::Exclusion> exclusion;
+    if (ticked(chkExclude)) exclusion.emplace(ExcludeList, ExcludeCount.value());
+    chainmaker::LinePrinter printer(out, exclusion ? &*exclusion : nullptr);
+
+    struct Open {
+        chainmaker::LinePrinter*& current;
+        ~Open() { current = nullptr; }
+    } open{printer_};
+    printer_ = &printer;
+
+    const QCheckBox* const blocks[] = {chkOne, chkTwo, chkThree, chkFour, chkFive, chkSix};
+    chainmaker::PrintCombinations(
+        InputList, InputCount.value(), Separator,
+        [&](int members) { return ticked(blocks[members - 1]); }, printer);
+    out.close();
+}
+
+void ChainmakerWindow::PrintMe(std::string_view line) {
+    if (!printer_) throw rt::RuntimeError(kBadFileNameOrNumber);
+    printer_->PrintMe(line);
+}
+
+void ChainmakerWindow::mnuHlp_Click() {
+    platform_.messageBox(std::string(kHelpText1) + kHelpText2, rt::Buttons::Ok);
+}

@@ -1,0 +1,96 @@
+#pragma once
+// Chainmaker's window: the "Go" button, the check boxes choosing the blocks of combinations, the
+// separator options and the exclusion box. One click runs the whole job; the next click ends the
+// program.
+
+#include <QMainWindow>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "chainmaker_job.h"
+#include "counter.h"
+#include "platform.h"
+
+class QAction;
+class QCheckBox;
+class QGroupBox;
+class QLineEdit;
+class QRadioButton;
+
+namespace ui {
+class CaptionButton;
+}
+
+class ChainmakerWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    static constexpr const char* kDoneCaption = "Done!  Click again to exit.";
+    static constexpr const char* kExcludeMissingText = "Can't find the file exclude.txt";
+    static constexpr const char* kHelpText1 =
+        "Forms all string combinations of a list of strings; for example, { a, b } gives {a, b, "
+        "aa, ab, ba, bb, aaa, aab, ";
+    static constexpr const char* kHelpText2 =
+        "aba, abb, baa, bab, bba, bbb }.  Input file assumed to be in this folder, named in "
+        "in.txt, output file will also be in this folder and be named out.txt.";
+
+    // `folder` is where in.txt, exclude.txt and out.txt are.
+    ChainmakerWindow(rt::Platform& platform, std::filesystem::path folder,
+                     QWidget* parent = nullptr);
+    ~ChainmakerWindow() override;
+
+    // Event handlers.
+    void Command1_Click();
+    void mnuHlp_Click();
+
+    // The steps of a run, in the order Command1_Click calls them.
+    void ReadInputFile();
+    void ReadExcludeFile();
+    void EstablishSeparator();
+    void ComputeAndPrintCombinations();
+    // Writes one line to the open out.txt unless the exclusion list holds it. Only while
+    // ComputeAndPrintCombinations runs; otherwise there is no file to write to (error 52).
+    void PrintMe(std::string_view line);
+
+    // The window state, for inspection.
+    bool alreadyClicked() const { return AlreadyClicked; }
+    const chainmaker::StringList& inputList() const { return InputList; }
+    std::int32_t inputCount() const { return InputCount.value(); }
+    const chainmaker::StringList& excludeList() const { return ExcludeList; }
+    std::int32_t excludeCount() const { return ExcludeCount.value(); }
+    bool excludeFileMissing() const { return ExcludeFileMissing; }
+    const std::string& separator() const { return Separator; }
+
+private:
+    bool ticked(const QCheckBox* box) const;
+
+    rt::Platform& platform_;
+    std::filesystem::path folder_;
+
+    ui::CaptionButton* Command1;
+    QCheckBox* chkTwo;
+    QCheckBox* chkThree;
+    QCheckBox* chkOne;
+    QGroupBox* Frame1;
+    QRadioButton* optSpace;
+    QRadioButton* optTab;
+    QRadioButton* optNoSeparator;
+    QRadioButton* optOtherSeparator;
+    QLineEdit* txtSeparator;
+    QCheckBox* chkFour;
+    QCheckBox* chkFive;
+    QCheckBox* chkSix;
+    QCheckBox* chkExclude;
+    QAction* mnuHlp;
+
+    bool AlreadyClicked = false;
+    chainmaker::StringList InputList;
+    rt::Counter32 InputCount;
+    chainmaker::StringList ExcludeList;
+    rt::Counter32 ExcludeCount;
+    bool ExcludeFileMissing = false;
+    std::string Separator;
+
+    chainmaker::LinePrinter* printer_ = nullptr;  // while out.txt is open
+};

@@ -1,0 +1,357 @@
+#include "chainmaker_job.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "runtime_error.h"
+#include "temp_folder.h"
+
+namespace {
+
+using chainmaker::Options;
+using testing_support::TempFolder;
+
+// The lines written with CR LF after each, the last one included.
+std::string Lines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const auto& line : lines) text += line + "\r\n";
+    return text;
+}
+
+Options Blocks(std::initializer_list<int> wanted, std::string separator,
+               bool exclude = false) {
+    Options options;
+    for (bool& block : options.blocks) block = false;
+    for (int k : wanted) options.blocks[k - 1] = true;
+    options.separator = std::move(separator);
+    options.exclude = exclude;
+    return options;
+}
+
+std::string RunOn(const std::string& in, const Options& options, const char* exclude = nullptr) {
+    TempFolder folder;
+    folder.write("in.txt", in);
+    if (exclude) folder.write("exclude.txt", exclude);
+    chainmaker::Run(folder.path(), options);
+    return folder.read("out.txt");
+}
+
+// Every line formed anew from its members for every tuple, with the exclusion list scanned in
+// order: the plain way, to hold the fast writer against.
+std::string FromScratch(const std::vector<std::string>& list, const std::string& separator,
+                        const bool (&blocks)[6], const std::vector<std::string>* exclude) {
+    std::string out;
+    const int n = static_cast<int>(list.size());
+    for (int k = 1; k <= 6; ++k) {
+        if (!blocks[k - 1] || n == 0) continue;
+        std::vector<int> index(k, 0);
+        for (;;) {
+            std::string line = list[index[0]];
+            for (int m = 1; m < k; ++m) line += separator + list[index[m]];
+            bool excluded = false;
+            if (exclude) {
+                for (const auto& entry : *exclude) {
+                    if (entry == line) {
+                        excluded = true;
+                        break;
+                    }
+                }
+            }
+            if (!excluded) out += line + "\r\n";
+            int m = k - 1;
+            while (m >= 0 && ++index[m] == n) index[m--] = 0;
+            if (m < 0) break;
+        }
+    }
+    return out;
+}
+
+// ---- Reading lists ----------------------------------------------------------------------------
+
+struct ListCase {
+    const char* name;
+    std::string file;
+    std::vector<std::string> entries;
+};
+
+void PrintTo(const ListCase& c, std::ostream* os) { *os << c.name; }
+
+class ReadListTest : public ::testing::TestWithParam<ListCase> {};
+
+TEST_P(ReadListTest, TrimsSpacesOnlyAndSkipsEmptyLines) {
+    TempFolder folder;
+    folder.write("in.txt", GetParam().file);
+    chainmaker::StringList list;
+    rt::Counter32 count;
+    chainmaker::ReadList(folder / "in.txt", list, count);
+    EXPECT_EQ(list, GetParam().entries);
+    EXPECT_EQ(count.value(), static_cast<std::int32_t>(GetParam().entries.size()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lists, ReadListTest,
+    ::testing::Values(
+        ListCase{"Empty", "", {}},
+        ListCase{"OnlyBlankLines", "  \r\n\r\n   \r\n", {}},
+        ListCase{"InnerSpaceKept", "  red apple  \r\n", {"red apple"}},
+        ListCase{"TabOnlyLineIsAnEntry", "\t\r\n", {"\t"}},
+        ListCase{"TabsAtEndsStay", " \ta b\t \r\n", {"\ta b\t"}},
+        ListCase{"BlankLinesAnywhere", "\r\n\r\na\r\n\r\n b \r\n\r\n\r\n\r\n", {"a", "b"}},
+        ListCase{"DuplicatesKept", "x\r\nx\r\n", {"x", "x"}},
+        ListCase{"LastLineWithoutEnd", "a\nb", {"a", "b"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ReadList, MissingFileIsError53) {
+    TempFolder folder;
+    chainmaker::StringList list;
+    rt::Counter32 count;
+    try {
+        chainmaker::ReadList(folder / "in.txt", list, count);
+        FAIL() << "no error";
+    } catch (const rt::RuntimeError& error) {
+        EXPECT_EQ(error.number(), 53);
+    }
+}
+
+TEST(ReadList, AppendsToWhatTheListHolds) {
+    TempFolder folder;
+    folder.write("in.txt", "b\r\n");
+    chainmaker::StringList list{"a"};
+    rt::Counter32 count(1);
+    chainmaker::ReadList(folder / "in.txt", list, count);
+    EXPECT_EQ(list, (chainmaker::StringList{"a", "b"}));
+    EXPECT_EQ(count.value(), 2);
+}
+
+// ---- Combinations -----------------------------------------------------------------------------
+
+struct OutputCase {
+    const char* name;
+    std::string in;
+    Options options;
+    std::string out;
+};
+
+void PrintTo(const OutputCase& c, std::ostream* os) { *os << c.name; }
+
+class OutputTest : public ::testing::TestWithParam<OutputCase> {};
+
+TEST_P(OutputTest, WritesTheBlocksInOrder) {
+    EXPECT_EQ(RunOn(GetParam().in, GetParam().options), GetParam().out);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Separators, OutputTest,
+    ::testing::Values(
+        OutputCase{"ExampleNone", "a\r\nb\r\n", Blocks({1, 2, 3}, ""),
+                   Lines({"a", "b", "aa", "ab", "ba", "bb", "aaa", "aab", "aba", "abb", "baa",
+                          "bab", "bba", "bbb"})},
+        OutputCase{"ExampleSpace", "a\r\nb\r\n", Blocks({1, 2, 3}, " "),
+                   Lines({"a", "b", "a a", "a b", "b a", "b b", "a a a", "a a b", "a b a",
+                          "a b b", "b a a", "b a b", "b b a", "b b b"})},
+        OutputCase{"Tab", "a\r\nb\r\n", Blocks({2}, "\t"),
+                   Lines({"a\ta", "a\tb", "b\ta", "b\tb"})},
+        OutputCase{"OtherSeveralCharacters", "x\r\ny\r\n", Blocks({2}, " - "),
+                   Lines({"x - x", "x - y", "y - x", "y - y"})},
+        OutputCase{"OtherEmptyIsLikeNone", "x\r\ny\r\n", Blocks({2}, ""),
+                   Lines({"xx", "xy", "yx", "yy"})},
+        OutputCase{"OnlyBlockFour", "a\r\nb\r\n", Blocks({4}, ""),
+                   Lines({"aaaa", "aaab", "aaba", "aabb", "abaa", "abab", "abba", "abbb",
+                          "baaa", "baab", "baba", "babb", "bbaa", "bbab", "bbba", "bbbb"})},
+        OutputCase{"OneStringAllSix", "q\r\n", Blocks({1, 2, 3, 4, 5, 6}, "+"),
+                   Lines({"q", "q+q", "q+q+q", "q+q+q+q", "q+q+q+q+q", "q+q+q+q+q+q"})},
+        OutputCase{"DuplicateString", "z\r\nz\r\n", Blocks({1, 2}, ""),
+                   Lines({"z", "z", "zz", "zz", "zz", "zz"})},
+        OutputCase{"NoneMakesEqualLines", "a\r\nb\r\nab\r\n", Blocks({1, 2}, ""),
+                   Lines({"a", "b", "ab", "aa", "ab", "aab", "ba", "bb", "bab", "aba", "abb",
+                          "abab"})},
+        OutputCase{"UnequalLengthsRewritten", "long\r\ns\r\n", Blocks({3}, "/"),
+                   Lines({"long/long/long", "long/long/s", "long/s/long", "long/s/s",
+                          "s/long/long", "s/long/s", "s/s/long", "s/s/s"})},
+        OutputCase{"EmptyListGivesEmptyFile", "\r\n  \r\n", Blocks({1, 2, 3, 4, 5, 6}, " "), ""},
+        OutputCase{"NoBlockGivesEmptyFile", "a\r\nb\r\n", Blocks({}, " "), ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Output, EmptiesAnExistingFileWhenNoLineIsWritten) {
+    TempFolder folder;
+    folder.write("in.txt", "a\r\n");
+    folder.write("out.txt", "old contents\r\n");
+    chainmaker::Run(folder.path(), Blocks({}, " "));
+    ASSERT_TRUE(folder.exists("out.txt"));
+    EXPECT_EQ(folder.read("out.txt"), "");
+}
+
+TEST(Output, TenStringsWithAllBlocksGiveTheFullCount) {
+    std::string in;
+    for (int i = 0; i < 10; ++i) in += std::string(1, static_cast<char>('0' + i)) + "\r\n";
+    const std::string out = RunOn(in, Blocks({1, 2, 3, 4, 5, 6}, ""));
+    // 10 + 100 + ... + 1,000,000 lines; line k of a block has k digits.
+    EXPECT_EQ(out.size(), 10u * 3 + 100u * 4 + 1000u * 5 + 10000u * 6 + 100000u * 7 +
+                              1000000u * 8);
+    EXPECT_EQ(out.substr(out.size() - 8), "999999\r\n");
+    EXPECT_EQ(out.substr(0, 3), "0\r\n");
+}
+
+TEST(Output, FilesAreFoundInAnyLetterCase) {
+    TempFolder folder;
+    folder.write("IN.TXT", "a\r\n");
+    folder.write("Out.txt", "old\r\n");
+    chainmaker::Run(folder.path(), Blocks({1}, " "));
+    EXPECT_EQ(folder.read("Out.txt"), "a\r\n");
+    EXPECT_FALSE(folder.exists("out.txt"));
+}
+
+TEST(Output, BlocksAreAskedInOrderAfterTheFileIsCreated) {
+    TempFolder folder;
+    chainmaker::StringList list{"a"};
+    std::vector<int> asked;
+    chainmaker::WriteCombinations(
+        folder / "out.txt", list, 1, " ",
+        [&](int k) {
+            EXPECT_TRUE(folder.exists("out.txt")) << "block " << k;
+            asked.push_back(k);
+            return k == 2;
+        },
+        nullptr);
+    EXPECT_EQ(asked, (std::vector<int>{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(folder.read("out.txt"), "a a\r\n");
+}
+
+TEST(Output, BlocksAreAskedAlsoForAnEmptyList) {
+    TempFolder folder;
+    int asked = 0;
+    chainmaker::WriteCombinations(
+        folder / "out.txt", {}, 0, " ", [&](int) { return ++asked, true; }, nullptr);
+    EXPECT_EQ(asked, 6);
+    EXPECT_EQ(folder.read("out.txt"), "");
+}
+
+TEST(Output, OutputThatCannotBeCreatedIsError70) {
+    TempFolder folder;
+    folder.write("in.txt", "a\r\n");
+    std::filesystem::create_directory(folder / "out.txt");
+    try {
+        chainmaker::Run(folder.path(), Blocks({1}, " "));
+        FAIL() << "no error";
+    } catch (const rt::RuntimeError& error) {
+        EXPECT_EQ(error.number(), 70);
+    }
+}
+
+TEST(Output, MatchesTheLineByLineFormingOnRandomLists) {
+    std::mt19937 random(20240607);
+    const char alphabet[] = "ab \tXY";
+    for (int trial = 0; trial < 60; ++trial) {
+        const int n = static_cast<int>(random() % 5);
+        chainmaker::StringList list;
+        for (int i = 0; i < n; ++i) {
+            std::string entry;
+            const int length = 1 + static_cast<int>(random() % 4);
+            for (int c = 0; c < length; ++c) entry += alphabet[random() % 6];
+            list.push_back(entry);
+        }
+        const std::string separators[] = {"", " ", "\t", "--", "<+>"};
+        const std::string separator = separators[random() % 5];
+        bool blocks[6];
+        for (bool& b : blocks) b = random() % 3 != 0;
+        // Some lines of the output, some entries of the list and some strangers to leave out.
+        std::vector<std::string> exclude;
+        const bool excluding = trial % 2 == 1;
+        if (excluding) {
+            const std::string all = FromScratch(list, separator, blocks, nullptr);
+            std::size_t at = 0;
+            while (at < all.size()) {
+                const std::size_t end = all.find("\r\n", at);
+                if (random() % 4 == 0) exclude.push_back(all.substr(at, end - at));
+                at = end + 2;
+            }
+            exclude.push_back("not a line");
+            if (n > 0) exclude.push_back(list[0]);
+        }
+
+        TempFolder folder;
+        const chainmaker::Exclusion exclusion(exclude, static_cast<std::int32_t>(exclude.size()));
+        chainmaker::WriteCombinations(
+            folder / "out.txt", list, n, separator, [&](int k) { return blocks[k - 1]; },
+            excluding ? &exclusion : nullptr);
+        ASSERT_EQ(folder.read("out.txt"),
+                  FromScratch(list, separator, blocks, excluding ? &exclude : nullptr))
+            << "trial " << trial;
+    }
+}
+
+TEST(Output, LinesLongerThanTheBufferPassWhole) {
+    const std::string big(3 << 20, 'w');
+    TempFolder folder;
+    folder.write("in.txt", big + "\r\nv\r\n");
+    chainmaker::Run(folder.path(), Blocks({2}, "|"));
+    EXPECT_EQ(folder.read("out.txt"),
+              Lines({big + "|" + big, big + "|v", "v|" + big, "v|v"}));
+}
+
+// ---- Exclusion --------------------------------------------------------------------------------
+
+struct ExcludeCase {
+    const char* name;
+    std::string in;
+    Options options;
+    const char* exclude;
+    std::string out;
+};
+
+void PrintTo(const ExcludeCase& c, std::ostream* os) { *os << c.name; }
+
+class ExcludeTest : public ::testing::TestWithParam<ExcludeCase> {};
+
+TEST_P(ExcludeTest, LeavesOutWholeEqualLinesOnly) {
+    EXPECT_EQ(RunOn(GetParam().in, GetParam().options, GetParam().exclude), GetParam().out);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Exclusion, ExcludeTest,
+    ::testing::Values(
+        ExcludeCase{"EntryRemovesOnlyItsOwnLine", "a\r\nb\r\n", Blocks({1, 2}, "", true), "b\r\n",
+                    Lines({"a", "aa", "ab", "ba", "bb"})},
+        ExcludeCase{"LetterCaseCounts", "a\r\nb\r\n", Blocks({1, 2}, "", true), "B\r\nAB\r\n",
+                    Lines({"a", "b", "aa", "ab", "ba", "bb"})},
+        ExcludeCase{"TabJoinedPair", "a\r\nb\r\n", Blocks({2}, "\t", true), "a\tb\r\n",
+                    Lines({"a\ta", "b\ta", "b\tb"})},
+        ExcludeCase{"SeparatorMustMatch", "a\r\nb\r\n", Blocks({2}, " ", true), "ab\r\n",
+                    Lines({"a a", "a b", "b a", "b b"})},
+        ExcludeCase{"OneEntryAnyBlock", "a\r\nb\r\nab\r\n", Blocks({1, 2}, "", true), "ab\r\n",
+                    Lines({"a", "b", "aa", "aab", "ba", "bb", "bab", "aba", "abb", "abab"})},
+        ExcludeCase{"EntryTrimmedOfSpaces", "a\r\nb\r\n", Blocks({2}, " ", true), "  a b  \r\n",
+                    Lines({"a a", "b a", "b b"})},
+        ExcludeCase{"EmptyExcludeFile", "a\r\nb\r\n", Blocks({1}, "", true), "",
+                    Lines({"a", "b"})},
+        ExcludeCase{"ExclusionOffIgnoresTheFile", "a\r\nb\r\n", Blocks({1}, "", false), "a\r\n",
+                    Lines({"a", "b"})},
+        ExcludeCase{"EverythingExcluded", "a\r\n", Blocks({1, 2}, "", true), "a\r\naa\r\n", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Exclusion, MissingExcludeFileIsError53AndOutIsUntouched) {
+    TempFolder folder;
+    folder.write("in.txt", "a\r\n");
+    folder.write("out.txt", "old\r\n");
+    try {
+        chainmaker::Run(folder.path(), Blocks({1}, "", true));
+        FAIL() << "no error";
+    } catch (const rt::RuntimeError& error) {
+        EXPECT_EQ(error.number(), 53);
+    }
+    EXPECT_EQ(folder.read("out.txt"), "old\r\n");
+}
+
+TEST(Exclusion, UsesOnlyTheCountedEntries) {
+    const chainmaker::StringList entries{"a", "b"};
+    const chainmaker::Exclusion exclusion(entries, 1);
+    EXPECT_TRUE(exclusion.contains("a"));
+    EXPECT_FALSE(exclusion.contains("b"));
+    EXPECT_FALSE(exclusion.contains(""));
+    EXPECT_FALSE(exclusion.contains("a "));
+}
+
+}  // namespace
