@@ -1,0 +1,258 @@
+#include "binning_job.h"
+
+#include <charconv>
+#include <cstddef>
+#include <limits>
+#include <span>
+#include <vector>
+
+#include "bins.h"
+#include "counter.h"
+#include "files.h"
+#include "s.h"
+#include "text.h"
+#include "textfile.h"
+
+#ifndef BINNING_SUPPORT_ADDRESS
+#define BINNING_SUPPORT_ADDRESS "binning-support@users.noreply.invalid"
+#endif
+
+namespace binning {
+
+const std::string_view kSupportAddress = BINNING_SUPPORT_ADDRESS;
+
+std::string ProgramErrorMessage() {
+    std::string text = "Program error.  If you like, you can send copies of your input files to ";
+    text += kSupportAddress;
+    text += " and I will try to diagnose.";
+    return text;
+}
+
+void BoxFailureHandler::onFailure(const rt::RuntimeError& error) {
+    switch (error.number()) {
+        case rt::kPermissionDenied:
+            if (platform_.messageBox(kPermissionMessage, rt::Buttons::OkCancel) == rt::Answer::Ok)
+                return;
+            throw RunEnded{};
+        case rt::kFileNotFound:
+            if (platform_.messageBox(kFileNotFoundMessage, rt::Buttons::OkCancel) ==
+                rt::Answer::Ok)
+                return;
+            throw RunEnded{};
+        default:
+            platform_.messageBox(ProgramErrorMessage(), rt::Buttons::Ok);
+            throw RunEnded{};
+    }
+}
+
+namespace {
+
+// A cutoff list with its count.
+struct CutoffList {
+    std::vector<double> values;
+    rt::Counter32 count;
+};
+
+// Reads the cutoff file `name` into `list`, one cutoff per non-blank line. False when a cutoff is
+// smaller than the one before it: the file's message has been shown and the run stops.
+bool ReadCutoffs(const std::filesystem::path& folder, std::string_view name, CutoffList& list,
+                 std::string_view notRising, rt::Platform& platform, FailureHandler& failures) {
+    rt::LineReader file =
+        Guarded(failures, [&] { return rt::LineReader(rt::ResolveName(folder, name)); });
+    while (!Guarded(failures, [&] { return file.atEnd(); })) {
+        const std::string_view line = rt::Trim(Guarded(failures, [&] { return file.readLine(); }));
+        if (line.empty()) continue;
+        Guarded(failures, [&] { ++list.count; });
+        Guarded(failures, [&] { list.values.push_back(0.0); });
+        list.values.back() = Guarded(failures, [&] { return NumberValue(line); });
+        const std::size_t n = list.values.size();
+        if (n >= 2 && list.values[n - 1] < list.values[n - 2]) {
+            platform.messageBox(notRising, rt::Buttons::Ok);
+            return false;
+        }
+    }
+    file.close();
+    return true;
+}
+
+std::size_t BinCount(const std::vector<double>& cutoffs) {
+    return cutoffs.size() < 2 ? 0 : cutoffs.size() - 1;
+}
+
+// A count as decimal digits.
+class CountText {
+public:
+    explicit CountText(const rt::Counter32& counter) {
+        end_ = std::to_chars(digits_, digits_ + sizeof digits_, counter.value()).ptr;
+    }
+    std::string_view view() const { return {digits_, static_cast<std::size_t>(end_ - digits_)}; }
+
+private:
+    char digits_[16];
+    char* end_;
+};
+
+// Results.txt, written through the failure handler.
+class Report {
+public:
+    Report(const std::filesystem::path& folder, FailureHandler& failures)
+        : failures_(failures),
+          out_(Guarded(failures, [&] {
+              return rt::LineWriter(rt::ResolveName(folder, "Results.txt"));
+          })) {}
+
+    void print(std::string_view text) {
+        Guarded(failures_, [&] { out_.print(text); });
+    }
+    void endLine() {
+        Guarded(failures_, [&] { out_.endLine(); });
+    }
+    void printLine(std::string_view text) {
+        print(text);
+        endLine();
+    }
+    void close() {
+        Guarded(failures_, [&] { out_.close(); });
+    }
+
+    void totals(const rt::Counter32& totalData, const rt::Counter32& notInAnyBin) {
+        printLine("Forms at bin edges are assigned to the lower bin.");
+        print("Total data:  ");
+        printLine(CountText(totalData).view());
+        print("Total data not in any bin:  ");
+        printLine(CountText(notInAnyBin).view());
+    }
+
+private:
+    FailureHandler& failures_;
+    rt::LineWriter out_;
+};
+
+rt::LineReader OpenData(const std::filesystem::path& folder, FailureHandler& failures) {
+    return Guarded(failures, [&] { return rt::LineReader(rt::ResolveName(folder, "Data.txt")); });
+}
+
+void CountSingleValues(const std::filesystem::path& folder, const CutoffList& cutoffs,
+                       FailureHandler& failures, const RunSettings& settings) {
+    const std::size_t bins = BinCount(cutoffs.values);
+    std::vector<rt::Counter32> binCounts;
+    Guarded(failures, [&] { binCounts.assign(bins, rt::Counter32()); });
+    rt::Counter32 totalData(settings.firstTotal);
+    rt::Counter32 notInAnyBin;
+    const std::span<const double> edges(cutoffs.values);
+
+    rt::LineReader data = OpenData(folder, failures);
+    while (!Guarded(failures, [&] { return data.atEnd(); })) {
+        const std::string_view line = rt::Trim(Guarded(failures, [&] { return data.readLine(); }));
+        if (line.empty()) continue;
+        Guarded(failures, [&] { ++totalData; });
+        const double x = Guarded(failures, [&] { return NumberValue(line); });
+        const std::ptrdiff_t bin = FindBin(edges, x);
+        rt::Counter32& counter =
+            bin == kNoBin ? notInAnyBin : binCounts[static_cast<std::size_t>(bin)];
+        Guarded(failures, [&] { ++counter; });
+    }
+
+    // Data.txt has been read to its end; only now is Results.txt created.
+    Report report(folder, failures);
+    for (std::size_t i = 0; i < bins; ++i) {
+        report.print(BinLabel(cutoffs.values[i], cutoffs.values[i + 1]));
+        report.print("\t");
+        report.printLine(CountText(binCounts[i]).view());
+    }
+    report.endLine();
+    report.totals(totalData, notInAnyBin);
+    report.close();
+    data.close();
+}
+
+void CountPairs(const std::filesystem::path& folder, const CutoffList& rowCutoffs,
+                const CutoffList& columnCutoffs, FailureHandler& failures,
+                const RunSettings& settings) {
+    const std::size_t rows = BinCount(rowCutoffs.values);
+    const std::size_t columns = BinCount(columnCutoffs.values);
+    std::vector<rt::Counter32> pairCounts;  // row by row
+    Guarded(failures, [&] {
+        if (columns != 0 && rows > std::numeric_limits<std::size_t>::max() / columns)
+            throw rt::RuntimeError(rt::kOutOfMemory);
+        pairCounts.assign(rows * columns, rt::Counter32());
+    });
+    rt::Counter32 totalData(settings.firstTotal);
+    rt::Counter32 notInAnyBin;
+    const std::span<const double> rowEdges(rowCutoffs.values);
+    const std::span<const double> columnEdges(columnCutoffs.values);
+
+    rt::LineReader data = OpenData(folder, failures);
+    while (!Guarded(failures, [&] { return data.atEnd(); })) {
+        const std::string_view line = rt::Trim(Guarded(failures, [&] { return data.readLine(); }));
+        if (line.empty()) continue;
+        Guarded(failures, [&] { ++totalData; });
+        // Only the first two tab-separated fields count.
+        const double x1 = Guarded(failures, [&] { return NumberValue(s::TextBeforeTab(line)); });
+        const std::string_view rest = s::TextAfterTab(line);
+        const double x2 = Guarded(failures, [&] { return NumberValue(s::TextBeforeTab(rest)); });
+        const std::ptrdiff_t row = FindBin(rowEdges, x1);
+        const std::ptrdiff_t column = row == kNoBin ? kNoBin : FindBin(columnEdges, x2);
+        rt::Counter32& counter =
+            column == kNoBin
+                ? notInAnyBin
+                : pairCounts[static_cast<std::size_t>(row) * columns +
+                             static_cast<std::size_t>(column)];
+        Guarded(failures, [&] { ++counter; });
+    }
+
+    // Data.txt has been read to its end; only now is Results.txt created.
+    Report report(folder, failures);
+    for (std::size_t j = 0; j < columns; ++j) {
+        report.print("\t");
+        report.print(BinLabel(columnCutoffs.values[j], columnCutoffs.values[j + 1]));
+    }
+    report.endLine();
+    for (std::size_t i = 0; i < rows; ++i) {
+        report.print(BinLabel(rowCutoffs.values[i], rowCutoffs.values[i + 1]));
+        for (std::size_t j = 0; j < columns; ++j) {
+            report.print("\t");
+            report.print(CountText(pairCounts[i * columns + j]).view());
+        }
+        report.endLine();
+    }
+    report.endLine();
+    report.printLine("Rows denote the first variable, columns the second.");
+    report.totals(totalData, notInAnyBin);
+    report.close();
+    data.close();
+}
+
+}  // namespace
+
+Outcome Run(const std::filesystem::path& folder, Mode mode, rt::Platform& platform,
+            FailureHandler& failures, const RunSettings& settings) {
+    if (mode == Mode::SingleValues) {
+        CutoffList cutoffs;
+        if (!ReadCutoffs(folder, "bins.txt", cutoffs, kBinsNotRisingMessage, platform, failures))
+            return Outcome::StoppedOnCutoffs;
+        CountSingleValues(folder, cutoffs, failures, settings);
+        return Outcome::Completed;
+    }
+
+    // Pairs: Bins1.txt and Bins2.txt when both are there, else bins.txt for both values. The
+    // names tested are the names opened, so that the test and the opening reach the same files.
+    const bool separate = Guarded(failures, [&] {
+        return rt::FileExists(folder, "Bins1.txt") && rt::FileExists(folder, "Bins2.txt");
+    });
+    CutoffList first;
+    CutoffList second;
+    if (separate) {
+        if (!ReadCutoffs(folder, "Bins1.txt", first, kBins1NotRisingMessage, platform, failures) ||
+            !ReadCutoffs(folder, "Bins2.txt", second, kBins2NotRisingMessage, platform, failures))
+            return Outcome::StoppedOnCutoffs;
+        CountPairs(folder, first, second, failures, settings);
+    } else {
+        if (!ReadCutoffs(folder, "bins.txt", first, kBinsNotRisingMessage, platform, failures))
+            return Outcome::StoppedOnCutoffs;
+        CountPairs(folder, first, first, failures, settings);
+    }
+    return Outcome::Completed;
+}
+
+}  // namespace binning

@@ -1,0 +1,100 @@
+#pragma once
+// One run of Binning: the cutoffs are read and checked, Data.txt is counted in one pass, and the
+// report is written to Results.txt. Every file lies in the program's folder.
+//
+// Every runtime operation of a run goes through one failure handler. The handler either returns,
+// and the operation that failed is carried out again (the run goes on from there, nothing read or
+// counted so far is lost or counted twice), or throws RunEnded, and the run ends at once; files
+// already open are closed as the run unwinds.
+
+#include <cstdint>
+#include <filesystem>
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "platform.h"
+#include "runtime_error.h"
+
+namespace binning {
+
+enum class Mode { SingleValues, PairsOfValues };
+
+// Thrown by a failure handler to end the program.
+struct RunEnded {};
+
+class FailureHandler {
+public:
+    virtual ~FailureHandler() = default;
+    // Returns to have the failed operation carried out again; throws RunEnded to end.
+    virtual void onFailure(const rt::RuntimeError& error) = 0;
+};
+
+// Carries out `op` until it succeeds, passing each failure to `handler`. Running out of memory
+// counts as error 7.
+template <class F>
+auto Guarded(FailureHandler& handler, F&& op) -> decltype(op()) {
+    for (;;) {
+        try {
+            return op();
+        } catch (const rt::RuntimeError& error) {
+            handler.onFailure(error);
+        } catch (const std::bad_alloc&) {
+            handler.onFailure(rt::RuntimeError(rt::kOutOfMemory));
+        } catch (const std::length_error&) {
+            handler.onFailure(rt::RuntimeError(rt::kOutOfMemory));
+        }
+    }
+}
+
+// The messages of the run.
+inline constexpr std::string_view kPermissionMessage =
+    "Error.  Most likely the output file Results.txt is already open in some other program.  "
+    "Please close it and then click OK.";
+inline constexpr std::string_view kFileNotFoundMessage =
+    "File-not-found error.  Be sure this folder contains the files Bins.txt (or else Bins1.txt "
+    "and Bins2.txt) and Data.txt, then click Go again.";
+inline constexpr std::string_view kBinsNotRisingMessage =
+    "Please change the file bins.txt so that it consists of a rising sequence of numbers.  This "
+    "is needed to define the bins properly.";
+inline constexpr std::string_view kBins1NotRisingMessage =
+    "Please change the file Bins1.txt so that it consists of a rising sequence of numbers.  This "
+    "is needed to define the bins properly.";
+inline constexpr std::string_view kBins2NotRisingMessage =
+    "Please change the file Bins2.txt so that it consists of a rising sequence of numbers.  This "
+    "is needed to define the bins properly.";
+
+// The address users may send their input files to; set when the program is built.
+extern const std::string_view kSupportAddress;
+// "Program error.  If you like, you can send copies of your input files to <address> and I will
+// try to diagnose."
+std::string ProgramErrorMessage();
+
+// The handler of the window: 70 and 53 ask, with OK (carry out again) and Cancel (end); every
+// other failure shows the program-error box with OK only, then ends.
+class BoxFailureHandler : public FailureHandler {
+public:
+    explicit BoxFailureHandler(rt::Platform& platform) : platform_(platform) {}
+    void onFailure(const rt::RuntimeError& error) override;
+
+private:
+    rt::Platform& platform_;
+};
+
+enum class Outcome {
+    Completed,          // Results.txt written
+    StoppedOnCutoffs,   // a cutoff file did not rise; its message was shown, nothing written
+};
+
+struct RunSettings {
+    // Where TotalData starts; only checks of the overflow path set it.
+    std::int32_t firstTotal = 0;
+};
+
+// One run in `folder`. Messages of the cutoff check go to `platform`; every failure goes to
+// `failures`. Throws RunEnded when the handler ends the program.
+Outcome Run(const std::filesystem::path& folder, Mode mode, rt::Platform& platform,
+            FailureHandler& failures, const RunSettings& settings = {});
+
+}  // namespace binning

@@ -1,0 +1,54 @@
+#pragma once
+// The Binning window: two options, a Go button and a Help menu. A run happens inside the click on
+// Go; after a completed run the next click ends the program.
+
+#include <QMainWindow>
+#include <filesystem>
+#include <string>
+
+#include "binning_job.h"
+#include "platform.h"
+
+class QAction;
+class QButtonGroup;
+class QGroupBox;
+class QLabel;
+class QRadioButton;
+
+namespace ui {
+class CaptionButton;
+}
+
+class BinningWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    static constexpr const char* kDoneCaption =
+        "Done!  You may find your output file in the same folder as this program under the name "
+        "Results.txt.  Click again to exit.";
+
+    BinningWindow(std::filesystem::path programFolder, rt::Platform& platform,
+                  QWidget* parent = nullptr);
+
+    // Centres the window, its frame included, on the screen.
+    void Form_Load();
+    void cmdGo_Click();
+    void mnuHelp_Click();
+
+    bool alreadyClicked() const { return AlreadyClicked; }
+    // The text of the Help box.
+    static std::string HelpText();
+
+    ui::CaptionButton* cmdGo = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QRadioButton* optSingleValues = nullptr;
+    QRadioButton* optPairsOfValues = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QAction* mnuHelp = nullptr;
+
+private:
+    std::filesystem::path programFolder_;
+    rt::Platform& platform_;
+    QButtonGroup* options_ = nullptr;
+    bool AlreadyClicked = false;
+};

@@ -1,0 +1,17 @@
+// Binning: sorts the numbers of Data.txt into bins and writes the counts to Results.txt, all in
+// the program's folder.
+#include <QApplication>
+
+#include "binning_window.h"
+#include "files.h"
+#include "ui/qt_platform.h"
+
+int main(int argc, char** argv) {
+    const std::filesystem::path folder = rt::ProgramFolder(argc > 0 ? argv[0] : nullptr);
+    QApplication app(argc, argv);
+    ui::QtPlatform platform("Binning");
+    BinningWindow window(folder, platform);
+    window.Form_Load();
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,30 @@
+#pragma once
+// A folder of files, a scripted desktop and the window's failure handler, for runs without a
+// window.
+
+#include <optional>
+#include <string>
+
+#include "binning_job.h"
+#include "scripted_platform.h"
+#include "temp_folder.h"
+
+namespace binning_testing {
+
+struct JobFixture {
+    testing_support::TempFolder folder;
+    testing_support::ScriptedPlatform platform;
+    binning::BoxFailureHandler failures{platform};
+
+    // The outcome, or nothing when the run ended the program.
+    std::optional<binning::Outcome> run(binning::Mode mode, binning::RunSettings settings = {}) {
+        try {
+            return binning::Run(folder.path(), mode, platform, failures, settings);
+        } catch (const binning::RunEnded&) {
+            return std::nullopt;
+        }
+    }
+    std::string results() const { return folder.read("Results.txt"); }
+};
+
+}  // namespace binning_testing

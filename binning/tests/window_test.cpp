@@ -1,0 +1,330 @@
+// The window under the offscreen platform, with scripted message boxes.
+#include "binning_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QRadioButton>
+#include <QScreen>
+#include <filesystem>
+#include <string>
+
+#include "scripted_platform.h"
+#include "temp_folder.h"
+#include "ui/caption_button.h"
+#include "ui/twips.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::ScriptedPlatform;
+using testing_support::TempFolder;
+
+const std::string kSingleReport =
+    "[0 - 10]\t3\r\n"
+    "[10 - 20]\t1\r\n"
+    "\r\n"
+    "Forms at bin edges are assigned to the lower bin.\r\n"
+    "Total data:  5\r\n"
+    "Total data not in any bin:  1\r\n";
+const std::string kPairsReport =
+    "\t[0 - 10]\t[10 - 20]\r\n"
+    "[0 - 10]\t1\t1\r\n"
+    "[10 - 20]\t1\t0\r\n"
+    "\r\n"
+    "Rows denote the first variable, columns the second.\r\n"
+    "Forms at bin edges are assigned to the lower bin.\r\n"
+    "Total data:  4\r\n"
+    "Total data not in any bin:  1\r\n";
+const std::string kHelp =
+    "This program assumes your data are numbers, included in a text file entitled Data.txt, in "
+    "the same folder as this program; and that you have placed a series of numerical cutoffs in "
+    "a text file entitled Bins.txt.  The program will then tell you how many values occurred in "
+    "each bin.\n\r\n\rThe simplest calculation of the program will count single values, but you "
+    "can also run it on pairs of data (such as Observed vs. Predicted), as follows:\n\r\n\rEach "
+    "data pair should appear on a single line in Data.txt, separated by a tab.You should also "
+    "check the relevant box before running the program.  \n\r\n\rYou can employ separate "
+    "thresholds for the first and second values by including them in files entitled Bins1.txt "
+    "and Bin2.txt.";
+
+struct WindowFixture {
+    TempFolder folder;
+    ScriptedPlatform platform;
+    BinningWindow window{folder.path(), platform};
+
+    void writeSingleExample() {
+        folder.write("bins.txt", "0\n10\n20\n");
+        folder.write("Data.txt", "5\n10\n15\n25\nabc\n\n");
+    }
+    void writePairsExample() {
+        folder.write("bins.txt", "0\n10\n20\n");
+        folder.write("Data.txt", "5\t15\n10\t10\n25\t5\n15\n");
+    }
+    std::string caption() const { return window.cmdGo->text().toStdString(); }
+    std::vector<std::string> files() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder.path()))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+};
+
+TEST(WindowLayoutTest, ControlsCaptionsAndInitialState) {
+    WindowFixture f;
+    BinningWindow& w = f.window;
+    EXPECT_EQ(w.objectName(), "Binning");
+    EXPECT_EQ(w.windowTitle(), "Sort data into bins");
+    EXPECT_EQ(w.cmdGo->text(), "Go");
+    EXPECT_EQ(w.Frame1->title(), "Specify data type");
+    EXPECT_EQ(w.optSingleValues->text(), "Single values");
+    EXPECT_EQ(w.optPairsOfValues->text(), "Pairs of values");
+    EXPECT_EQ(w.Label1->text(), "Click Help to learn how to run the program.");
+    EXPECT_EQ(w.Label2->text(),
+              "Count how many of your numerical data are within a certain range; i.e. sort "
+              "into bins.");
+    EXPECT_EQ(w.Label1->textFormat(), Qt::PlainText);
+    EXPECT_TRUE(w.Label1->wordWrap());
+    EXPECT_TRUE(w.Label2->wordWrap());
+    EXPECT_FALSE(w.optSingleValues->isChecked());
+    EXPECT_FALSE(w.optPairsOfValues->isChecked());
+    EXPECT_FALSE(w.alreadyClicked());
+    EXPECT_EQ(w.optSingleValues->parentWidget(), w.Frame1);
+    EXPECT_EQ(w.optPairsOfValues->parentWidget(), w.Frame1);
+    for (const char* name :
+         {"cmdGo", "Frame1", "optSingleValues", "optPairsOfValues", "Label1", "Label2"})
+        EXPECT_NE(w.findChild<QWidget*>(name), nullptr) << name;
+    EXPECT_FALSE(w.windowIcon().isNull());
+    EXPECT_EQ(w.windowIcon().availableSizes().value(0), QSize(32, 32));
+}
+
+TEST(WindowLayoutTest, GeometryInTwips) {
+    WindowFixture f;
+    BinningWindow& w = f.window;
+    EXPECT_EQ(w.centralWidget()->size(), QSize(468, 333));
+    EXPECT_EQ(w.cmdGo->geometry(), QRect(128, 208, 217, 73));
+    EXPECT_EQ(w.Frame1->geometry(), QRect(128, 96, 217, 81));
+    EXPECT_EQ(w.optSingleValues->geometry(), QRect(16, 16, 177, 25));
+    EXPECT_EQ(w.optPairsOfValues->geometry(), QRect(16, 40, 185, 33));
+    EXPECT_EQ(w.Label1->geometry(), QRect(40, 56, 409, 65));
+    EXPECT_EQ(w.Label2->geometry(), QRect(40, 24, 409, 33));
+    // Fixed size: the client area and the menu bar above it.
+    EXPECT_EQ(w.minimumSize(), w.maximumSize());
+    w.show();
+    EXPECT_EQ(w.centralWidget()->size(), QSize(468, 333));
+    EXPECT_EQ(w.centralWidget()->y(), w.menuBar()->height());
+}
+
+TEST(WindowLayoutTest, HelpIsOneEntryOnTheMenuBarWithoutSubmenu) {
+    WindowFixture f;
+    const QList<QAction*> actions = f.window.menuBar()->actions();
+    ASSERT_EQ(actions.size(), 1);
+    EXPECT_EQ(actions[0], f.window.mnuHelp);
+    EXPECT_EQ(actions[0]->objectName(), "mnuHelp");
+    EXPECT_EQ(actions[0]->text(), "Help");
+    EXPECT_EQ(actions[0]->menu(), nullptr);
+    actions[0]->trigger();
+    ASSERT_EQ(f.platform.boxes.size(), 1u);
+    EXPECT_EQ(f.platform.boxes[0].text, kHelp);
+}
+
+TEST(WindowLayoutTest, TabOrderAndInitialFocus) {
+    WindowFixture f;
+    BinningWindow& w = f.window;
+    w.show();
+    w.activateWindow();
+    EXPECT_EQ(w.focusWidget(), w.cmdGo);
+    const std::vector<QWidget*> order = {w.cmdGo,           w.Frame1, w.optSingleValues,
+                                         w.optPairsOfValues, w.Label1, w.Label2};
+    // Walk the focus chain from the button and keep the controls in the order met.
+    std::vector<QWidget*> met = {w.cmdGo};
+    for (QWidget* next = w.cmdGo->nextInFocusChain(); next != w.cmdGo;
+         next = next->nextInFocusChain()) {
+        if (std::find(order.begin(), order.end(), next) != order.end()) met.push_back(next);
+    }
+    EXPECT_EQ(met, order);
+}
+
+TEST(WindowLayoutTest, OptionsFormOneGroup) {
+    WindowFixture f;
+    f.window.optSingleValues->click();
+    EXPECT_TRUE(f.window.optSingleValues->isChecked());
+    f.window.optPairsOfValues->click();
+    EXPECT_TRUE(f.window.optPairsOfValues->isChecked());
+    EXPECT_FALSE(f.window.optSingleValues->isChecked());
+}
+
+TEST(WindowLayoutTest, FormLoadCentresTheWindowOnTheScreen) {
+    WindowFixture f;
+    f.window.Form_Load();
+    const QRect screen = f.window.screen()->geometry();
+    const QRect outer = f.window.frameGeometry();
+    EXPECT_LE(std::abs(outer.center().x() - screen.center().x()), 1);
+    EXPECT_LE(std::abs(outer.center().y() - screen.center().y()), 1);
+}
+
+TEST(WindowRunTest, SingleValuesWorkedExample) {
+    WindowFixture f;
+    f.writeSingleExample();
+    f.window.optSingleValues->click();
+    f.window.cmdGo->click();
+    EXPECT_EQ(f.folder.read("Results.txt"), kSingleReport);
+    EXPECT_EQ(f.caption(), BinningWindow::kDoneCaption);
+    EXPECT_EQ(f.caption(),
+              "Done!  You may find your output file in the same folder as this program under "
+              "the name Results.txt.  Click again to exit.");
+    EXPECT_TRUE(f.platform.boxes.empty());
+    EXPECT_EQ(f.platform.endCount, 0);
+    EXPECT_TRUE(f.window.alreadyClicked());
+}
+
+TEST(WindowRunTest, PairsWorkedExample) {
+    WindowFixture f;
+    f.writePairsExample();
+    f.window.optPairsOfValues->click();
+    f.window.cmdGo_Click();
+    EXPECT_EQ(f.folder.read("Results.txt"), kPairsReport);
+    EXPECT_EQ(f.caption(), BinningWindow::kDoneCaption);
+}
+
+TEST(WindowRunTest, NoOptionAsksAndTouchesNoFile) {
+    WindowFixture f;
+    f.window.cmdGo_Click();
+    ASSERT_EQ(f.platform.boxes.size(), 1u);
+    EXPECT_EQ(f.platform.boxes[0].text, "Please select single values or pairs of values.");
+    EXPECT_EQ(f.platform.boxes[0].buttons, rt::Buttons::Ok);
+    EXPECT_EQ(f.platform.boxes[0].title, "");
+    EXPECT_FALSE(f.window.alreadyClicked());
+    EXPECT_EQ(f.caption(), "Go");
+    EXPECT_TRUE(f.files().empty());
+    // Choosing an option and clicking again runs normally.
+    f.writeSingleExample();
+    f.window.optSingleValues->click();
+    f.window.cmdGo_Click();
+    EXPECT_EQ(f.folder.read("Results.txt"), kSingleReport);
+    EXPECT_EQ(f.platform.endCount, 0);
+}
+
+TEST(WindowRunTest, RisingStopThenCorrectedRerun) {
+    WindowFixture f;
+    f.writeSingleExample();
+    f.folder.write("bins.txt", "0\n20\n10\n");
+    f.window.optSingleValues->click();
+    f.window.cmdGo_Click();
+    ASSERT_EQ(f.platform.boxes.size(), 1u);
+    EXPECT_EQ(f.platform.boxes[0].text, binning::kBinsNotRisingMessage);
+    EXPECT_FALSE(f.window.alreadyClicked());
+    EXPECT_EQ(f.caption(), "Go");
+    EXPECT_FALSE(f.folder.exists("Results.txt"));
+
+    f.folder.write("bins.txt", "0\n10\n20\n");
+    f.window.cmdGo_Click();
+    EXPECT_EQ(f.folder.read("Results.txt"), kSingleReport);
+    EXPECT_EQ(f.caption(), BinningWindow::kDoneCaption);
+    EXPECT_EQ(f.platform.boxes.size(), 1u);
+    EXPECT_EQ(f.platform.endCount, 0);
+}
+
+TEST(WindowRunTest, MissingDataTxtPutInPlaceBeforeOkCompletesWithoutAnotherClick) {
+    WindowFixture f;
+    f.writeSingleExample();
+    const std::string data = f.folder.read("Data.txt");
+    fs::remove(f.folder / "Data.txt");
+    f.platform.onBox = [&](const ScriptedPlatform::Box&) { f.folder.write("Data.txt", data); };
+    f.window.optSingleValues->click();
+    f.window.cmdGo_Click();
+    ASSERT_EQ(f.platform.boxes.size(), 1u);
+    EXPECT_EQ(f.platform.boxes[0].text, binning::kFileNotFoundMessage);
+    EXPECT_EQ(f.platform.boxes[0].buttons, rt::Buttons::OkCancel);
+    EXPECT_EQ(f.folder.read("Results.txt"), kSingleReport);
+    EXPECT_EQ(f.caption(), BinningWindow::kDoneCaption);
+    EXPECT_EQ(f.platform.endCount, 0);
+}
+
+TEST(WindowRunTest, ResultsTxtMadeWritableBeforeOkCompletesTheRun) {
+    WindowFixture f;
+    f.writePairsExample();
+    fs::create_directory(f.folder / "Results.txt");
+    f.platform.onBox = [&](const ScriptedPlatform::Box&) {
+        fs::remove(f.folder / "Results.txt");
+    };
+    f.window.optPairsOfValues->click();
+    f.window.cmdGo_Click();
+    ASSERT_EQ(f.platform.boxes.size(), 1u);
+    EXPECT_EQ(f.platform.boxes[0].text, binning::kPermissionMessage);
+    EXPECT_EQ(f.folder.read("Results.txt"), kPairsReport);
+    EXPECT_EQ(f.caption(), BinningWindow::kDoneCaption);
+    EXPECT_EQ(f.platform.endCount, 0);
+}
+
+TEST(WindowRunTest, CancelEndsTheProgramAndLeavesResultsTxt) {
+    WindowFixture f;
+    f.writeSingleExample();
+    fs::remove(f.folder / "bins.txt");
+    f.folder.write("Results.txt", "old report");
+    f.platform.answers = {rt::Answer::Cancel};
+    f.window.optSingleValues->click();
+    f.window.cmdGo_Click();
+    EXPECT_EQ(f.platform.boxes.size(), 1u);
+    EXPECT_EQ(f.platform.endCount, 1);
+    EXPECT_EQ(f.caption(), "Go");
+    EXPECT_EQ(f.folder.read("Results.txt"), "old report");
+}
+
+TEST(WindowRunTest, ProgramErrorEndsTheProgram) {
+    WindowFixture f;
+    f.folder.write("bins.txt", "0\n1\n");
+    f.folder.write("Data.txt", "1E999\n");
+    f.window.optSingleValues->click();
+    f.window.cmdGo_Click();
+    ASSERT_EQ(f.platform.boxes.size(), 1u);
+    EXPECT_EQ(f.platform.boxes[0].text, binning::ProgramErrorMessage());
+    EXPECT_EQ(f.platform.boxes[0].buttons, rt::Buttons::Ok);
+    EXPECT_EQ(f.platform.endCount, 1);
+    EXPECT_FALSE(f.folder.exists("Results.txt"));
+}
+
+TEST(WindowRunTest, AClickAfterTheRunEndsTheProgramWithoutTouchingFiles) {
+    WindowFixture f;
+    f.writeSingleExample();
+    f.window.optSingleValues->click();
+    f.window.cmdGo_Click();
+    ASSERT_EQ(f.platform.endCount, 0);
+    // A changed option and changed files make no difference.
+    f.window.optPairsOfValues->click();
+    fs::remove(f.folder / "Data.txt");
+    f.folder.write("Results.txt", "kept");
+    f.window.cmdGo_Click();
+    EXPECT_EQ(f.platform.endCount, 1);
+    EXPECT_TRUE(f.platform.boxes.empty());
+    EXPECT_EQ(f.folder.read("Results.txt"), "kept");
+    EXPECT_EQ(f.files(), (std::vector<std::string>{"Results.txt", "bins.txt"}));
+}
+
+TEST(WindowHelpTest, SameTextBeforeAndAfterARunChangingNothing) {
+    WindowFixture f;
+    f.window.mnuHelp_Click();
+    EXPECT_EQ(f.caption(), "Go");
+    EXPECT_FALSE(f.window.alreadyClicked());
+    EXPECT_TRUE(f.files().empty());
+
+    f.writeSingleExample();
+    f.window.optSingleValues->click();
+    f.window.cmdGo_Click();
+    f.window.mnuHelp_Click();
+    EXPECT_EQ(f.caption(), BinningWindow::kDoneCaption);
+    EXPECT_TRUE(f.window.alreadyClicked());
+    EXPECT_EQ(f.platform.endCount, 0);
+
+    ASSERT_EQ(f.platform.boxes.size(), 2u);
+    for (const auto& box : f.platform.boxes) {
+        EXPECT_EQ(box.text, kHelp);
+        EXPECT_EQ(box.title, "Binning");
+        EXPECT_EQ(box.buttons, rt::Buttons::Ok);
+    }
+}
+
+}  // namespace
