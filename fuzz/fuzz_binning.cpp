@@ -1,0 +1,80 @@
+// Binning on small random folders gives the same outcome as the plain transcription: the same
+// rising-check message, the same error number, or the same bytes of Results.txt.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "binning_job.h"
+#include "fuzz_folder.h"
+#include "plain.h"
+
+namespace {
+
+class Recorder : public rt::Platform {
+public:
+    std::string last;
+    rt::Answer messageBox(std::string_view text, rt::Buttons, std::string_view) override {
+        last = text;
+        return rt::Answer::Ok;
+    }
+    void endProgram() override {}
+};
+
+struct Failed {
+    int number;
+};
+class Stop : public binning::FailureHandler {
+public:
+    void onFailure(const rt::RuntimeError& error) override { throw Failed{error.number()}; }
+};
+
+// "ok", "stop:<message>" or "error:<number>", then Results.txt.
+std::string Job(const fuzzing::Folder& folder, bool pairs) {
+    Recorder platform;
+    Stop stop;
+    try {
+        const auto outcome = binning::Run(
+            folder.path(), pairs ? binning::Mode::PairsOfValues : binning::Mode::SingleValues,
+            platform, stop);
+        if (outcome == binning::Outcome::StoppedOnCutoffs) return "stop:" + platform.last;
+    } catch (const Failed& failed) {
+        return "error:" + std::to_string(failed.number);
+    }
+    return "ok\n" + folder.read("Results.txt");
+}
+
+std::string Plain(const fuzzing::Folder& folder, bool pairs) {
+    try {
+        const std::string stop = plain::Binning(folder.path(), pairs);
+        if (!stop.empty()) return "stop:" + stop;
+    } catch (const rt::RuntimeError& error) {
+        return "error:" + std::to_string(error.number());
+    }
+    return "ok\n" + folder.read("Results.txt");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const fuzzing::Folder folder;
+    FuzzedDataProvider input(data, size);
+    const bool pairs = input.ConsumeBool();
+    const unsigned files = input.ConsumeIntegral<std::uint8_t>();
+    folder.clear();
+    if (files & 1) folder.write("bins.txt", input.ConsumeRandomLengthString(200));
+    if (files & 2) folder.write("Bins1.txt", input.ConsumeRandomLengthString(200));
+    if (files & 4) folder.write("Bins2.txt", input.ConsumeRandomLengthString(200));
+    if (files & 8) folder.write("Data.txt", input.ConsumeRemainingBytesAsString());
+
+    const std::string job = Job(folder, pairs);
+    std::error_code ec;
+    std::filesystem::remove(folder.path() / "Results.txt", ec);
+    const std::string reference = Plain(folder, pairs);
+    if (job != reference) {
+        std::fprintf(stderr, "job:\n%s\nplain:\n%s\n", job.c_str(), reference.c_str());
+        std::abort();
+    }
+    return 0;
+}

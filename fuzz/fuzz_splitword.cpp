@@ -1,0 +1,28 @@
+// Splitword on small random word lists (thresholds 0 to 3 and 2.5) writes the same Debug.txt and
+// out.txt as the plain quadratic scan.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "fuzz_folder.h"
+#include "plain.h"
+#include "splitword_job.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const fuzzing::Folder folder;
+    FuzzedDataProvider input(data, size);
+    static const double thresholds[] = {0, 1, 2, 3, 2.5, -1};
+    const double threshold = thresholds[input.ConsumeIntegralInRange<int>(0, 5)];
+    folder.clear();
+    folder.write("in.txt", input.ConsumeRemainingBytesAsString());
+
+    splitword::Progress progress;
+    splitword::Run(folder.path(), threshold, progress);
+    const std::string job = folder.read("Debug.txt") + "|" + folder.read("out.txt");
+    plain::Splitword(folder.path(), threshold);
+    const std::string reference = folder.read("Debug.txt") + "|" + folder.read("out.txt");
+    if (job != reference) std::abort();
+    return 0;
+}
