@@ -1,0 +1,116 @@
+#include "splitword_window.h"
+
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <new>
+#include <string>
+
+#include "numbers.h"
+#include "platform.h"
+#include "runtime_error.h"
+#include "splitword_job.h"
+#include "ui/caption_button.h"
+#include "ui/twips.h"
+
+namespace {
+
+constexpr qint64 kPaintInterval = 30;  // milliseconds
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, QRect geometry) {
+    auto* label = new QLabel(QString::fromUtf8(text), parent);
+    label->setObjectName(QString::fromUtf8(name));
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setFocusPolicy(Qt::NoFocus);
+    label->setGeometry(geometry);
+    return label;
+}
+
+}  // namespace
+
+// Shows the run's progress on the button.
+class Form1::RunProgress : public splitword::Progress {
+public:
+    explicit RunProgress(Form1& form) : form_(form) {}
+    void readingInput() override { form_.setCaption(QStringLiteral("Reading input file ..."), true); }
+    void workingOn(std::int32_t index, std::int32_t count) override {
+        form_.setCaption(QStringLiteral("Working on #%1 out of %2").arg(index).arg(count), false);
+    }
+
+private:
+    Form1& form_;
+};
+
+static void LoadIcons() { Q_INIT_RESOURCE(splitword); }
+
+Form1::Form1(rt::Platform& platform, QWidget* parent) : QWidget(parent), platform_(platform) {
+    LoadIcons();
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Splitword"));
+    setWindowIcon(QIcon(QStringLiteral(":/splitword/icons/splitword-32.png")));
+    setFixedSize(ui::TwipsSize(4680, 5250));
+
+    Label2 = MakeLabel(this, "Label2",
+                       "Look for possible compounds in a list of words.  This program finds words "
+                       "that are the concatenation of two other words in the same list.  ",
+                       ui::TwipsRect(360, 240, 4095, 855));
+    Label3 = MakeLabel(this, "Label3",
+                       "Put your word list into a plain-text file called in.txt, located in the "
+                       "same folder as this program.  Output will appear in out.txt.",
+                       ui::TwipsRect(360, 1200, 4215, 735));
+
+    Command1 = new ui::CaptionButton(QStringLiteral("Go"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setGeometry(ui::TwipsRect(1320, 2280, 2295, 1335));
+    Command1->setFocusPolicy(Qt::StrongFocus);
+    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+
+    Label1 = MakeLabel(this, "Label1",
+                       "Threshold length to be counted as a possible compound member:",
+                       ui::TwipsRect(1200, 3960, 2655, 495));
+
+    ThresholdLength = new QLineEdit(QStringLiteral("2"), this);
+    ThresholdLength->setObjectName(QStringLiteral("ThresholdLength"));
+    ThresholdLength->setAccessibleName(QStringLiteral("Threshold length"));
+    ThresholdLength->setGeometry(ui::TwipsRect(1800, 4560, 1215, 375));
+
+    setTabOrder(Command1, ThresholdLength);
+    Command1->setFocus();
+    lastPaint_.start();
+}
+
+void Form1::setCaption(const QString& caption, bool now) {
+    Command1->setText(caption);
+    if (onCaption) onCaption(caption);
+    if (now || lastPaint_.elapsed() >= kPaintInterval) {
+        Command1->repaint();
+        lastPaint_.restart();
+    }
+}
+
+void Form1::Command1_Click() {
+    if (AlreadyClicked) {
+        platform_.endProgram();
+        return;
+    }
+    AlreadyClicked = true;
+    try {
+        const QByteArray typed = ThresholdLength->text().toUtf8();
+        const std::string normalised =
+            splitword::NormaliseThresholdText(std::string_view(typed.data(), typed.size()));
+        ThresholdLength->setText(QString::fromStdString(normalised));
+        ThresholdLength->repaint();
+        const double threshold = rt::TextToNumber(normalised);
+
+        // The bare file names, in the current directory.
+        RunProgress progress(*this);
+        splitword::Run(".", threshold, progress);
+        setCaption(QStringLiteral("Done! Click again to exit."), true);
+    } catch (const rt::RuntimeError& error) {
+        rt::ReportUnhandledError(platform_, error);
+    } catch (const std::bad_alloc&) {
+        rt::ReportUnhandledError(platform_, rt::RuntimeError(rt::kOutOfMemory));
+    }
+}

@@ -1,0 +1,46 @@
+#pragma once
+// The Splitword window: a threshold box and one button that runs the compound search on the
+// files of the current directory and, clicked again, ends the program.
+
+#include <QElapsedTimer>
+#include <QString>
+#include <QWidget>
+#include <functional>
+
+namespace rt {
+class Platform;
+}
+namespace ui {
+class CaptionButton;
+}
+class QLabel;
+class QLineEdit;
+
+class Form1 : public QWidget {
+    Q_OBJECT
+public:
+    explicit Form1(rt::Platform& platform, QWidget* parent = nullptr);
+
+    // The button's handler: the first click runs the search, the next one ends the program.
+    void Command1_Click();
+
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    ui::CaptionButton* Command1 = nullptr;
+    QLineEdit* ThresholdLength = nullptr;
+
+    // Called with every caption the button is given, before it is painted (for tests).
+    std::function<void(const QString&)> onCaption;
+
+private:
+    class RunProgress;
+
+    // Sets the button's caption. Captions that follow each other quickly are painted at most
+    // every 30 ms, so that painting never costs more than the search; `now` paints at once.
+    void setCaption(const QString& caption, bool now);
+
+    rt::Platform& platform_;
+    bool AlreadyClicked = false;
+    QElapsedTimer lastPaint_;
+};

@@ -1,0 +1,221 @@
+// The run without a window: reading in.txt, Debug.txt, the compound search and out.txt.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "runtime_error.h"
+#include "splitword_job.h"
+#include "temp_folder.h"
+
+namespace {
+
+using testing_support::TempFolder;
+
+const std::string kHeader = "Possible compound\tFirst member\tSecond member\r\n";
+
+// Records the progress calls.
+struct RecordedProgress : splitword::Progress {
+    std::vector<std::string> calls;
+    void readingInput() override { calls.push_back("reading"); }
+    void workingOn(std::int32_t index, std::int32_t count) override {
+        calls.push_back(std::to_string(index) + "/" + std::to_string(count));
+    }
+};
+
+std::string Lines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const auto& line : lines) text += line + "\r\n";
+    return text;
+}
+
+struct SearchCase {
+    const char* name;
+    std::string input;
+    double threshold;
+    std::vector<std::string> finds;  // out.txt after the header
+};
+
+class SearchCases : public ::testing::TestWithParam<SearchCase> {};
+
+TEST_P(SearchCases, WritesTheFindsInOrder) {
+    const SearchCase& c = GetParam();
+    TempFolder folder;
+    folder.write("in.txt", c.input);
+    splitword::Progress quiet;
+    const auto result = splitword::Run(folder.path(), c.threshold, quiet);
+    EXPECT_EQ(folder.read("out.txt"), kHeader + Lines(c.finds));
+    EXPECT_EQ(result.findCount, static_cast<std::int64_t>(c.finds.size()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lists, SearchCases,
+    ::testing::Values(
+        SearchCase{"Blackbird", "black\r\nbird\r\nblackbird\r\n", 2, {"blackbird\tblack\tbird"}},
+        SearchCase{"LetterCaseCounts", "black\nbird\nBlackbird\n", 2, {}},
+        SearchCase{"TwoSplitsInListOrder", "a\nab\nbc\nc\nabc\n", 1,
+                   {"abc\ta\tbc", "abc\tab\tc"}},
+        SearchCase{"ThresholdDropsMember", "black\nbird\nblackbird\n", 5, {}},
+        SearchCase{"DuplicateFirstMemberTwice", "ab\nab\nabab\n", 2,
+                   {"abab\tab\tab", "abab\tab\tab"}},
+        SearchCase{"EmptyWordAtZero", "cat\n\n", 0, {"cat\tcat\t", "cat\t\tcat", "\t\t"}},
+        SearchCase{"EmptyList", "", 2, {}},
+        SearchCase{"FirstMembersMergedByPosition", "ab\na\nab\nabc\nbc\nc\n", 1,
+                   {"abc\tab\tc", "abc\ta\tbc", "abc\tab\tc"}},
+        SearchCase{"CompoundTwiceSearchedTwice", "xy\nx\ny\nxy\n", 1,
+                   {"xy\tx\ty", "xy\tx\ty"}},
+        SearchCase{"FractionalThreshold", "ab\nabc\nabcab\ncab\n", 2.5, {}},
+        SearchCase{"SecondMemberOfThreeChars", "ab\nabc\nababc\n", 2.5, {}},
+        SearchCase{"RestEqualsWholeWord", "ab\nabc\nababc\n", 2, {"ababc\tab\tabc"}},
+        SearchCase{"MultiByteLetters", "Stra\nße\nStraße\n", 2, {"Straße\tStra\tße"}},
+        // A lone lead byte is a character of its own only where no valid sequence starts.
+        // Bytes C3 and A9 make one letter: neither alone is a first member of it.
+        SearchCase{"LeadByteBeforeItsTail",
+                   "\xC3\n\xA9\n\xC3\xA9\n\n",
+                   0,
+                   {"\xC3\t\xC3\t", "\xC3\t\t\xC3", "\xA9\t\xA9\t", "\xA9\t\t\xA9",
+                    "\xC3\xA9\t\xC3\xA9\t", "\xC3\xA9\t\t\xC3\xA9", "\t\t"}},
+        SearchCase{"LeadByteAlone", "\xC3\nx\n\xC3x\n", 1, {"\xC3x\t\xC3\tx"}},
+        SearchCase{"TabGlossIgnored", "black\tthe colour\nbird\tanimal\nblackbird\tanimal\n",
+                   2, {"blackbird\tblack\tbird"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct ReadCase {
+    const char* name;
+    std::string input;
+    double threshold;
+    std::string debug;
+};
+
+class ReadCases : public ::testing::TestWithParam<ReadCase> {};
+
+TEST_P(ReadCases, ListsTheKeptWords) {
+    const ReadCase& c = GetParam();
+    TempFolder folder;
+    folder.write("in.txt", c.input);
+    splitword::Progress quiet;
+    splitword::Run(folder.path(), c.threshold, quiet);
+    EXPECT_EQ(folder.read("Debug.txt"), c.debug);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, ReadCases,
+    ::testing::Values(
+        ReadCase{"OneCharacterDropped", "a\nab\n", 2, "ab\r\n"},
+        ReadCase{"GlossAndBlanks", "  big cat \tgloss\tmore\n", 2, "big cat\r\n"},
+        ReadCase{"DuplicatesKept", "word\nword\n", 2, "word\r\nword\r\n"},
+        ReadCase{"CaseKept", "Word\n", 2, "Word\r\n"},
+        ReadCase{"BlankLinesAtZero", "a\n\n   \n\tgloss\n", 0, "a\r\n\r\n\r\n\r\n"},
+        ReadCase{"BlankLinesAtMinusOne", "\n", -1, "\r\n"},
+        ReadCase{"BlankLinesDroppedAtTwo", "\n \n", 2, ""},
+        ReadCase{"FractionNeedsNextWhole", "ab\nabc\n", 2.5, "abc\r\n"},
+        ReadCase{"SharpSCountsOnce", "Straße\nStrasse\n", 7, "Strasse\r\n"},
+        ReadCase{"SharpSAtItsLength", "Straße\n", 6, "Straße\r\n"},
+        ReadCase{"LastLineWithoutEnd", "ab\r\ncd", 2, "ab\r\ncd\r\n"},
+        ReadCase{"EmptyFile", "", 0, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CharacterCount, CountsCodePointsAndStrayBytes) {
+    const std::vector<std::pair<std::string, std::int64_t>> cases = {
+        {"", 0},
+        {"abc", 3},
+        {"Straße", 6},
+        {"\xE2\x82\xAC", 1},              // euro sign
+        {"\xF0\x9F\x98\x80", 1},          // four-byte sequence
+        {"\xC3", 1},                      // lead byte at the end
+        {"\xC3\xC3\xA9", 2},              // stray lead, then a letter
+        {"\xA9", 1},                      // tail byte alone
+        {"\xC0\xAF", 2},                  // overlong form
+        {"\xE0\x80\x80", 3},              // overlong form
+        {"\xED\xA0\x80", 3},              // surrogate
+        {"\xF4\x90\x80\x80", 4},          // past U+10FFFF
+        {"\xE2\x82", 2},                  // cut sequence
+        {"\xF5\x80", 2},                  // never a lead byte
+    };
+    for (const auto& [text, count] : cases)
+        EXPECT_EQ(splitword::CharacterCount(text), count) << testing::PrintToString(text);
+}
+
+TEST(ThresholdText, IsTheNumberTextOfItsLeadingNumber) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {" 3 ", "3"}, {"3x", "3"}, {"abc", "0"}, {"", "0"},    {"2.5", "2.5"},
+        {"007", "7"}, {"-1", "-1"}, {"1e3", "1000"}, {"  ", "0"}, {"2.50", "2.5"},
+    };
+    for (const auto& [typed, shown] : cases)
+        EXPECT_EQ(splitword::NormaliseThresholdText(typed), shown) << typed;
+}
+
+TEST(ThresholdText, TooLargeANumberIsOverflow) {
+    try {
+        splitword::NormaliseThresholdText("1e999");
+        FAIL() << "no error";
+    } catch (const rt::RuntimeError& error) {
+        EXPECT_EQ(error.number(), rt::kOverflow);
+    }
+}
+
+std::string Words(int count) {
+    std::string text;
+    for (int k = 0; k < count; ++k) text += "w" + std::to_string(k) + "\n";
+    return text;
+}
+
+TEST(Progress, EveryHundredthWordBeforeItIsSearched) {
+    const std::vector<std::pair<int, std::vector<std::string>>> cases = {
+        {0, {"reading"}},
+        {99, {"reading"}},
+        {100, {"reading", "100/100"}},
+        {250, {"reading", "100/250", "200/250"}},
+    };
+    for (const auto& [count, calls] : cases) {
+        TempFolder folder;
+        folder.write("in.txt", Words(count));
+        RecordedProgress progress;
+        splitword::Run(folder.path(), 2, progress);
+        EXPECT_EQ(progress.calls, calls) << count;
+    }
+}
+
+TEST(Failures, MissingInputLeavesTheOutputsAlone) {
+    TempFolder folder;
+    folder.write("Debug.txt", "old debug");
+    folder.write("out.txt", "old out");
+    RecordedProgress progress;
+    try {
+        splitword::Run(folder.path(), 2, progress);
+        FAIL() << "no error";
+    } catch (const rt::RuntimeError& error) {
+        EXPECT_EQ(error.number(), rt::kFileNotFound);
+    }
+    EXPECT_EQ(progress.calls, std::vector<std::string>{"reading"});
+    EXPECT_EQ(folder.read("Debug.txt"), "old debug");
+    EXPECT_EQ(folder.read("out.txt"), "old out");
+}
+
+TEST(Failures, DebugListThatCannotBeCreatedLeavesOutAlone) {
+    TempFolder folder;
+    folder.write("in.txt", "ab\n");
+    std::filesystem::create_directory(folder / "Debug.txt");
+    folder.write("out.txt", "old out");
+    splitword::Progress quiet;
+    try {
+        splitword::Run(folder.path(), 2, quiet);
+        FAIL() << "no error";
+    } catch (const rt::RuntimeError& error) {
+        EXPECT_EQ(error.number(), rt::kPermissionDenied);
+    }
+    EXPECT_EQ(folder.read("out.txt"), "old out");
+}
+
+TEST(Files, NamesFoundInAnyLetterCase) {
+    TempFolder folder;
+    folder.write("IN.TXT", "ab\nc\nabc\n");
+    folder.write("OUT.txt", "old");
+    splitword::Progress quiet;
+    splitword::Run(folder.path(), 1, quiet);
+    EXPECT_EQ(folder.read("OUT.txt"), kHeader + "abc\tab\tc\r\n");
+    EXPECT_FALSE(folder.exists("out.txt"));
+}
+
+}  // namespace

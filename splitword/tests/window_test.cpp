@@ -1,0 +1,193 @@
+// The window under the offscreen platform: its controls, the two clicks, the threshold box,
+// the captions and the unhandled errors.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "scripted_platform.h"
+#include "splitword_window.h"
+#include "temp_folder.h"
+#include "ui/caption_button.h"
+#include "ui/twips.h"
+
+namespace {
+
+using testing_support::ScriptedPlatform;
+using testing_support::TempFolder;
+
+// Makes a folder the current directory for the life of the object.
+class CurrentFolder {
+public:
+    explicit CurrentFolder(const std::filesystem::path& folder)
+        : previous_(std::filesystem::current_path()) {
+        std::filesystem::current_path(folder);
+    }
+    ~CurrentFolder() { std::filesystem::current_path(previous_); }
+
+private:
+    std::filesystem::path previous_;
+};
+
+struct Fixture : ::testing::Test {
+    TempFolder folder;
+    CurrentFolder current{folder.path()};
+    ScriptedPlatform platform;
+    Form1 form{platform};
+    std::vector<std::string> captions;
+
+    Fixture() {
+        form.onCaption = [this](const QString& caption) { captions.push_back(caption.toStdString()); };
+    }
+};
+
+const std::string kHeader = "Possible compound\tFirst member\tSecond member\r\n";
+
+TEST(Form1Layout, ControlsTextsAndGeometry) {
+    ScriptedPlatform platform;
+    Form1 form(platform);
+    EXPECT_EQ(form.objectName(), "Form1");
+    EXPECT_EQ(form.windowTitle(), "Splitword");
+    EXPECT_EQ(form.size(), ui::TwipsSize(4680, 5250));
+    EXPECT_EQ(form.minimumSize(), form.maximumSize());
+    EXPECT_FALSE(form.windowIcon().isNull());
+
+    struct Expected {
+        QWidget* widget;
+        const char* name;
+        QString text;
+        QRect geometry;
+    };
+    const std::vector<Expected> controls = {
+        {form.Label2, "Label2",
+         "Look for possible compounds in a list of words.  This program finds words that are the "
+         "concatenation of two other words in the same list.  ",
+         ui::TwipsRect(360, 240, 4095, 855)},
+        {form.Label3, "Label3",
+         "Put your word list into a plain-text file called in.txt, located in the same folder as "
+         "this program.  Output will appear in out.txt.",
+         ui::TwipsRect(360, 1200, 4215, 735)},
+        {form.Command1, "Command1", "Go", ui::TwipsRect(1320, 2280, 2295, 1335)},
+        {form.Label1, "Label1", "Threshold length to be counted as a possible compound member:",
+         ui::TwipsRect(1200, 3960, 2655, 495)},
+        {form.ThresholdLength, "ThresholdLength", "2", ui::TwipsRect(1800, 4560, 1215, 375)},
+    };
+    for (const Expected& c : controls) {
+        EXPECT_EQ(c.widget->objectName(), c.name);
+        EXPECT_EQ(c.widget->geometry(), c.geometry) << c.name;
+        if (auto* label = qobject_cast<QLabel*>(c.widget)) {
+            EXPECT_EQ(label->text(), c.text) << c.name;
+            EXPECT_TRUE(label->wordWrap()) << c.name;
+            EXPECT_EQ(label->textFormat(), Qt::PlainText) << c.name;
+            EXPECT_EQ(label->focusPolicy(), Qt::NoFocus) << c.name;
+        }
+    }
+    EXPECT_EQ(form.Command1->text(), "Go");
+    EXPECT_EQ(form.ThresholdLength->text(), "2");
+}
+
+TEST(Form1Layout, ButtonFirstThenTheBox) {
+    ScriptedPlatform platform;
+    Form1 form(platform);
+    form.show();
+    form.activateWindow();
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::focusWidget(), form.Command1);
+    // The next control the Tab key reaches.
+    QWidget* next = form.Command1->nextInFocusChain();
+    while (next != form.Command1 && !(next->focusPolicy() & Qt::TabFocus))
+        next = next->nextInFocusChain();
+    EXPECT_EQ(next, form.ThresholdLength);
+    form.close();
+}
+
+TEST_F(Fixture, FirstClickRunsOnTheCurrentFolder) {
+    folder.write("in.txt", "black\nbird\nblackbird\n");
+    form.ThresholdLength->setText(" 3 ");
+    form.Command1_Click();
+    EXPECT_EQ(form.ThresholdLength->text(), "3");
+    EXPECT_EQ(folder.read("Debug.txt"), "black\r\nbird\r\nblackbird\r\n");
+    EXPECT_EQ(folder.read("out.txt"), kHeader + "blackbird\tblack\tbird\r\n");
+    EXPECT_EQ(captions,
+              (std::vector<std::string>{"Reading input file ...", "Done! Click again to exit."}));
+    EXPECT_EQ(form.Command1->text(), "Done! Click again to exit.");
+    EXPECT_TRUE(platform.boxes.empty());
+    EXPECT_FALSE(platform.ended());
+}
+
+TEST_F(Fixture, ProgressCaptionsEveryHundredWords) {
+    std::string list;
+    for (int k = 0; k < 250; ++k) list += "word" + std::to_string(k) + "\n";
+    folder.write("in.txt", list);
+    form.Command1_Click();
+    EXPECT_EQ(captions, (std::vector<std::string>{
+                            "Reading input file ...", "Working on #100 out of 250",
+                            "Working on #200 out of 250", "Done! Click again to exit."}));
+}
+
+TEST_F(Fixture, SecondClickEndsWithoutTouchingFiles) {
+    folder.write("in.txt", "ab\n");
+    form.Command1_Click();
+    folder.write("in.txt", "cd\ncdcd\n");
+    folder.write("out.txt", "kept");
+    form.ThresholdLength->setText("abc");
+    captions.clear();
+    form.Command1_Click();
+    EXPECT_EQ(platform.endCount, 1);
+    EXPECT_EQ(folder.read("out.txt"), "kept");
+    EXPECT_EQ(folder.read("Debug.txt"), "ab\r\n");
+    EXPECT_EQ(form.ThresholdLength->text(), "abc");
+    EXPECT_TRUE(captions.empty());
+}
+
+TEST_F(Fixture, ThresholdTextShownAsItsNumber) {
+    const std::vector<std::pair<QString, QString>> cases = {
+        {" 3 ", "3"}, {"3x", "3"}, {"abc", "0"}, {"", "0"}, {"2.5", "2.5"}};
+    for (const auto& [typed, shown] : cases) {
+        ScriptedPlatform own;
+        Form1 other(own);
+        folder.write("in.txt", "");
+        other.ThresholdLength->setText(typed);
+        other.Command1_Click();
+        EXPECT_EQ(other.ThresholdLength->text(), shown) << typed.toStdString();
+    }
+}
+
+TEST_F(Fixture, FractionalThresholdAppliesToTheWords) {
+    folder.write("in.txt", "ab\nabc\n\n");
+    form.ThresholdLength->setText("2.5");
+    form.Command1_Click();
+    EXPECT_EQ(folder.read("Debug.txt"), "abc\r\n");
+}
+
+TEST_F(Fixture, MissingInputIsReportedAndEnds) {
+    folder.write("Debug.txt", "old debug");
+    folder.write("out.txt", "old out");
+    form.ThresholdLength->setText(" 4x");
+    form.Command1_Click();
+    ASSERT_EQ(platform.boxes.size(), 1u);
+    EXPECT_EQ(platform.boxes[0].text, "Run-time error '53':\n\nFile not found");
+    EXPECT_EQ(platform.endCount, 1);
+    EXPECT_EQ(form.ThresholdLength->text(), "4");
+    EXPECT_EQ(form.Command1->text(), "Reading input file ...");
+    EXPECT_EQ(folder.read("Debug.txt"), "old debug");
+    EXPECT_EQ(folder.read("out.txt"), "old out");
+}
+
+TEST_F(Fixture, ThresholdTooLargeIsReportedBeforeAnyFile) {
+    folder.write("in.txt", "ab\n");
+    form.ThresholdLength->setText("1e999");
+    form.Command1_Click();
+    ASSERT_EQ(platform.boxes.size(), 1u);
+    EXPECT_EQ(platform.boxes[0].text, "Run-time error '6':\n\nOverflow");
+    EXPECT_EQ(platform.endCount, 1);
+    EXPECT_FALSE(folder.exists("Debug.txt"));
+    EXPECT_FALSE(folder.exists("out.txt"));
+    EXPECT_EQ(form.Command1->text(), "Go");
+}
+
+}  // namespace
