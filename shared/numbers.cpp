@@ -56,9 +56,48 @@ double Convert(const NumberChars& chars, bool negative, std::int64_t scale) {
     return value;
 }
 
+// The common plain number: an optional "-", at most 19 digits with at most one point, and then
+// the end of the text or a character that cannot continue a number. Its digits as an integer
+// m and its places d give m / 10^d; when m < 2^53 and d <= 22 both are exact doubles and the one
+// division rounds correctly, so the value is bit-identical to the full reading. Anything else
+// (blanks inside, an exponent, many digits) returns false and takes the full reading.
+bool PlainNumber(std::string_view text, double& value) noexcept {
+    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    const bool negative = p != end && *p == '-';
+    if (negative) ++p;
+    std::uint64_t m = 0;
+    int digits = 0;
+    int places = -1;  // digits after the point; -1 before a point
+    for (; p != end; ++p) {
+        const unsigned d = static_cast<unsigned char>(*p) - unsigned{'0'};
+        if (d < 10) {
+            m = m * 10 + d;
+            ++digits;
+            if (places >= 0) ++places;
+        } else if (*p == '.' && places < 0) {
+            places = 0;
+        } else {
+            break;
+        }
+    }
+    if (digits == 0 || digits > 19) return false;
+    if (p != end && (IsSkipped(*p) || IsExponentMark(*p) || *p == '.')) return false;
+    if (m > (std::uint64_t{1} << 53) || places > 22) return false;
+    const double magnitude =
+        places > 0 ? static_cast<double>(m) / kPowers[places] : static_cast<double>(m);
+    value = negative ? -magnitude : magnitude;
+    return true;
+}
+
 }  // namespace
 
 double NumericPrefix(std::string_view text) {
+    double plain;
+    if (PlainNumber(text, plain)) return plain;
     const char* p = text.data();
     const char* const end = p + text.size();
     auto skip = [&] {

@@ -4,6 +4,8 @@
 
 #include <bit>
 #include <cmath>
+#include <cstdlib>
+#include <random>
 #include <string>
 
 #include "runtime_error.h"
@@ -141,6 +143,30 @@ TEST(TextToNumber, AcceptsOnlyWholeNumbers) {
         } catch (const rt::RuntimeError& e) {
             EXPECT_EQ(e.number(), 13);
         }
+    }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(NumericPrefix, PlainNumbersAreCorrectlyRounded) {
+    // Plain numbers take a shorter road than the rest; both must give the correctly rounded
+    // value, which strtod gives too.
+    std::mt19937_64 random(7);
+    for (int i = 0; i < 200000; ++i) {
+        std::string text = (random() % 3 == 0 ? "-" : "");
+        text += std::to_string(random() % (i % 2 ? 1000 : 10000000000000000ULL));
+        if (random() % 2) {
+            text += ".";
+            const int places = static_cast<int>(random() % 23);
+            for (int k = 0; k < places; ++k) text += static_cast<char>('0' + random() % 10);
+        }
+        if (random() % 8 == 0) text += " apples";
+        const double want = std::strtod(text.c_str(), nullptr);
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(rt::NumericPrefix(text)),
+                  std::bit_cast<std::uint64_t>(want))
+            << text;
     }
 }
 
