@@ -170,10 +170,11 @@ public:
     // The text equal to `bytes` (whose hash is `hash`), or kNone.
     std::uint32_t find(std::uint64_t hash, std::string_view bytes) const noexcept {
         for (std::size_t slot = home(hash);; slot = (slot + 1) & mask_) {
-            const std::uint32_t text = slots_[slot];
-            if (text == kNone) return kNone;
-            if (hash_[text] == hash && words_.word(static_cast<std::int32_t>(first_[text])) == bytes)
-                return text;
+            const Slot& entry = slots_[slot];
+            if (entry.text == kNone) return kNone;
+            if (entry.tag == static_cast<std::uint32_t>(hash) && hash_[entry.text] == hash &&
+                words_.word(static_cast<std::int32_t>(first_[entry.text])) == bytes)
+                return entry.text;
         }
     }
     std::size_t maxBytes() const noexcept { return maxBytes_; }
@@ -189,12 +190,13 @@ private:
         return static_cast<std::size_t>((hash * 0x9E3779B97F4A7C15ULL) >> shift_);
     }
     void insert(std::uint32_t text) noexcept {
-        std::size_t slot = home(hash_[text]);
-        while (slots_[slot] != kNone) slot = (slot + 1) & mask_;
-        slots_[slot] = text;
+        const std::uint64_t hash = hash_[text];
+        std::size_t slot = home(hash);
+        while (slots_[slot].text != kNone) slot = (slot + 1) & mask_;
+        slots_[slot] = Slot{text, static_cast<std::uint32_t>(hash)};
     }
     void resize(std::size_t size) {
-        slots_.assign(size, kNone);
+        slots_.assign(size, Slot{});
         mask_ = size - 1;
         shift_ = 64;
         for (std::size_t s = size; s > 1; s >>= 1) --shift_;
@@ -206,7 +208,13 @@ private:
     std::vector<std::uint64_t> hash_;   // per text: its hash
     std::vector<std::uint32_t> start_;  // per text: where its positions begin in positions_
     std::vector<std::uint32_t> positions_;
-    std::vector<std::uint32_t> slots_;  // open addressing: a text, or kNone
+    // Open addressing: a text (kNone for a free slot) with the low bits of its hash, so that
+    // most texts that differ are told apart without reading anything else.
+    struct Slot {
+        std::uint32_t text = kNone;
+        std::uint32_t tag = 0;
+    };
+    std::vector<Slot> slots_;
     std::size_t mask_ = 0;
     unsigned shift_ = 64;
     std::size_t maxBytes_ = 0;
