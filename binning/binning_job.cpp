@@ -35,8 +35,7 @@ void BoxFailureHandler::onFailure(const rt::RuntimeError& error) {
                 return;
             throw RunEnded{};
         case rt::kFileNotFound:
-            if (platform_.messageBox(kFileNotFoundMessage, rt::Buttons::OkCancel) ==
-                rt::Answer::Ok)
+            if (platform_.messageBox(kFileNotFoundMessage, rt::Buttons::OkCancel) == rt::Answer::Ok)
                 return;
             throw RunEnded{};
         default:
@@ -81,23 +80,22 @@ std::size_t BinCount(const std::vector<double>& cutoffs) {
 
 // A count as decimal digits.
 class CountText {
-public:
+  public:
     explicit CountText(const rt::Counter32& counter) {
         end_ = std::to_chars(digits_, digits_ + sizeof digits_, counter.value()).ptr;
     }
     std::string_view view() const { return {digits_, static_cast<std::size_t>(end_ - digits_)}; }
 
-private:
+  private:
     char digits_[16];
     char* end_;
 };
 
 // Results.txt, written through the failure handler.
 class Report {
-public:
+  public:
     Report(const std::filesystem::path& folder, FailureHandler& failures)
-        : failures_(failures),
-          out_(Guarded(failures, [&] {
+        : failures_(failures), out_(Guarded(failures, [&] {
               return rt::LineWriter(rt::ResolveName(folder, "Results.txt"));
           })) {}
 
@@ -123,7 +121,7 @@ public:
         printLine(CountText(notInAnyBin).view());
     }
 
-private:
+  private:
     FailureHandler& failures_;
     rt::LineWriter out_;
 };
@@ -193,11 +191,10 @@ void CountPairs(const std::filesystem::path& folder, const CutoffList& rowCutoff
         const double x2 = Guarded(failures, [&] { return NumberValue(s::TextBeforeTab(rest)); });
         const std::ptrdiff_t row = FindBin(rowEdges, x1);
         const std::ptrdiff_t column = row == kNoBin ? kNoBin : FindBin(columnEdges, x2);
-        rt::Counter32& counter =
-            column == kNoBin
-                ? notInAnyBin
-                : pairCounts[static_cast<std::size_t>(row) * columns +
-                             static_cast<std::size_t>(column)];
+        rt::Counter32& counter = column == kNoBin
+                                     ? notInAnyBin
+                                     : pairCounts[static_cast<std::size_t>(row) * columns +
+                                                  static_cast<std::size_t>(column)];
         Guarded(failures, [&] { ++counter; });
     }
 

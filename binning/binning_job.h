@@ -25,7 +25,7 @@ enum class Mode { SingleValues, PairsOfValues };
 struct RunEnded {};
 
 class FailureHandler {
-public:
+  public:
     virtual ~FailureHandler() = default;
     // Returns to have the failed operation carried out again; throws RunEnded to end.
     virtual void onFailure(const rt::RuntimeError& error) = 0;
@@ -74,17 +74,17 @@ std::string ProgramErrorMessage();
 // The handler of the window: 70 and 53 ask, with OK (carry out again) and Cancel (end); every
 // other failure shows the program-error box with OK only, then ends.
 class BoxFailureHandler : public FailureHandler {
-public:
+  public:
     explicit BoxFailureHandler(rt::Platform& platform) : platform_(platform) {}
     void onFailure(const rt::RuntimeError& error) override;
 
-private:
+  private:
     rt::Platform& platform_;
 };
 
 enum class Outcome {
-    Completed,          // Results.txt written
-    StoppedOnCutoffs,   // a cutoff file did not rise; its message was shown, nothing written
+    Completed,         // Results.txt written
+    StoppedOnCutoffs,  // a cutoff file did not rise; its message was shown, nothing written
 };
 
 struct RunSettings {

@@ -14,7 +14,9 @@
 #include "ui/twips.h"
 
 // The icon lives in this static library; its resources must be registered by hand.
-static void InitBinningResources() { Q_INIT_RESOURCE(binning); }
+static void InitBinningResources() {
+    Q_INIT_RESOURCE(binning);
+}
 
 namespace {
 
@@ -106,8 +108,8 @@ void BinningWindow::cmdGo_Click() {
         AlreadyClicked = false;
         return;
     }
-    const binning::Mode mode = optPairsOfValues->isChecked() ? binning::Mode::PairsOfValues
-                                                            : binning::Mode::SingleValues;
+    const binning::Mode mode =
+        optPairsOfValues->isChecked() ? binning::Mode::PairsOfValues : binning::Mode::SingleValues;
     binning::BoxFailureHandler failures(platform_);
     try {
         if (binning::Run(programFolder_, mode, platform_, failures) ==
@@ -125,21 +127,26 @@ void BinningWindow::cmdGo_Click() {
 std::string BinningWindow::HelpText() {
     static constexpr const char* kBreak = "\n\r\n\r";
     std::string text;
-    text += "This program assumes your data are numbers, included in a text file entitled "
-            "Data.txt, ";
-    text += "in the same folder as this program; and that you have placed a series of numerical "
-            "cutoffs ";
-    text += "in a text file entitled Bins.txt.  The program will then tell you how many values "
-            "occurred in each bin.";
+    text +=
+        "This program assumes your data are numbers, included in a text file entitled "
+        "Data.txt, ";
+    text +=
+        "in the same folder as this program; and that you have placed a series of numerical "
+        "cutoffs ";
+    text +=
+        "in a text file entitled Bins.txt.  The program will then tell you how many values "
+        "occurred in each bin.";
     text += kBreak;
-    text += "The simplest calculation of the program will count single values, but you can also "
-            "run it on pairs of data (such as Observed vs. Predicted), as follows:";
+    text +=
+        "The simplest calculation of the program will count single values, but you can also "
+        "run it on pairs of data (such as Observed vs. Predicted), as follows:";
     text += kBreak;
     text += "Each data pair should appear on a single line in Data.txt, separated by a tab.";
     text += "You should also check the relevant box before running the program.  ";
     text += kBreak;
-    text += "You can employ separate thresholds for the first and second values by including "
-            "them in files entitled Bins1.txt and Bin2.txt.";
+    text +=
+        "You can employ separate thresholds for the first and second values by including "
+        "them in files entitled Bins1.txt and Bin2.txt.";
     return text;
 }
 

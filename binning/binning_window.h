@@ -21,7 +21,7 @@ class CaptionButton;
 
 class BinningWindow : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     static constexpr const char* kDoneCaption =
         "Done!  You may find your output file in the same folder as this program under the name "
         "Results.txt.  Click again to exit.";
@@ -46,7 +46,7 @@ public:
     QLabel* Label2 = nullptr;
     QAction* mnuHelp = nullptr;
 
-private:
+  private:
     std::filesystem::path programFolder_;
     rt::Platform& platform_;
     QButtonGroup* options_ = nullptr;

@@ -45,8 +45,7 @@ INSTANTIATE_TEST_SUITE_P(
         // 1, 1, 2: the one-point first bin takes every 1.
         BinCase{{1, 1, 2}, 1, 0}, BinCase{{1, 1, 2}, 1.5, 1}, BinCase{{1, 1, 2}, 2, 1},
         // 1, 2, 2, 3: the one-point bin [2 - 2] never receives anything.
-        BinCase{{1, 2, 2, 3}, 2, 0}, BinCase{{1, 2, 2, 3}, 2.5, 2},
-        BinCase{{1, 2, 2, 3}, 3, 2},
+        BinCase{{1, 2, 2, 3}, 2, 0}, BinCase{{1, 2, 2, 3}, 2.5, 2}, BinCase{{1, 2, 2, 3}, 3, 2},
         // Runs of equal cutoffs.
         BinCase{{0, 5, 5, 5, 9}, 5, 0}, BinCase{{5, 5, 5}, 5, 0}, BinCase{{5, 5, 5}, 6, kNoBin},
         // Negative values and -0.
@@ -76,8 +75,12 @@ TEST(BinLabelTest, ShowsBothCutoffsAsNumberText) {
         double low, high;
         const char* label;
     } cases[] = {
-        {0, 10, "[0 - 10]"},   {-5, 5, "[-5 - 5]"},     {0.5, 1, "[0.5 - 1]"},
-        {-0.25, 0, "[-0.25 - 0]"}, {1e15, 2e15, "[1E+15 - 2E+15]"}, {7, 7, "[7 - 7]"},
+        {0, 10, "[0 - 10]"},
+        {-5, 5, "[-5 - 5]"},
+        {0.5, 1, "[0.5 - 1]"},
+        {-0.25, 0, "[-0.25 - 0]"},
+        {1e15, 2e15, "[1E+15 - 2E+15]"},
+        {7, 7, "[7 - 7]"},
     };
     for (const auto& c : cases) EXPECT_EQ(BinLabel(c.low, c.high), c.label);
 }
@@ -87,7 +90,7 @@ TEST(NumberValueTest, ReadsTheLeadingNumber) {
         const char* text;
         double value;
     } cases[] = {
-        {"12 apples", 12}, {"1 000", 1000}, {"apples", 0}, {"", 0},   {"007", 7},
+        {"12 apples", 12}, {"1 000", 1000}, {"apples", 0}, {"", 0},     {"007", 7},
         {"-2.5", -2.5},    {"\t3", 3},      {"1e3", 1000}, {".5", 0.5},
     };
     for (const auto& c : cases) EXPECT_EQ(NumberValue(c.text), c.value) << c.text;

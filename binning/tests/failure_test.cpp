@@ -84,12 +84,12 @@ TEST(BoxFailureHandlerTest, EachNumberGetsItsBox) {
     } cases[] = {
         {70, rt::Answer::Ok, std::string(binning::kPermissionMessage), rt::Buttons::OkCancel,
          false},
-        {70, rt::Answer::Cancel, std::string(binning::kPermissionMessage),
-         rt::Buttons::OkCancel, true},
+        {70, rt::Answer::Cancel, std::string(binning::kPermissionMessage), rt::Buttons::OkCancel,
+         true},
         {53, rt::Answer::Ok, std::string(binning::kFileNotFoundMessage), rt::Buttons::OkCancel,
          false},
-        {53, rt::Answer::Cancel, std::string(binning::kFileNotFoundMessage),
-         rt::Buttons::OkCancel, true},
+        {53, rt::Answer::Cancel, std::string(binning::kFileNotFoundMessage), rt::Buttons::OkCancel,
+         true},
         {6, rt::Answer::Ok, binning::ProgramErrorMessage(), rt::Buttons::Ok, true},
         {61, rt::Answer::Ok, binning::ProgramErrorMessage(), rt::Buttons::Ok, true},
         {7, rt::Answer::Ok, binning::ProgramErrorMessage(), rt::Buttons::Ok, true},
@@ -173,8 +173,7 @@ TEST_P(MissingFile, CancelEndsAndLeavesResultsAsItWas) {
 INSTANTIATE_TEST_SUITE_P(Cases, MissingFile,
                          ::testing::Values(MissingCase{"Bins", Mode::SingleValues, "bins.txt"},
                                            MissingCase{"Data", Mode::SingleValues, "Data.txt"},
-                                           MissingCase{"PairBins", Mode::PairsOfValues,
-                                                       "bins.txt"},
+                                           MissingCase{"PairBins", Mode::PairsOfValues, "bins.txt"},
                                            MissingCase{"PairData", Mode::PairsOfValues,
                                                        "Data.txt"}),
                          [](const auto& info) { return std::string(info.param.name); });
@@ -214,8 +213,8 @@ TEST(PermissionTest, CancelLeavesAReadOnlyResultsTxtAsItWas) {
     WriteExample(f);
     f.folder.write("Results.txt", "old report");
     fs::permissions(f.folder.path(), fs::perms::all);
-    fs::permissions(f.folder / "Results.txt", fs::perms::owner_read | fs::perms::group_read |
-                                                  fs::perms::others_read);
+    fs::permissions(f.folder / "Results.txt",
+                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     const int status = testing_support::RunUnprivileged([&] {
         ScriptedPlatform platform;
         platform.answers = {rt::Answer::Ok, rt::Answer::Cancel};

@@ -23,8 +23,8 @@ const std::string kPairsTail =
     "Forms at bin edges are assigned to the lower bin.\r\n";
 
 std::string Totals(int total, int none) {
-    return "Total data:  " + std::to_string(total) + "\r\nTotal data not in any bin:  " +
-           std::to_string(none) + "\r\n";
+    return "Total data:  " + std::to_string(total) +
+           "\r\nTotal data not in any bin:  " + std::to_string(none) + "\r\n";
 }
 
 TEST(SingleValuesTest, WorkedExample) {
@@ -149,10 +149,10 @@ INSTANTIATE_TEST_SUITE_P(
         PairsCase{"MissingFieldsReadAsZero",
                   {{"bins.txt", "0\n5\n"}, {"Data.txt", "\t7\n7\t\n\t\n3\n"}},
                   "\t[0 - 5]\r\n[0 - 5]\t2\r\n" + kPairsTail + Totals(4, 2)},
-        PairsCase{"BlanksAroundTheTab",
-                  {{"bins.txt", "0\n1\n2\n"}, {"Data.txt", "  1 \t 2  \n"}},
-                  "\t[0 - 1]\t[1 - 2]\r\n[0 - 1]\t0\t1\r\n[1 - 2]\t0\t0\r\n" + kPairsTail +
-                      Totals(1, 0)},
+        PairsCase{
+            "BlanksAroundTheTab",
+            {{"bins.txt", "0\n1\n2\n"}, {"Data.txt", "  1 \t 2  \n"}},
+            "\t[0 - 1]\t[1 - 2]\r\n[0 - 1]\t0\t1\r\n[1 - 2]\t0\t0\r\n" + kPairsTail + Totals(1, 0)},
         PairsCase{"OneValueOutsideCountsInNoCell",
                   {{"bins.txt", "0\n10\n"}, {"Data.txt", "5\t11\n11\t5\n-1\t-1\n5\t5\n"}},
                   "\t[0 - 10]\r\n[0 - 10]\t1\r\n" + kPairsTail + Totals(4, 3)},
@@ -162,9 +162,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {"Data.txt", "7\t50\n2\t100\n10\t101\n"}},
                   "\t[0 - 100]\r\n[0 - 5]\t1\r\n[5 - 10]\t1\r\n" + kPairsTail + Totals(3, 1)},
         PairsCase{"LowerCaseNamesOfBins1AndBins2",
-                  {{"bins1.txt", "0\n5\n10\n"},
-                   {"bins2.txt", "0\n100\n"},
-                   {"Data.txt", "7\t50\n"}},
+                  {{"bins1.txt", "0\n5\n10\n"}, {"bins2.txt", "0\n100\n"}, {"Data.txt", "7\t50\n"}},
                   "\t[0 - 100]\r\n[0 - 5]\t0\r\n[5 - 10]\t1\r\n" + kPairsTail + Totals(1, 0)},
         PairsCase{"Bins1AloneIsIgnored",
                   {{"Bins1.txt", "9\n8\n"}, {"bins.txt", "0\n10\n"}, {"Data.txt", "1\t2\n"}},
@@ -233,27 +231,38 @@ TEST_P(RisingChecks, StopTheRunBeforeDataTxtIsRead) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, RisingChecks,
-    ::testing::Values(
-        RisingCase{"Single", Mode::SingleValues, {{"bins.txt", "3\n2\n"}},
-                   binning::kBinsNotRisingMessage},
-        RisingCase{"TextAfterANumber", Mode::SingleValues, {{"bins.txt", "5\nabc\n"}},
-                   binning::kBinsNotRisingMessage},
-        RisingCase{"FaultLaterInTheFile", Mode::SingleValues, {{"bins.txt", "1\n2\n2\n1.5\n3\n"}},
-                   binning::kBinsNotRisingMessage},
-        RisingCase{"PairsFromBinsTxt", Mode::PairsOfValues, {{"bins.txt", "3\n2\n"}},
-                   binning::kBinsNotRisingMessage},
-        RisingCase{"PairsWithBins1AloneUseBinsTxt", Mode::PairsOfValues,
-                   {{"Bins1.txt", "0\n1\n"}, {"bins.txt", "3\n2\n"}},
-                   binning::kBinsNotRisingMessage},
-        RisingCase{"Bins1", Mode::PairsOfValues,
-                   {{"Bins1.txt", "3\n2\n"}, {"Bins2.txt", "0\n1\n"}},
-                   binning::kBins1NotRisingMessage},
-        RisingCase{"Bins1ReportedBeforeAFaultyBins2", Mode::PairsOfValues,
-                   {{"Bins1.txt", "0\n1\n2\n-1\n"}, {"Bins2.txt", "3\n2\n"}},
-                   binning::kBins1NotRisingMessage},
-        RisingCase{"Bins2", Mode::PairsOfValues,
-                   {{"Bins1.txt", "0\n1\n"}, {"Bins2.txt", "0\n1\n0.5\n"}},
-                   binning::kBins2NotRisingMessage}),
+    ::testing::Values(RisingCase{"Single",
+                                 Mode::SingleValues,
+                                 {{"bins.txt", "3\n2\n"}},
+                                 binning::kBinsNotRisingMessage},
+                      RisingCase{"TextAfterANumber",
+                                 Mode::SingleValues,
+                                 {{"bins.txt", "5\nabc\n"}},
+                                 binning::kBinsNotRisingMessage},
+                      RisingCase{"FaultLaterInTheFile",
+                                 Mode::SingleValues,
+                                 {{"bins.txt", "1\n2\n2\n1.5\n3\n"}},
+                                 binning::kBinsNotRisingMessage},
+                      RisingCase{"PairsFromBinsTxt",
+                                 Mode::PairsOfValues,
+                                 {{"bins.txt", "3\n2\n"}},
+                                 binning::kBinsNotRisingMessage},
+                      RisingCase{"PairsWithBins1AloneUseBinsTxt",
+                                 Mode::PairsOfValues,
+                                 {{"Bins1.txt", "0\n1\n"}, {"bins.txt", "3\n2\n"}},
+                                 binning::kBinsNotRisingMessage},
+                      RisingCase{"Bins1",
+                                 Mode::PairsOfValues,
+                                 {{"Bins1.txt", "3\n2\n"}, {"Bins2.txt", "0\n1\n"}},
+                                 binning::kBins1NotRisingMessage},
+                      RisingCase{"Bins1ReportedBeforeAFaultyBins2",
+                                 Mode::PairsOfValues,
+                                 {{"Bins1.txt", "0\n1\n2\n-1\n"}, {"Bins2.txt", "3\n2\n"}},
+                                 binning::kBins1NotRisingMessage},
+                      RisingCase{"Bins2",
+                                 Mode::PairsOfValues,
+                                 {{"Bins1.txt", "0\n1\n"}, {"Bins2.txt", "0\n1\n0.5\n"}},
+                                 binning::kBins2NotRisingMessage}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(RisingChecksTest, MessagesAreTheProgramsOwn) {

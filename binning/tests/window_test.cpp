@@ -1,6 +1,4 @@
 // The window under the offscreen platform, with scripted message boxes.
-#include "binning_window.h"
-
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -12,6 +10,7 @@
 #include <filesystem>
 #include <string>
 
+#include "binning_window.h"
 #include "scripted_platform.h"
 #include "temp_folder.h"
 #include "ui/caption_button.h"
@@ -137,8 +136,8 @@ TEST(WindowLayoutTest, TabOrderAndInitialFocus) {
     w.show();
     w.activateWindow();
     EXPECT_EQ(w.focusWidget(), w.cmdGo);
-    const std::vector<QWidget*> order = {w.cmdGo,           w.Frame1, w.optSingleValues,
-                                         w.optPairsOfValues, w.Label1, w.Label2};
+    const std::vector<QWidget*> order = {w.cmdGo,  w.Frame1, w.optSingleValues, w.optPairsOfValues,
+                                         w.Label1, w.Label2};
     // Walk the focus chain from the button and keep the controls in the order met.
     std::vector<QWidget*> met = {w.cmdGo};
     for (QWidget* next = w.cmdGo->nextInFocusChain(); next != w.cmdGo;
@@ -248,9 +247,7 @@ TEST(WindowRunTest, ResultsTxtMadeWritableBeforeOkCompletesTheRun) {
     WindowFixture f;
     f.writePairsExample();
     fs::create_directory(f.folder / "Results.txt");
-    f.platform.onBox = [&](const ScriptedPlatform::Box&) {
-        fs::remove(f.folder / "Results.txt");
-    };
+    f.platform.onBox = [&](const ScriptedPlatform::Box&) { fs::remove(f.folder / "Results.txt"); };
     f.window.optPairsOfValues->click();
     f.window.cmdGo_Click();
     ASSERT_EQ(f.platform.boxes.size(), 1u);
