@@ -12,7 +12,6 @@
 #include <functional>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 #include "counter.h"
@@ -34,19 +33,69 @@ using StringList = std::vector<std::string>;
 void ReadList(const std::filesystem::path& path, StringList& list, rt::Counter32& count);
 
 // The set of whole lines to leave out. It refers to the strings of the list it was made from,
-// which must outlive it. Membership is exact byte equality, letter case counting.
+// which must outlive it. Membership is exact byte equality, letter case counting: the same
+// answer as scanning the list for an equal entry, found by hashing instead.
+//
+// The hash is polynomial in the bytes, so that the hash of a line follows from the hashes of its
+// parts: the combination writer extends the hash of a tuple's prefix as it extends its text, and
+// no line is scanned to be looked up.
 class Exclusion {
 public:
     Exclusion(const StringList& entries, std::int32_t count);
 
-    bool contains(std::string_view line) const {
+    bool contains(std::string_view line) const { return contains(line, Hash(line)); }
+    // `hash` is Hash(line), however obtained.
+    bool contains(std::string_view line, std::uint64_t hash) const {
         if (line.size() >= lengthPresent_.size() || !lengthPresent_[line.size()]) return false;
-        return lines_.find(line) != lines_.end();
+        const std::uint64_t mixed = Mix(hash);
+        const std::uint8_t tag = TagOf(mixed);
+        for (std::size_t at = mixed & mask_; tags_[at] != 0; at = (at + 1) & mask_) {
+            if (tags_[at] == tag && slots_[at].hash == hash && slots_[at].text == line) return true;
+        }
+        return false;
     }
-    bool empty() const noexcept { return lines_.empty(); }
+    bool empty() const noexcept { return size_ == 0; }
+
+    // The hash of a text: the bytes as digits of a number in base kBase, modulo 2^64.
+    static constexpr std::uint64_t kBase = 0x100000001B3ull;
+    static std::uint64_t Hash(std::string_view text) noexcept {
+        std::uint64_t hash = 0;
+        for (const char c : text) hash = hash * kBase + static_cast<unsigned char>(c);
+        return hash;
+    }
+    // kBase to the power `length`: Hash(a + b) == Hash(a) * Power(b.size()) + Hash(b).
+    static std::uint64_t Power(std::size_t length) noexcept {
+        std::uint64_t power = 1;
+        for (std::uint64_t base = kBase; length > 0; length >>= 1, base *= base)
+            if (length & 1) power *= base;
+        return power;
+    }
 
 private:
-    std::unordered_set<std::string_view> lines_;
+    struct Slot {
+        std::uint64_t hash;
+        std::string_view text;
+    };
+    // Spreads the polynomial hash over all bits before it picks a slot and a tag.
+    static std::uint64_t Mix(std::uint64_t hash) noexcept {
+        hash ^= hash >> 33;
+        hash *= 0xFF51AFD7ED558CCDull;
+        hash ^= hash >> 33;
+        hash *= 0xC4CEB9FE1A85EC53ull;
+        hash ^= hash >> 33;
+        return hash;
+    }
+    // Never 0, which marks an empty slot.
+    static std::uint8_t TagOf(std::uint64_t mixed) noexcept {
+        return static_cast<std::uint8_t>(0x80 | (mixed >> 57));
+    }
+
+    // Open addressing with linear probing. The small tags are looked at first, so that a line
+    // that is not in the set (the common case) mostly touches only the tag array.
+    std::vector<std::uint8_t> tags_;
+    std::vector<Slot> slots_;
+    std::size_t mask_ = 0;
+    std::size_t size_ = 0;
     std::vector<bool> lengthPresent_;  // lengths that some entry has: a cheap first test
 };
 
@@ -60,11 +109,12 @@ public:
         if (exclusion_ && exclusion_->contains(line)) return;
         out_.printLine(line);
     }
-    // The same for a line whose CR LF already follows it in memory: text[length] is CR.
+    // The same for a line whose CR LF already follows it in memory (text[length] is CR), with
+    // the line's Exclusion::Hash when there is an exclusion.
     template <bool kExcluding>
-    void printEnded(const char* text, std::size_t length) {
+    void printEnded(const char* text, std::size_t length, std::uint64_t hash) {
         if constexpr (kExcluding) {
-            if (exclusion_->contains(std::string_view(text, length))) return;
+            if (exclusion_->contains(std::string_view(text, length), hash)) return;
         }
         out_.print(std::string_view(text, length + 2));
     }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -352,6 +353,45 @@ TEST(Exclusion, UsesOnlyTheCountedEntries) {
     EXPECT_FALSE(exclusion.contains("b"));
     EXPECT_FALSE(exclusion.contains(""));
     EXPECT_FALSE(exclusion.contains("a "));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Exclusion, AgreesWithAScanOnManyEntries) {
+    std::mt19937 random(7);
+    auto word = [&random] {
+        std::string text(random() % 12, ' ');
+        for (char& c : text) c = "abAB \t-"[random() % 7];
+        return text;
+    };
+    chainmaker::StringList entries;
+    for (int i = 0; i < 3000; ++i) entries.push_back(word());
+    entries.push_back(entries[5]);  // an entry twice
+    const chainmaker::Exclusion exclusion(entries, static_cast<std::int32_t>(entries.size()));
+    for (const auto& entry : entries) EXPECT_TRUE(exclusion.contains(entry)) << entry;
+    for (int i = 0; i < 20000; ++i) {
+        const std::string line = word();
+        const bool listed = std::find(entries.begin(), entries.end(), line) != entries.end();
+        ASSERT_EQ(exclusion.contains(line), listed) << "[" << line << "]";
+    }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Exclusion, HashOfJoinedTextFollowsFromItsParts) {
+    using chainmaker::Exclusion;
+    const std::string parts[] = {"", "a", "\t", "long member", "\xFF\x80"};
+    for (const auto& a : parts) {
+        for (const auto& b : parts) {
+            EXPECT_EQ(Exclusion::Hash(a + b),
+                      Exclusion::Hash(a) * Exclusion::Power(b.size()) + Exclusion::Hash(b))
+                << "[" << a << "][" << b << "]";
+        }
+    }
 }
 
 }  // namespace
