@@ -114,7 +114,7 @@ std::uint64_t HashOf(std::string_view text) noexcept {
 
 // kBase to the power `exponent`: from a table for short words, by squaring beyond.
 class Powers {
-public:
+  public:
     Powers() {
         table_[0] = 1;
         for (std::size_t k = 1; k < kTable; ++k) table_[k] = MulMod(table_[k - 1], kBase);
@@ -130,14 +130,14 @@ public:
         return result;
     }
 
-private:
+  private:
     static constexpr std::size_t kTable = 1024;
     std::uint64_t table_[kTable];
 };
 
 // The distinct texts of the list, each with its first position and all its positions in order.
 class WordIndex {
-public:
+  public:
     static constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
 
     explicit WordIndex(const WordList& words) : words_(words) {
@@ -185,7 +185,7 @@ public:
         return positions_.data() + start_[text + 1];
     }
 
-private:
+  private:
     std::size_t home(std::uint64_t hash) const noexcept {
         return static_cast<std::size_t>((hash * 0x9E3779B97F4A7C15ULL) >> shift_);
     }
@@ -224,7 +224,7 @@ private:
 struct Split {
     const std::uint32_t* next;  // the first member's next position still to write
     const std::uint32_t* end;
-    std::size_t prefixBytes;    // the first member is this many bytes of the word
+    std::size_t prefixBytes;  // the first member is this many bytes of the word
 };
 
 void WriteFind(rt::LineWriter& out, std::string_view word, std::size_t prefixBytes) {

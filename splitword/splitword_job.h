@@ -34,7 +34,7 @@ std::string NormaliseThresholdText(std::string_view boxText);
 
 // Told how the run goes on. The default does nothing.
 class Progress {
-public:
+  public:
     virtual ~Progress() = default;
     // Just before in.txt is opened.
     virtual void readingInput() {}
@@ -48,7 +48,7 @@ public:
 // The kept words in file order, duplicates included. The bytes of all words lie one after the
 // other in one block; word k (from 0) is bytes offsets[k] to offsets[k + 1].
 class WordList {
-public:
+  public:
     void reserveBytes(std::size_t bytes) { bytes_.reserve(bytes); }
     // Adds a word; error 6 past 2147483647 words.
     void add(std::string_view word);
@@ -58,7 +58,7 @@ public:
         return std::string_view(bytes_).substr(offsets_[k], offsets_[k + 1] - offsets_[k]);
     }
 
-private:
+  private:
     std::string bytes_;
     std::vector<std::uint64_t> offsets_{0};
 };

@@ -1,5 +1,6 @@
 #include "splitword_window.h"
 
+#include <QFont>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
@@ -25,6 +26,13 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, QRect geo
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setFocusPolicy(Qt::NoFocus);
     label->setGeometry(geometry);
+    // The boxes were sized for a small desktop font: where the text, wrapped, needs more height
+    // than its box, a slightly smaller font makes it readable whole.
+    QFont font = label->font();
+    while (label->heightForWidth(geometry.width()) > geometry.height() && font.pointSizeF() > 6) {
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+        label->setFont(font);
+    }
     return label;
 }
 
@@ -32,18 +40,22 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, QRect geo
 
 // Shows the run's progress on the button.
 class Form1::RunProgress : public splitword::Progress {
-public:
+  public:
     explicit RunProgress(Form1& form) : form_(form) {}
-    void readingInput() override { form_.setCaption(QStringLiteral("Reading input file ..."), true); }
+    void readingInput() override {
+        form_.setCaption(QStringLiteral("Reading input file ..."), true);
+    }
     void workingOn(std::int32_t index, std::int32_t count) override {
         form_.setCaption(QStringLiteral("Working on #%1 out of %2").arg(index).arg(count), false);
     }
 
-private:
+  private:
     Form1& form_;
 };
 
-static void LoadIcons() { Q_INIT_RESOURCE(splitword); }
+static void LoadIcons() {
+    Q_INIT_RESOURCE(splitword);
+}
 
 Form1::Form1(rt::Platform& platform, QWidget* parent) : QWidget(parent), platform_(platform) {
     LoadIcons();
@@ -67,9 +79,9 @@ Form1::Form1(rt::Platform& platform, QWidget* parent) : QWidget(parent), platfor
     Command1->setFocusPolicy(Qt::StrongFocus);
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
 
-    Label1 = MakeLabel(this, "Label1",
-                       "Threshold length to be counted as a possible compound member:",
-                       ui::TwipsRect(1200, 3960, 2655, 495));
+    Label1 =
+        MakeLabel(this, "Label1", "Threshold length to be counted as a possible compound member:",
+                  ui::TwipsRect(1200, 3960, 2655, 495));
 
     ThresholdLength = new QLineEdit(QStringLiteral("2"), this);
     ThresholdLength->setObjectName(QStringLiteral("ThresholdLength"));

@@ -18,7 +18,7 @@ class QLineEdit;
 
 class Form1 : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit Form1(rt::Platform& platform, QWidget* parent = nullptr);
 
     // The button's handler: the first click runs the search, the next one ends the program.
@@ -33,7 +33,7 @@ public:
     // Called with every caption the button is given, before it is painted (for tests).
     std::function<void(const QString&)> onCaption;
 
-private:
+  private:
     class RunProgress;
 
     // Sets the button's caption. Captions that follow each other quickly are painted at most

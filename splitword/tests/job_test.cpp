@@ -54,17 +54,17 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         SearchCase{"Blackbird", "black\r\nbird\r\nblackbird\r\n", 2, {"blackbird\tblack\tbird"}},
         SearchCase{"LetterCaseCounts", "black\nbird\nBlackbird\n", 2, {}},
-        SearchCase{"TwoSplitsInListOrder", "a\nab\nbc\nc\nabc\n", 1,
-                   {"abc\ta\tbc", "abc\tab\tc"}},
+        SearchCase{"TwoSplitsInListOrder", "a\nab\nbc\nc\nabc\n", 1, {"abc\ta\tbc", "abc\tab\tc"}},
         SearchCase{"ThresholdDropsMember", "black\nbird\nblackbird\n", 5, {}},
-        SearchCase{"DuplicateFirstMemberTwice", "ab\nab\nabab\n", 2,
-                   {"abab\tab\tab", "abab\tab\tab"}},
+        SearchCase{
+            "DuplicateFirstMemberTwice", "ab\nab\nabab\n", 2, {"abab\tab\tab", "abab\tab\tab"}},
         SearchCase{"EmptyWordAtZero", "cat\n\n", 0, {"cat\tcat\t", "cat\t\tcat", "\t\t"}},
         SearchCase{"EmptyList", "", 2, {}},
-        SearchCase{"FirstMembersMergedByPosition", "ab\na\nab\nabc\nbc\nc\n", 1,
+        SearchCase{"FirstMembersMergedByPosition",
+                   "ab\na\nab\nabc\nbc\nc\n",
+                   1,
                    {"abc\tab\tc", "abc\ta\tbc", "abc\tab\tc"}},
-        SearchCase{"CompoundTwiceSearchedTwice", "xy\nx\ny\nxy\n", 1,
-                   {"xy\tx\ty", "xy\tx\ty"}},
+        SearchCase{"CompoundTwiceSearchedTwice", "xy\nx\ny\nxy\n", 1, {"xy\tx\ty", "xy\tx\ty"}},
         SearchCase{"FractionalThreshold", "ab\nabc\nabcab\ncab\n", 2.5, {}},
         SearchCase{"SecondMemberOfThreeChars", "ab\nabc\nababc\n", 2.5, {}},
         SearchCase{"RestEqualsWholeWord", "ab\nabc\nababc\n", 2, {"ababc\tab\tabc"}},
@@ -77,8 +77,10 @@ INSTANTIATE_TEST_SUITE_P(
                    {"\xC3\t\xC3\t", "\xC3\t\t\xC3", "\xA9\t\xA9\t", "\xA9\t\t\xA9",
                     "\xC3\xA9\t\xC3\xA9\t", "\xC3\xA9\t\t\xC3\xA9", "\t\t"}},
         SearchCase{"LeadByteAlone", "\xC3\nx\n\xC3x\n", 1, {"\xC3x\t\xC3\tx"}},
-        SearchCase{"TabGlossIgnored", "black\tthe colour\nbird\tanimal\nblackbird\tanimal\n",
-                   2, {"blackbird\tblack\tbird"}}),
+        SearchCase{"TabGlossIgnored",
+                   "black\tthe colour\nbird\tanimal\nblackbird\tanimal\n",
+                   2,
+                   {"blackbird\tblack\tbird"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct ReadCase {
@@ -101,19 +103,18 @@ TEST_P(ReadCases, ListsTheKeptWords) {
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, ReadCases,
-    ::testing::Values(
-        ReadCase{"OneCharacterDropped", "a\nab\n", 2, "ab\r\n"},
-        ReadCase{"GlossAndBlanks", "  big cat \tgloss\tmore\n", 2, "big cat\r\n"},
-        ReadCase{"DuplicatesKept", "word\nword\n", 2, "word\r\nword\r\n"},
-        ReadCase{"CaseKept", "Word\n", 2, "Word\r\n"},
-        ReadCase{"BlankLinesAtZero", "a\n\n   \n\tgloss\n", 0, "a\r\n\r\n\r\n\r\n"},
-        ReadCase{"BlankLinesAtMinusOne", "\n", -1, "\r\n"},
-        ReadCase{"BlankLinesDroppedAtTwo", "\n \n", 2, ""},
-        ReadCase{"FractionNeedsNextWhole", "ab\nabc\n", 2.5, "abc\r\n"},
-        ReadCase{"SharpSCountsOnce", "Straße\nStrasse\n", 7, "Strasse\r\n"},
-        ReadCase{"SharpSAtItsLength", "Straße\n", 6, "Straße\r\n"},
-        ReadCase{"LastLineWithoutEnd", "ab\r\ncd", 2, "ab\r\ncd\r\n"},
-        ReadCase{"EmptyFile", "", 0, ""}),
+    ::testing::Values(ReadCase{"OneCharacterDropped", "a\nab\n", 2, "ab\r\n"},
+                      ReadCase{"GlossAndBlanks", "  big cat \tgloss\tmore\n", 2, "big cat\r\n"},
+                      ReadCase{"DuplicatesKept", "word\nword\n", 2, "word\r\nword\r\n"},
+                      ReadCase{"CaseKept", "Word\n", 2, "Word\r\n"},
+                      ReadCase{"BlankLinesAtZero", "a\n\n   \n\tgloss\n", 0, "a\r\n\r\n\r\n\r\n"},
+                      ReadCase{"BlankLinesAtMinusOne", "\n", -1, "\r\n"},
+                      ReadCase{"BlankLinesDroppedAtTwo", "\n \n", 2, ""},
+                      ReadCase{"FractionNeedsNextWhole", "ab\nabc\n", 2.5, "abc\r\n"},
+                      ReadCase{"SharpSCountsOnce", "Straße\nStrasse\n", 7, "Strasse\r\n"},
+                      ReadCase{"SharpSAtItsLength", "Straße\n", 6, "Straße\r\n"},
+                      ReadCase{"LastLineWithoutEnd", "ab\r\ncd", 2, "ab\r\ncd\r\n"},
+                      ReadCase{"EmptyFile", "", 0, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CharacterCount, CountsCodePointsAndStrayBytes) {
@@ -121,17 +122,17 @@ TEST(CharacterCount, CountsCodePointsAndStrayBytes) {
         {"", 0},
         {"abc", 3},
         {"Straße", 6},
-        {"\xE2\x82\xAC", 1},              // euro sign
-        {"\xF0\x9F\x98\x80", 1},          // four-byte sequence
-        {"\xC3", 1},                      // lead byte at the end
-        {"\xC3\xC3\xA9", 2},              // stray lead, then a letter
-        {"\xA9", 1},                      // tail byte alone
-        {"\xC0\xAF", 2},                  // overlong form
-        {"\xE0\x80\x80", 3},              // overlong form
-        {"\xED\xA0\x80", 3},              // surrogate
-        {"\xF4\x90\x80\x80", 4},          // past U+10FFFF
-        {"\xE2\x82", 2},                  // cut sequence
-        {"\xF5\x80", 2},                  // never a lead byte
+        {"\xE2\x82\xAC", 1},      // euro sign
+        {"\xF0\x9F\x98\x80", 1},  // four-byte sequence
+        {"\xC3", 1},              // lead byte at the end
+        {"\xC3\xC3\xA9", 2},      // stray lead, then a letter
+        {"\xA9", 1},              // tail byte alone
+        {"\xC0\xAF", 2},          // overlong form
+        {"\xE0\x80\x80", 3},      // overlong form
+        {"\xED\xA0\x80", 3},      // surrogate
+        {"\xF4\x90\x80\x80", 4},  // past U+10FFFF
+        {"\xE2\x82", 2},          // cut sequence
+        {"\xF5\x80", 2},          // never a lead byte
     };
     for (const auto& [text, count] : cases)
         EXPECT_EQ(splitword::CharacterCount(text), count) << testing::PrintToString(text);
@@ -139,7 +140,7 @@ TEST(CharacterCount, CountsCodePointsAndStrayBytes) {
 
 TEST(ThresholdText, IsTheNumberTextOfItsLeadingNumber) {
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {" 3 ", "3"}, {"3x", "3"}, {"abc", "0"}, {"", "0"},    {"2.5", "2.5"},
+        {" 3 ", "3"}, {"3x", "3"},  {"abc", "0"},    {"", "0"},   {"2.5", "2.5"},
         {"007", "7"}, {"-1", "-1"}, {"1e3", "1000"}, {"  ", "0"}, {"2.50", "2.5"},
     };
     for (const auto& [typed, shown] : cases)

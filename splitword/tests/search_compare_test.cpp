@@ -19,7 +19,9 @@ using testing_support::TempFolder;
 // The byte length of the character at `pos`, decoded the long way: the code point is built and
 // then checked for overlong forms, surrogates and the upper limit.
 std::size_t ReferenceCharacterSize(const std::string& text, std::size_t pos) {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned>(static_cast<unsigned char>(text[k])); };
+    const auto byte = [&](std::size_t k) {
+        return static_cast<unsigned>(static_cast<unsigned char>(text[k]));
+    };
     const unsigned lead = byte(pos);
     std::size_t size = 0;
     unsigned codePoint = 0;

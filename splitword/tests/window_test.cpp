@@ -22,14 +22,14 @@ using testing_support::TempFolder;
 
 // Makes a folder the current directory for the life of the object.
 class CurrentFolder {
-public:
+  public:
     explicit CurrentFolder(const std::filesystem::path& folder)
         : previous_(std::filesystem::current_path()) {
         std::filesystem::current_path(folder);
     }
     ~CurrentFolder() { std::filesystem::current_path(previous_); }
 
-private:
+  private:
     std::filesystem::path previous_;
 };
 
@@ -41,7 +41,9 @@ struct Fixture : ::testing::Test {
     std::vector<std::string> captions;
 
     Fixture() {
-        form.onCaption = [this](const QString& caption) { captions.push_back(caption.toStdString()); };
+        form.onCaption = [this](const QString& caption) {
+            captions.push_back(caption.toStdString());
+        };
     }
 };
 
@@ -84,6 +86,8 @@ TEST(Form1Layout, ControlsTextsAndGeometry) {
             EXPECT_TRUE(label->wordWrap()) << c.name;
             EXPECT_EQ(label->textFormat(), Qt::PlainText) << c.name;
             EXPECT_EQ(label->focusPolicy(), Qt::NoFocus) << c.name;
+            // The whole text fits its box, wrapped.
+            EXPECT_LE(label->heightForWidth(c.geometry.width()), c.geometry.height()) << c.name;
         }
     }
     EXPECT_EQ(form.Command1->text(), "Go");
