@@ -1,5 +1,6 @@
 #include "ui/caption_button.h"
 
+#include <QKeyEvent>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
@@ -11,6 +12,16 @@ CaptionButton::CaptionButton(const QString& caption, QWidget* parent)
 void CaptionButton::setCaptionNow(const QString& caption) {
     setText(caption);
     repaint();
+}
+
+void CaptionButton::keyPressEvent(QKeyEvent* event) {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        click();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
 }
 
 void CaptionButton::paintEvent(QPaintEvent*) {

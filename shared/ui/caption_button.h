@@ -16,6 +16,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // Enter and Return click the focused button, as Space does, in a main window too.
+    void keyPressEvent(QKeyEvent* event) override;
 };
 
 }  // namespace ui
