@@ -40,7 +40,7 @@ void ReadList(const std::filesystem::path& path, StringList& list, rt::Counter32
 // parts: the combination writer extends the hash of a tuple's prefix as it extends its text, and
 // no line is scanned to be looked up.
 class Exclusion {
-public:
+  public:
     Exclusion(const StringList& entries, std::int32_t count);
 
     bool contains(std::string_view line) const { return contains(line, Hash(line)); }
@@ -71,7 +71,7 @@ public:
         return power;
     }
 
-private:
+  private:
     struct Slot {
         std::uint64_t hash;
         std::string_view text;
@@ -101,7 +101,7 @@ private:
 
 // Writes one line with CR LF, unless the exclusion (when there is one) holds it.
 class LinePrinter {
-public:
+  public:
     LinePrinter(rt::LineWriter& out, const Exclusion* exclusion)
         : out_(out), exclusion_(exclusion && !exclusion->empty() ? exclusion : nullptr) {}
 
@@ -120,7 +120,7 @@ public:
     }
     bool excluding() const noexcept { return exclusion_ != nullptr; }
 
-private:
+  private:
     rt::LineWriter& out_;
     const Exclusion* exclusion_;
 };

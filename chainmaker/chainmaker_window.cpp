@@ -31,16 +31,16 @@ Control* Place(Control* control, const char* name, int left, int top, int width,
 
 QCheckBox* CheckBox(QWidget* parent, const char* name, const char* caption, bool ticked, int left,
                     int top, int width, int height) {
-    auto* box = Place(new QCheckBox(QString::fromUtf8(caption), parent), name, left, top, width,
-                      height);
+    auto* box =
+        Place(new QCheckBox(QString::fromUtf8(caption), parent), name, left, top, width, height);
     box->setCheckState(ticked ? Qt::Checked : Qt::Unchecked);
     return box;
 }
 
 QRadioButton* Option(QWidget* parent, const char* name, const char* caption, bool selected,
                      int left, int top, int width, int height) {
-    auto* option = Place(new QRadioButton(QString::fromUtf8(caption), parent), name, left, top,
-                         width, height);
+    auto* option =
+        Place(new QRadioButton(QString::fromUtf8(caption), parent), name, left, top, width, height);
     option->setChecked(selected);
     return option;
 }
@@ -65,10 +65,11 @@ ChainmakerWindow::ChainmakerWindow(rt::Platform& platform, std::filesystem::path
     area->setFixedSize(ui::TwipsSize(9105, 7065));
     setCentralWidget(area);
 
-    Command1 = Place(new ui::CaptionButton(QStringLiteral("Go"), area), "Command1", 1320, 480,
-                     2295, 1455);
+    Command1 =
+        Place(new ui::CaptionButton(QStringLiteral("Go"), area), "Command1", 1320, 480, 2295, 1455);
     chkTwo = CheckBox(area, "chkTwo", "Form all combinations of two", true, 1080, 3048, 2895, 615);
-    chkThree = CheckBox(area, "chkThree", "Form combinations of three", true, 1080, 3696, 2895, 615);
+    chkThree =
+        CheckBox(area, "chkThree", "Form combinations of three", true, 1080, 3696, 2895, 615);
     chkOne = CheckBox(area, "chkOne", "Include original list", true, 1080, 2400, 3015, 615);
     Frame1 = Place(new QGroupBox(QStringLiteral("Use this separator"), area), "Frame1", 4560, 480,
                    4095, 2535);
@@ -85,14 +86,14 @@ ChainmakerWindow::ChainmakerWindow(rt::Platform& platform, std::filesystem::path
     chkExclude = CheckBox(area, "chkExclude", "Exclude strings in the file exclude.txt", false,
                           4560, 3360, 4095, 615);
 
-    QWidget* const order[] = {Command1,       chkTwo,         chkThree,          chkOne,
-                              Frame1,         optSpace,       optTab,            optNoSeparator,
-                              optOtherSeparator, txtSeparator, chkFour,          chkFive,
-                              chkSix,         chkExclude};
+    QWidget* const order[] = {
+        Command1, chkTwo,         chkThree,          chkOne,       Frame1,  optSpace,
+        optTab,   optNoSeparator, optOtherSeparator, txtSeparator, chkFour, chkFive,
+        chkSix,   chkExclude};
     for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
-    Command1->setDefault(true);
+    Command1->setAutoDefault(true);  // Enter as well as Space clicks it while it has the focus
     Command1->setFocus();
 }
 

@@ -25,7 +25,7 @@ class CaptionButton;
 
 class ChainmakerWindow : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     static constexpr const char* kDoneCaption = "Done!  Click again to exit.";
     static constexpr const char* kExcludeMissingText = "Can't find the file exclude.txt";
     static constexpr const char* kHelpText1 =
@@ -62,7 +62,7 @@ public:
     bool excludeFileMissing() const { return ExcludeFileMissing; }
     const std::string& separator() const { return Separator; }
 
-private:
+  private:
     bool ticked(const QCheckBox* box) const;
 
     rt::Platform& platform_;

@@ -9,6 +9,7 @@
 
 #include "runtime_error.h"
 #include "temp_folder.h"
+#include "unprivileged.h"
 
 namespace {
 
@@ -22,8 +23,7 @@ std::string Lines(const std::vector<std::string>& lines) {
     return text;
 }
 
-Options Blocks(std::initializer_list<int> wanted, std::string separator,
-               bool exclude = false) {
+Options Blocks(std::initializer_list<int> wanted, std::string separator, bool exclude = false) {
     Options options;
     for (bool& block : options.blocks) block = false;
     for (int k : wanted) options.blocks[k - 1] = true;
@@ -78,7 +78,9 @@ struct ListCase {
     std::vector<std::string> entries;
 };
 
-void PrintTo(const ListCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ListCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ReadListTest : public ::testing::TestWithParam<ListCase> {};
 
@@ -94,15 +96,15 @@ TEST_P(ReadListTest, TrimsSpacesOnlyAndSkipsEmptyLines) {
 
 INSTANTIATE_TEST_SUITE_P(
     Lists, ReadListTest,
-    ::testing::Values(
-        ListCase{"Empty", "", {}},
-        ListCase{"OnlyBlankLines", "  \r\n\r\n   \r\n", {}},
-        ListCase{"InnerSpaceKept", "  red apple  \r\n", {"red apple"}},
-        ListCase{"TabOnlyLineIsAnEntry", "\t\r\n", {"\t"}},
-        ListCase{"TabsAtEndsStay", " \ta b\t \r\n", {"\ta b\t"}},
-        ListCase{"BlankLinesAnywhere", "\r\n\r\na\r\n\r\n b \r\n\r\n\r\n\r\n", {"a", "b"}},
-        ListCase{"DuplicatesKept", "x\r\nx\r\n", {"x", "x"}},
-        ListCase{"LastLineWithoutEnd", "a\nb", {"a", "b"}}),
+    ::testing::Values(ListCase{"Empty", "", {}},
+                      ListCase{"OnlyBlankLines", "  \r\n\r\n   \r\n", {}},
+                      ListCase{"InnerSpaceKept", "  red apple  \r\n", {"red apple"}},
+                      ListCase{"TabOnlyLineIsAnEntry", "\t\r\n", {"\t"}},
+                      ListCase{"TabsAtEndsStay", " \ta b\t \r\n", {"\ta b\t"}},
+                      ListCase{
+                          "BlankLinesAnywhere", "\r\n\r\na\r\n\r\n b \r\n\r\n\r\n\r\n", {"a", "b"}},
+                      ListCase{"DuplicatesKept", "x\r\nx\r\n", {"x", "x"}},
+                      ListCase{"LastLineWithoutEnd", "a\nb", {"a", "b"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ReadList, MissingFileIsError53) {
@@ -136,7 +138,9 @@ struct OutputCase {
     std::string out;
 };
 
-void PrintTo(const OutputCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const OutputCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class OutputTest : public ::testing::TestWithParam<OutputCase> {};
 
@@ -151,27 +155,26 @@ INSTANTIATE_TEST_SUITE_P(
                    Lines({"a", "b", "aa", "ab", "ba", "bb", "aaa", "aab", "aba", "abb", "baa",
                           "bab", "bba", "bbb"})},
         OutputCase{"ExampleSpace", "a\r\nb\r\n", Blocks({1, 2, 3}, " "),
-                   Lines({"a", "b", "a a", "a b", "b a", "b b", "a a a", "a a b", "a b a",
-                          "a b b", "b a a", "b a b", "b b a", "b b b"})},
-        OutputCase{"Tab", "a\r\nb\r\n", Blocks({2}, "\t"),
-                   Lines({"a\ta", "a\tb", "b\ta", "b\tb"})},
+                   Lines({"a", "b", "a a", "a b", "b a", "b b", "a a a", "a a b", "a b a", "a b b",
+                          "b a a", "b a b", "b b a", "b b b"})},
+        OutputCase{"Tab", "a\r\nb\r\n", Blocks({2}, "\t"), Lines({"a\ta", "a\tb", "b\ta", "b\tb"})},
         OutputCase{"OtherSeveralCharacters", "x\r\ny\r\n", Blocks({2}, " - "),
                    Lines({"x - x", "x - y", "y - x", "y - y"})},
         OutputCase{"OtherEmptyIsLikeNone", "x\r\ny\r\n", Blocks({2}, ""),
                    Lines({"xx", "xy", "yx", "yy"})},
         OutputCase{"OnlyBlockFour", "a\r\nb\r\n", Blocks({4}, ""),
-                   Lines({"aaaa", "aaab", "aaba", "aabb", "abaa", "abab", "abba", "abbb",
-                          "baaa", "baab", "baba", "babb", "bbaa", "bbab", "bbba", "bbbb"})},
+                   Lines({"aaaa", "aaab", "aaba", "aabb", "abaa", "abab", "abba", "abbb", "baaa",
+                          "baab", "baba", "babb", "bbaa", "bbab", "bbba", "bbbb"})},
         OutputCase{"OneStringAllSix", "q\r\n", Blocks({1, 2, 3, 4, 5, 6}, "+"),
                    Lines({"q", "q+q", "q+q+q", "q+q+q+q", "q+q+q+q+q", "q+q+q+q+q+q"})},
         OutputCase{"DuplicateString", "z\r\nz\r\n", Blocks({1, 2}, ""),
                    Lines({"z", "z", "zz", "zz", "zz", "zz"})},
-        OutputCase{"NoneMakesEqualLines", "a\r\nb\r\nab\r\n", Blocks({1, 2}, ""),
-                   Lines({"a", "b", "ab", "aa", "ab", "aab", "ba", "bb", "bab", "aba", "abb",
-                          "abab"})},
+        OutputCase{
+            "NoneMakesEqualLines", "a\r\nb\r\nab\r\n", Blocks({1, 2}, ""),
+            Lines({"a", "b", "ab", "aa", "ab", "aab", "ba", "bb", "bab", "aba", "abb", "abab"})},
         OutputCase{"UnequalLengthsRewritten", "long\r\ns\r\n", Blocks({3}, "/"),
-                   Lines({"long/long/long", "long/long/s", "long/s/long", "long/s/s",
-                          "s/long/long", "s/long/s", "s/s/long", "s/s/s"})},
+                   Lines({"long/long/long", "long/long/s", "long/s/long", "long/s/s", "s/long/long",
+                          "s/long/s", "s/s/long", "s/s/s"})},
         OutputCase{"EmptyListGivesEmptyFile", "\r\n  \r\n", Blocks({1, 2, 3, 4, 5, 6}, " "), ""},
         OutputCase{"NoBlockGivesEmptyFile", "a\r\nb\r\n", Blocks({}, " "), ""}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -190,8 +193,7 @@ TEST(Output, TenStringsWithAllBlocksGiveTheFullCount) {
     for (int i = 0; i < 10; ++i) in += std::string(1, static_cast<char>('0' + i)) + "\r\n";
     const std::string out = RunOn(in, Blocks({1, 2, 3, 4, 5, 6}, ""));
     // 10 + 100 + ... + 1,000,000 lines; line k of a block has k digits.
-    EXPECT_EQ(out.size(), 10u * 3 + 100u * 4 + 1000u * 5 + 10000u * 6 + 100000u * 7 +
-                              1000000u * 8);
+    EXPECT_EQ(out.size(), 10u * 3 + 100u * 4 + 1000u * 5 + 10000u * 6 + 100000u * 7 + 1000000u * 8);
     EXPECT_EQ(out.substr(out.size() - 8), "999999\r\n");
     EXPECT_EQ(out.substr(0, 3), "0\r\n");
 }
@@ -289,8 +291,7 @@ TEST(Output, LinesLongerThanTheBufferPassWhole) {
     TempFolder folder;
     folder.write("in.txt", big + "\r\nv\r\n");
     chainmaker::Run(folder.path(), Blocks({2}, "|"));
-    EXPECT_EQ(folder.read("out.txt"),
-              Lines({big + "|" + big, big + "|v", "v|" + big, "v|v"}));
+    EXPECT_EQ(folder.read("out.txt"), Lines({big + "|" + big, big + "|v", "v|" + big, "v|v"}));
 }
 
 // ---- Exclusion --------------------------------------------------------------------------------
@@ -303,7 +304,9 @@ struct ExcludeCase {
     std::string out;
 };
 
-void PrintTo(const ExcludeCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ExcludeCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ExcludeTest : public ::testing::TestWithParam<ExcludeCase> {};
 
@@ -326,8 +329,7 @@ INSTANTIATE_TEST_SUITE_P(
                     Lines({"a", "b", "aa", "aab", "ba", "bb", "bab", "aba", "abb", "abab"})},
         ExcludeCase{"EntryTrimmedOfSpaces", "a\r\nb\r\n", Blocks({2}, " ", true), "  a b  \r\n",
                     Lines({"a a", "b a", "b b"})},
-        ExcludeCase{"EmptyExcludeFile", "a\r\nb\r\n", Blocks({1}, "", true), "",
-                    Lines({"a", "b"})},
+        ExcludeCase{"EmptyExcludeFile", "a\r\nb\r\n", Blocks({1}, "", true), "", Lines({"a", "b"})},
         ExcludeCase{"ExclusionOffIgnoresTheFile", "a\r\nb\r\n", Blocks({1}, "", false), "a\r\n",
                     Lines({"a", "b"})},
         ExcludeCase{"EverythingExcluded", "a\r\n", Blocks({1, 2}, "", true), "a\r\naa\r\n", ""}),
@@ -392,6 +394,30 @@ TEST(Exclusion, HashOfJoinedTextFollowsFromItsParts) {
                 << "[" << a << "][" << b << "]";
         }
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Output, ReadOnlyOutputIsError70) {
+    TempFolder folder;
+    folder.write("in.txt", "a\r\n");
+    folder.write("out.txt", "kept\r\n");
+    std::filesystem::permissions(folder / "out.txt", std::filesystem::perms::owner_read |
+                                                         std::filesystem::perms::group_read |
+                                                         std::filesystem::perms::others_read);
+    const int number = testing_support::RunUnprivileged([&folder] {
+        try {
+            chainmaker::Run(folder.path(), Blocks({1}, " "));
+            return 0;
+        } catch (const rt::RuntimeError& error) {
+            return error.number();
+        }
+    });
+    ASSERT_NE(number, -1) << "could not run as an unprivileged user";
+    EXPECT_EQ(number, 70);
+    EXPECT_EQ(folder.read("out.txt"), "kept\r\n");
 }
 
 }  // namespace

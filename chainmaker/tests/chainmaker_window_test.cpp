@@ -4,9 +4,11 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
@@ -32,7 +34,7 @@ const std::string kHelp =
     "folder, named in in.txt, output file will also be in this folder and be named out.txt.";
 
 class ChainmakerWindowTest : public ::testing::Test {
-protected:
+  protected:
     ScriptedPlatform platform;
     TempFolder folder;
     ChainmakerWindow window{platform, folder.path()};
@@ -156,12 +158,13 @@ TEST_F(ChainmakerWindowTest, DoneCaptionFitsInTheButton) {
     QPushButton* button = go();
     QStyleOptionButton option;
     option.initFrom(button);
-    const QRect area = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option,
-                                                       button);
+    const QRect area =
+        button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
     const int margin = button->style()->pixelMetric(QStyle::PM_ButtonMargin, &option, button);
     const QRect room = area.adjusted(margin / 2, 0, -margin / 2, 0);
-    const QRect needed = button->fontMetrics().boundingRect(
-        room, Qt::AlignCenter | Qt::TextWordWrap, QString::fromUtf8(ChainmakerWindow::kDoneCaption));
+    const QRect needed =
+        button->fontMetrics().boundingRect(room, Qt::AlignCenter | Qt::TextWordWrap,
+                                           QString::fromUtf8(ChainmakerWindow::kDoneCaption));
     EXPECT_TRUE(room.contains(needed)) << needed.width() << "x" << needed.height() << " in "
                                        << room.width() << "x" << room.height();
 }
@@ -339,7 +342,9 @@ struct SeparatorCase {
     std::string separator;
 };
 
-void PrintTo(const SeparatorCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const SeparatorCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class SeparatorTest : public ChainmakerWindowTest,
                       public ::testing::WithParamInterface<SeparatorCase> {};
@@ -370,6 +375,26 @@ TEST_F(ChainmakerWindowTest, OtherSeparatorIsUsedInTheRun) {
     control<QLineEdit>("txtSeparator")->setText(QStringLiteral(" :: "));
     window.Command1_Click();
     EXPECT_EQ(folder.read("out.txt"), "x :: x\r\nx :: y\r\ny :: x\r\ny :: y\r\n");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ChainmakerWindowTest, EnterOnTheFocusedButtonClicksIt) {
+    folder.write("in.txt", "a\r\n");
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QCoreApplication::sendEvent(go(), &press);
+    EXPECT_EQ(folder.read("out.txt"), "a\r\na a\r\na a a\r\n");
+    EXPECT_EQ(caption(), QString::fromUtf8(ChainmakerWindow::kDoneCaption));
+}
+
+TEST_F(ChainmakerWindowTest, EnterInTheSeparatorBoxStartsNoRun) {
+    folder.write("in.txt", "a\r\n");
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QCoreApplication::sendEvent(control("txtSeparator"), &press);
+    EXPECT_FALSE(window.alreadyClicked());
+    EXPECT_FALSE(folder.exists("out.txt"));
 }
 
 }  // namespace
