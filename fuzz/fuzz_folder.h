@@ -14,7 +14,11 @@ namespace fuzzing {
 class Folder {
 public:
     Folder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "fuzz-XXXXXX").string();
+        // Memory-backed where there is one: emptying files on a disk costs milliseconds each.
+        const std::filesystem::path base = std::filesystem::is_directory("/dev/shm")
+                                               ? std::filesystem::path("/dev/shm")
+                                               : std::filesystem::temp_directory_path();
+        std::string pattern = (base / "fuzz-XXXXXX").string();
         if (!::mkdtemp(pattern.data())) std::abort();
         path_ = pattern;
     }
