@@ -8,9 +8,11 @@ const char* ErrorMeaning(int number) noexcept {
         case kOutOfMemory: return "Out of memory";
         case kSubscriptOutOfRange: return "Subscript out of range";
         case kTypeMismatch: return "Type mismatch";
+        case kBadFileNameOrNumber: return "Bad file name or number";
         case kFileNotFound: return "File not found";
         case kDeviceIoError: return "Device I/O error";
         case kDiskFull: return "Disk full";
+        case kInputPastEndOfFile: return "Input past end of file";
         case kPermissionDenied: return "Permission denied";
         case kPathFileAccessError: return "Path/File access error";
         case kPathNotFound: return "Path not found";

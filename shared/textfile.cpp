@@ -14,8 +14,6 @@
 namespace rt {
 namespace {
 
-constexpr int kInputPastEndOfFile = 62;
-
 std::string Describe(const std::filesystem::path& path, int err) {
     return path.string() + ": " + std::strerror(err);
 }

@@ -33,7 +33,8 @@ TEST(RuntimeErrors, NumbersAndMeanings) {
         const char* meaning;
     } cases[] = {{6, "Overflow"},         {9, "Subscript out of range"},
                  {13, "Type mismatch"},   {53, "File not found"},
-                 {61, "Disk full"},       {70, "Permission denied"}};
+                 {61, "Disk full"},       {70, "Permission denied"},
+                 {52, "Bad file name or number"}, {62, "Input past end of file"}};
     for (const auto& c : cases) {
         const rt::RuntimeError error(c.number);
         EXPECT_EQ(error.number(), c.number);
