@@ -95,6 +95,8 @@ ChainmakerWindow::ChainmakerWindow(rt::Platform& platform, std::filesystem::path
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
     Command1->setAutoDefault(true);  // Enter as well as Space clicks it while it has the focus
     Command1->setFocus();
+    // The controls stand where they are placed; nothing gains from another window size.
+    setFixedSize(sizeHint());
 }
 
 ChainmakerWindow::~ChainmakerWindow() = default;
