@@ -1,15 +1,15 @@
 #include "binning_job.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstddef>
-#include <limits>
-#include <span>
+#include <cstdint>
 #include <vector>
 
 #include "bins.h"
 #include "counter.h"
+#include "data_counting.h"
 #include "files.h"
-#include "s.h"
 #include "text.h"
 #include "textfile.h"
 
@@ -126,42 +126,73 @@ class Report {
     rt::LineWriter out_;
 };
 
-rt::LineReader OpenData(const std::filesystem::path& folder, FailureHandler& failures) {
-    return Guarded(failures, [&] { return rt::LineReader(rt::ResolveName(folder, "Data.txt")); });
+DataFile OpenData(const std::filesystem::path& folder, FailureHandler& failures) {
+    return Guarded(failures, [&] { return DataFile(rt::ResolveName(folder, "Data.txt")); });
+}
+
+CountingSettings CountingSettingsOf(const RunSettings& settings) {
+    CountingSettings counting;
+    counting.blockSize = settings.blockSize;
+    counting.parallelThreshold = settings.parallelThreshold;
+    return counting;
+}
+
+// What a pass over Data.txt found, with its totals checked against the limit of a count.
+struct Counted {
+    Tally tally;
+    rt::Counter32 totalData;
+    rt::Counter32 notInAnyBin;
+};
+
+// One pass over Data.txt with `count`, carried out until it succeeds; a pass carried out again
+// starts over with every count at zero. `inBins(tally)` adds up the counts that are in a bin.
+template <class Count, class InBins>
+Counted CountData(FailureHandler& failures, const RunSettings& settings, const Count& count,
+                  const InBins& inBins) {
+    return Guarded(failures, [&] {
+        Counted counted;
+        counted.tally = count();
+        // Every other count is at most the pass's total, so only the totals can pass the limit.
+        const std::uint64_t total = counted.tally.total;
+        counted.totalData = rt::Counter32(settings.firstTotal);
+        counted.totalData += static_cast<std::int64_t>(std::min<std::uint64_t>(total, 1ULL << 40));
+        counted.notInAnyBin += static_cast<std::int64_t>(total - inBins(counted.tally));
+        return counted;
+    });
+}
+
+// A slot count, at most the pass's total, which is within the limit.
+rt::Counter32 SlotCount(std::uint32_t count) {
+    return rt::Counter32(static_cast<std::int32_t>(count));
 }
 
 void CountSingleValues(const std::filesystem::path& folder, const CutoffList& cutoffs,
                        FailureHandler& failures, const RunSettings& settings) {
     const std::size_t bins = BinCount(cutoffs.values);
-    std::vector<rt::Counter32> binCounts;
-    Guarded(failures, [&] { binCounts.assign(bins, rt::Counter32()); });
-    rt::Counter32 totalData(settings.firstTotal);
-    rt::Counter32 notInAnyBin;
-    const std::span<const double> edges(cutoffs.values);
+    const BinSearch search = Guarded(failures, [&] { return BinSearch(cutoffs.values); });
+    // The slot of bin i is i + 1.
+    const auto inBins = [&](const Tally& tally) {
+        std::uint64_t sum = 0;
+        for (std::size_t i = 0; i < bins; ++i) sum += tally.slots[i + 1];
+        return sum;
+    };
 
-    rt::LineReader data = OpenData(folder, failures);
-    while (!Guarded(failures, [&] { return data.atEnd(); })) {
-        const std::string_view line = rt::Trim(Guarded(failures, [&] { return data.readLine(); }));
-        if (line.empty()) continue;
-        Guarded(failures, [&] { ++totalData; });
-        const double x = Guarded(failures, [&] { return NumberValue(line); });
-        const std::ptrdiff_t bin = FindBin(edges, x);
-        rt::Counter32& counter =
-            bin == kNoBin ? notInAnyBin : binCounts[static_cast<std::size_t>(bin)];
-        Guarded(failures, [&] { ++counter; });
-    }
+    DataFile data = OpenData(folder, failures);
+    const Counted counted = CountData(
+        failures, settings,
+        [&] { return binning::CountSingleValues(data, search, CountingSettingsOf(settings)); },
+        inBins);
 
     // Data.txt has been read to its end; only now is Results.txt created.
     Report report(folder, failures);
     for (std::size_t i = 0; i < bins; ++i) {
         report.print(BinLabel(cutoffs.values[i], cutoffs.values[i + 1]));
         report.print("\t");
-        report.printLine(CountText(binCounts[i]).view());
+        report.printLine(CountText(SlotCount(counted.tally.slots[i + 1])).view());
     }
     report.endLine();
-    report.totals(totalData, notInAnyBin);
+    report.totals(counted.totalData, counted.notInAnyBin);
     report.close();
-    data.close();
 }
 
 void CountPairs(const std::filesystem::path& folder, const CutoffList& rowCutoffs,
@@ -169,34 +200,28 @@ void CountPairs(const std::filesystem::path& folder, const CutoffList& rowCutoff
                 const RunSettings& settings) {
     const std::size_t rows = BinCount(rowCutoffs.values);
     const std::size_t columns = BinCount(columnCutoffs.values);
-    std::vector<rt::Counter32> pairCounts;  // row by row
-    Guarded(failures, [&] {
-        if (columns != 0 && rows > std::numeric_limits<std::size_t>::max() / columns)
-            throw rt::RuntimeError(rt::kOutOfMemory);
-        pairCounts.assign(rows * columns, rt::Counter32());
-    });
-    rt::Counter32 totalData(settings.firstTotal);
-    rt::Counter32 notInAnyBin;
-    const std::span<const double> rowEdges(rowCutoffs.values);
-    const std::span<const double> columnEdges(columnCutoffs.values);
+    const BinSearch rowSearch = Guarded(failures, [&] { return BinSearch(rowCutoffs.values); });
+    const BinSearch columnSearch =
+        Guarded(failures, [&] { return BinSearch(columnCutoffs.values); });
+    // The cell of row bin i and column bin j is slot (i + 1) * columnSlots + j + 1.
+    const std::size_t columnSlots = columnSearch.slots();
+    const auto cell = [&](const Tally& tally, std::size_t i, std::size_t j) {
+        return tally.slots[(i + 1) * columnSlots + j + 1];
+    };
+    const auto inBins = [&](const Tally& tally) {
+        std::uint64_t sum = 0;
+        for (std::size_t i = 0; i < rows; ++i)
+            for (std::size_t j = 0; j < columns; ++j) sum += cell(tally, i, j);
+        return sum;
+    };
 
-    rt::LineReader data = OpenData(folder, failures);
-    while (!Guarded(failures, [&] { return data.atEnd(); })) {
-        const std::string_view line = rt::Trim(Guarded(failures, [&] { return data.readLine(); }));
-        if (line.empty()) continue;
-        Guarded(failures, [&] { ++totalData; });
-        // Only the first two tab-separated fields count.
-        const double x1 = Guarded(failures, [&] { return NumberValue(s::TextBeforeTab(line)); });
-        const std::string_view rest = s::TextAfterTab(line);
-        const double x2 = Guarded(failures, [&] { return NumberValue(s::TextBeforeTab(rest)); });
-        const std::ptrdiff_t row = FindBin(rowEdges, x1);
-        const std::ptrdiff_t column = row == kNoBin ? kNoBin : FindBin(columnEdges, x2);
-        rt::Counter32& counter = column == kNoBin
-                                     ? notInAnyBin
-                                     : pairCounts[static_cast<std::size_t>(row) * columns +
-                                                  static_cast<std::size_t>(column)];
-        Guarded(failures, [&] { ++counter; });
-    }
+    DataFile data = OpenData(folder, failures);
+    const Counted counted = CountData(
+        failures, settings,
+        [&] {
+            return binning::CountPairs(data, rowSearch, columnSearch, CountingSettingsOf(settings));
+        },
+        inBins);
 
     // Data.txt has been read to its end; only now is Results.txt created.
     Report report(folder, failures);
@@ -209,15 +234,14 @@ void CountPairs(const std::filesystem::path& folder, const CutoffList& rowCutoff
         report.print(BinLabel(rowCutoffs.values[i], rowCutoffs.values[i + 1]));
         for (std::size_t j = 0; j < columns; ++j) {
             report.print("\t");
-            report.print(CountText(pairCounts[i * columns + j]).view());
+            report.print(CountText(SlotCount(cell(counted.tally, i, j))).view());
         }
         report.endLine();
     }
     report.endLine();
     report.printLine("Rows denote the first variable, columns the second.");
-    report.totals(totalData, notInAnyBin);
+    report.totals(counted.totalData, counted.notInAnyBin);
     report.close();
-    data.close();
 }
 
 }  // namespace

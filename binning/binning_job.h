@@ -5,8 +5,10 @@
 // Every runtime operation of a run goes through one failure handler. The handler either returns,
 // and the operation that failed is carried out again (the run goes on from there, nothing read or
 // counted so far is lost or counted twice), or throws RunEnded, and the run ends at once; files
-// already open are closed as the run unwinds.
+// already open are closed as the run unwinds. Counting Data.txt is one such operation: carried
+// out again, it starts over from the first line with every count at zero.
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <new>
@@ -90,6 +92,10 @@ enum class Outcome {
 struct RunSettings {
     // Where TotalData starts; only checks of the overflow path set it.
     std::int32_t firstTotal = 0;
+    // How much of Data.txt is read at a time (tests choose tiny blocks to try every boundary).
+    std::size_t blockSize = std::size_t{1} << 20;
+    // Data.txt larger than this is counted in two halves side by side, one on each core.
+    std::uint64_t parallelThreshold = std::uint64_t{8} << 20;
 };
 
 // One run in `folder`. Messages of the cutoff check go to `platform`; every failure goes to

@@ -1,6 +1,8 @@
 #include "bins.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 #include "numbers.h"
 
@@ -16,6 +18,35 @@ std::ptrdiff_t FindBin(std::span<const double> cutoffs, double x) noexcept {
     if (j == n) return kNoBin;  // above the highest cutoff
     if (j > 0) return static_cast<std::ptrdiff_t>(j - 1);
     return x == cutoffs[0] ? 0 : kNoBin;  // on the lowest cutoff, or below it
+}
+
+BinSearch::BinSearch(std::span<const double> cutoffs) : count_(cutoffs.size()) {
+    cutoffs_.reserve(count_ + 1);
+    cutoffs_.assign(cutoffs.begin(), cutoffs.end());
+    cutoffs_.push_back(std::numeric_limits<double>::infinity());
+    // An even grid of about two cells per cutoff over the span of the cutoffs, so that most
+    // cells hold no cutoff or one.
+    constexpr std::size_t kMostCells = std::size_t{1} << 16;
+    std::size_t cells = 1;
+    if (count_ >= 2) {
+        const std::size_t wanted = std::min(count_ * 2, kMostCells);
+        const double scale = static_cast<double>(wanted) / (cutoffs[count_ - 1] - cutoffs[0]);
+        // A span of 0, or one too small or too large for the grid, leaves one cell.
+        if (std::isfinite(scale) && scale > 0) {
+            cells = wanted;
+            finder_.low = cutoffs[0];
+            finder_.scale = scale;
+        }
+    }
+    finder_.lastCell = static_cast<double>(cells - 1);
+    firstOfCell_.resize(cells + 1);
+    std::size_t i = 0;
+    for (std::size_t c = 0; c <= cells; ++c) {
+        while (i < count_ && finder_.cell(cutoffs[i]) < c) ++i;
+        firstOfCell_[c] = static_cast<std::uint32_t>(i);
+    }
+    finder_.cutoffs = cutoffs_.data();
+    finder_.firstOfCell = firstOfCell_.data();
 }
 
 double NumberValue(std::string_view text) {

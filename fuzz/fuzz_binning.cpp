@@ -31,13 +31,13 @@ public:
 };
 
 // "ok", "stop:<message>" or "error:<number>", then Results.txt.
-std::string Job(const fuzzing::Folder& folder, bool pairs) {
+std::string Job(const fuzzing::Folder& folder, bool pairs, const binning::RunSettings& settings) {
     Recorder platform;
     Stop stop;
     try {
         const auto outcome = binning::Run(
             folder.path(), pairs ? binning::Mode::PairsOfValues : binning::Mode::SingleValues,
-            platform, stop);
+            platform, stop, settings);
         if (outcome == binning::Outcome::StoppedOnCutoffs) return "stop:" + platform.last;
     } catch (const Failed& failed) {
         return "error:" + std::to_string(failed.number);
@@ -61,6 +61,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const fuzzing::Folder folder;
     FuzzedDataProvider input(data, size);
     const bool pairs = input.ConsumeBool();
+    // Tiny blocks and a tiny threshold for counting in two halves, so that every block boundary
+    // and every split point comes up.
+    binning::RunSettings settings;
+    settings.blockSize = input.ConsumeIntegralInRange<std::size_t>(4, 64);
+    settings.parallelThreshold = input.ConsumeIntegralInRange<std::uint64_t>(0, 256);
     const unsigned files = input.ConsumeIntegral<std::uint8_t>();
     folder.clear();
     if (files & 1) folder.write("bins.txt", input.ConsumeRandomLengthString(200));
@@ -68,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (files & 4) folder.write("Bins2.txt", input.ConsumeRandomLengthString(200));
     if (files & 8) folder.write("Data.txt", input.ConsumeRemainingBytesAsString());
 
-    const std::string job = Job(folder, pairs);
+    const std::string job = Job(folder, pairs, settings);
     std::error_code ec;
     std::filesystem::remove(folder.path() / "Results.txt", ec);
     const std::string reference = Plain(folder, pairs);

@@ -1,0 +1,73 @@
+#pragma once
+// Counting Data.txt in one pass: the file is read in large blocks, the complete lines of each
+// block are put into their slots at once, and a large file is split into two halves at a line
+// start that are counted side by side, one on each core.
+//
+// Lines are those of rt::LineReader: a line ends at CR LF, at a lone LF or at a lone CR; a UTF-8
+// byte-order mark at the very start of the file is dropped; there is no empty line after a final
+// line end. Each line is trimmed of spaces (not tabs); a line empty after that counts nowhere.
+// Every other line is one value, NumberValue of the trimmed line, or, for pairs, one pair:
+// NumberValue of the text before the first tab and of the text between the first and the second
+// tab. The common plain line ("-12.5" with spaces around it, or two such numbers around a tab)
+// is read right where it stands with the same value; any other line takes the full reading.
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <vector>
+
+#include "bins.h"
+
+namespace binning {
+
+// Data.txt opened for counting. Opening fails as rt::LineReader's does: error 53 for a missing
+// file, 70 for one that cannot be read (a folder of that name, no permission).
+class DataFile {
+  public:
+    explicit DataFile(const std::filesystem::path& path);
+    ~DataFile();
+    DataFile(DataFile&& other) noexcept;
+    DataFile& operator=(DataFile&&) = delete;
+    DataFile(const DataFile&) = delete;
+    DataFile& operator=(const DataFile&) = delete;
+
+    int descriptor() const noexcept { return fd_; }
+    // A regular file can be read at any offset; anything else only from start to end, once.
+    bool regular() const noexcept { return regular_; }
+    // The size of a regular file now (it may have changed since it was opened); 0 for others.
+    std::uint64_t size() const noexcept;
+
+  private:
+    int fd_ = -1;
+    bool regular_ = false;
+};
+
+struct CountingSettings {
+    // How much is read at a time (at least 4 bytes; a longer line makes the buffer grow).
+    std::size_t blockSize = std::size_t{1} << 20;
+    // A regular file larger than this is counted in two halves side by side.
+    std::uint64_t parallelThreshold = std::uint64_t{8} << 20;
+};
+
+// What one pass found. For single values slot i counts the values of slot i of the bins; for
+// pairs, slot r * (column slots) + c counts the pairs of row slot r and column slot c. The slot
+// counts are exact whenever `total` is at most 2147483647, the most a count may be.
+struct Tally {
+    std::vector<std::uint32_t> slots;
+    std::uint64_t total = 0;  // lines that are not empty after trimming
+};
+
+// Where a regular file is split into two halves: the first line start at or after the middle,
+// that is the first p >= size / 2 (and p >= 1) whose byte p - 1 is an LF, or a CR not followed by
+// an LF. The size when there is none. Throws rt::RuntimeError 57 when reading fails.
+std::uint64_t MiddleLineStart(const DataFile& file);
+
+// One pass over the file from its start. Throws rt::RuntimeError: 57 when reading fails (70 for a
+// folder), 6 for a number too large for a double; std::bad_alloc when memory runs out. The pass
+// may stop early once more than 2147483647 lines have counted, since no count can then be written.
+Tally CountSingleValues(const DataFile& file, const BinSearch& bins,
+                        const CountingSettings& settings);
+Tally CountPairs(const DataFile& file, const BinSearch& rows, const BinSearch& columns,
+                 const CountingSettings& settings);
+
+}  // namespace binning

@@ -1,0 +1,454 @@
+// The block-wise counting of Data.txt against the plain transcription, which reads one line at a
+// time and scans the bins in order: the same Results.txt byte for byte, or the same error, for
+// every block size and every split into two halves.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "binning_job.h"
+#include "bins.h"
+#include "counter.h"
+#include "data_counting.h"
+#include "plain.h"
+#include "runtime_error.h"
+#include "scripted_platform.h"
+#include "temp_folder.h"
+
+namespace {
+
+using binning::Mode;
+
+struct Failed {
+    int number;
+};
+
+// Ends the run at the first failure, noting how many there were.
+class StopAtFirstFailure : public binning::FailureHandler {
+  public:
+    int calls = 0;
+    void onFailure(const rt::RuntimeError& error) override {
+        ++calls;
+        throw Failed{error.number()};
+    }
+};
+
+// "ok" and Results.txt, or "error:<number>".
+std::string JobOutcome(const testing_support::TempFolder& folder, Mode mode,
+                       const binning::RunSettings& settings) {
+    std::filesystem::remove(folder / "Results.txt");
+    testing_support::ScriptedPlatform platform;
+    StopAtFirstFailure failures;
+    try {
+        binning::Run(folder.path(), mode, platform, failures, settings);
+    } catch (const Failed& failed) {
+        EXPECT_EQ(failures.calls, 1);
+        return "error:" + std::to_string(failed.number);
+    }
+    return "ok\n" + folder.read("Results.txt");
+}
+
+std::string PlainOutcome(const testing_support::TempFolder& folder, Mode mode) {
+    std::filesystem::remove(folder / "Results.txt");
+    try {
+        plain::Binning(folder.path(), mode == Mode::PairsOfValues);
+    } catch (const rt::RuntimeError& error) {
+        return "error:" + std::to_string(error.number());
+    }
+    return "ok\n" + folder.read("Results.txt");
+}
+
+binning::RunSettings Settings(std::size_t blockSize, std::uint64_t parallelThreshold) {
+    binning::RunSettings settings;
+    settings.blockSize = blockSize;
+    settings.parallelThreshold = parallelThreshold;
+    return settings;
+}
+
+// Every block size from 4 to 40 and 64, each counted in one piece and in two halves.
+void ExpectSameAsPlainEverywhere(const testing_support::TempFolder& folder, Mode mode,
+                                 const std::string& label) {
+    const std::string expected = PlainOutcome(folder, mode);
+    std::vector<std::size_t> blocks;
+    for (std::size_t b = 4; b <= 40; ++b) blocks.push_back(b);
+    blocks.push_back(64);
+    blocks.push_back(std::size_t{1} << 20);
+    for (const std::size_t block : blocks) {
+        for (const std::uint64_t threshold : {std::uint64_t{0}, std::uint64_t{1} << 40}) {
+            ASSERT_EQ(JobOutcome(folder, mode, Settings(block, threshold)), expected)
+                << label << ", block " << block << ", threshold " << threshold;
+        }
+    }
+}
+
+// ---- Lines of every kind ------------------------------------------------------------------------
+
+struct LinesCase {
+    const char* name;
+    std::string data;
+};
+
+class Lines : public ::testing::TestWithParam<LinesCase> {};
+
+TEST_P(Lines, CountAsThePlainReadingInBothModes) {
+    testing_support::TempFolder folder;
+    folder.write("bins.txt", "-1000\n-1\n-0.5\n0\n0.1\n0.3\n1\n5\n12\n1000\n1E+20\n");
+    folder.write("Data.txt", GetParam().data);
+    ExpectSameAsPlainEverywhere(folder, Mode::SingleValues, "single");
+    ExpectSameAsPlainEverywhere(folder, Mode::PairsOfValues, "pairs");
+}
+
+const std::string kLongBlanks(150, ' ');
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Lines,
+    ::testing::Values(
+        LinesCase{"CrLf", "1\r\n2.5\r\n-3\r\n"}, LinesCase{"Lf", "1\n2.5\n-3\n"},
+        LinesCase{"LoneCr", "1\r2.5\r-3\r"},
+        LinesCase{"MixedLineEnds", "1\r\n2\n3\r4\r\n\r\n5\n\r6"},
+        LinesCase{"CrBeforeCrLf", "1\r\r\n2\r\r\r\n3"}, LinesCase{"LfCr", "1\n\r2\n\r3\n\r"},
+        LinesCase{"NoFinalLineEnd", "1\r\n2"}, LinesCase{"FinalCr", "1\r\n2\r"},
+        LinesCase{"ByteOrderMark",
+                  "\xEF\xBB\xBF"
+                  "5\r\n6\r\n"},
+        LinesCase{"ByteOrderMarkAlone", "\xEF\xBB\xBF"},
+        LinesCase{"HalfAByteOrderMark",
+                  "\xEF\xBB"
+                  "5\n"},
+        LinesCase{"ByteOrderMarkInside",
+                  "5\n\xEF\xBB\xBF"
+                  "6\n"},
+        LinesCase{"BlankLines", "\r\n\r\n1\r\n\r\n\n\r\r\n2\r\n\r\n"},
+        LinesCase{"LinesOfSpaces", "   \r\n 1 \r\n     \n  2.5   \r  \r"},
+        LinesCase{"TabOnly", "\t\r\n\t\t\n"},
+        LinesCase{"TabsAroundNumbers", "\t5\n5\t\n 5 \t 7 \n5\t7\t9\n\t\t5\n5\t 7 \t\r\n"},
+        LinesCase{"WordsAfterNumbers", "12 apples\r\napples\r\n3x\r\n-\r\n.\r\n-.\r\n"},
+        LinesCase{"BlanksInsideNumbers", "1 000\r\n- 5\r\n1 . 5\r\n12 34\t5 6\r\n"},
+        LinesCase{"Exponents", "1e3\r\n1E-2\r\n2.5d1\r\n7e\r\n7e+\r\n1 e 2\r\n-1E+2\t3e1\r\n"},
+        LinesCase{"NegativeZero", "-0\r\n-0.0\r\n0\r\n-0\t-0\r\n"},
+        LinesCase{"PointsAtTheEnds", ".5\r\n5.\r\n-.5\r\n-5.\r\n1.2.3\r\n1..2\r\n"},
+        LinesCase{"PlusSign", "+5\r\n+-5\r\n+.5\r\n"},
+        LinesCase{"ManyDigits",
+                  "1234567\n12345678\n123456789\n0.1234567\n0.12345678\n1234567.1234567\n"
+                  "12345678.12345678\n9007199254740992\n9007199254740993\n"
+                  "1234567890123456789\n12345678901234567890\n0.30000000000000004\n"},
+        LinesCase{"ValuesOnCutoffs", "-1000\n-1\n-0.5\n0\n0.1\n0.3\n1\n5\n12\n1000\n1E+20\n"},
+        LinesCase{"OddBytes", std::string("5\0\n\x80"
+                                          "5\n5\xFF\n\xC3\xA9\n7\x7F\n",
+                                          15)},
+        LinesCase{"TooLargeForADouble", "1\r\n1e309\r\n2\r\n"},
+        LinesCase{"TooLargeInTheSecondValue", "1\t2\r\n3\t1e400\r\n"},
+        LinesCase{"ManyDigitsTooLarge", std::string(400, '9') + "\r\n"},
+        LinesCase{"LongLines", kLongBlanks + "5" + kLongBlanks + "\r\n" + std::string(300, '7') +
+                                   "\r\n" + kLongBlanks + "\t" + kLongBlanks + "1\r\n" + "0." +
+                                   std::string(200, '0') + "1\r\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// ---- Random files -------------------------------------------------------------------------------
+
+TEST(RandomFiles, CountAsThePlainReadingForEveryBlockAndSplit) {
+    std::mt19937 random(20261207);
+    const std::string alphabet = "0123456789.- \t\r\nEe+a";
+    const std::string digits = "0123456789";
+    std::uniform_int_distribution<std::size_t> letter(0, alphabet.size() - 1);
+    std::uniform_int_distribution<int> length(0, 120);
+    std::uniform_int_distribution<std::size_t> block(4, 64);
+    testing_support::TempFolder folder;
+    folder.write("bins.txt", "-5\n-1\n0\n0.5\n1\n2\n9\n55\n");
+    for (int round = 0; round < 400; ++round) {
+        std::string data;
+        const int n = length(random);
+        for (int i = 0; i < n; ++i) {
+            // Mostly digits and line ends, so that numbers of every length come up.
+            const auto roll = random() % 4;
+            if (roll == 0)
+                data += "\r\n";
+            else if (roll == 1)
+                data += digits[random() % 10];
+            else
+                data += alphabet[letter(random)];
+        }
+        folder.write("Data.txt", data);
+        for (const Mode mode : {Mode::SingleValues, Mode::PairsOfValues}) {
+            const std::string expected = PlainOutcome(folder, mode);
+            for (int k = 0; k < 4; ++k) {
+                const std::uint64_t threshold = random() % (data.size() + 2);
+                const std::size_t b = block(random);
+                ASSERT_EQ(JobOutcome(folder, mode, Settings(b, threshold)), expected)
+                    << "data \"" << data << "\", block " << b << ", threshold " << threshold;
+            }
+        }
+    }
+}
+
+TEST(RandomFiles, PlainNumbersOnCutoffsLandInTheSameBins) {
+    // Cutoffs and values written alike: a value read one bit off its cutoff changes bins.
+    std::mt19937_64 random(77);
+    testing_support::TempFolder folder;
+    std::vector<std::string> texts;
+    for (int i = 0; i < 1000; ++i) {
+        std::string digits = std::to_string(random() % 10'000'000'000'000'000ULL);
+        const std::size_t keep = 1 + random() % 17;
+        digits = digits.substr(0, std::min(keep, digits.size()));
+        const std::size_t point = random() % (digits.size() + 1);
+        if (point < digits.size()) digits.insert(point, ".");
+        if (random() % 2) digits.insert(0, "-");
+        texts.push_back(digits);
+    }
+    std::vector<std::pair<double, std::string>> sorted;
+    for (const std::string& t : texts) sorted.emplace_back(binning::NumberValue(t), t);
+    std::sort(sorted.begin(), sorted.end());
+    std::string bins;
+    for (const auto& [value, text] : sorted) bins += text + "\r\n";
+    std::string data;
+    for (const std::string& t : texts) data += t + "\r\n" + t + "\t" + t + "\r\n";
+    folder.write("bins.txt", bins);
+    folder.write("Data.txt", data);
+    for (const Mode mode : {Mode::SingleValues, Mode::PairsOfValues}) {
+        EXPECT_EQ(JobOutcome(folder, mode, Settings(64, 0)), PlainOutcome(folder, mode));
+        EXPECT_EQ(JobOutcome(folder, mode, {}), PlainOutcome(folder, mode));
+    }
+}
+
+// ---- The two halves -----------------------------------------------------------------------------
+
+struct MiddleCase {
+    const char* name;
+    std::string data;
+    std::uint64_t middle;
+};
+
+class Middle : public ::testing::TestWithParam<MiddleCase> {};
+
+TEST_P(Middle, IsTheFirstLineStartAfterHalfTheFile) {
+    testing_support::TempFolder folder;
+    folder.write("Data.txt", GetParam().data);
+    const binning::DataFile file(folder / "Data.txt");
+    EXPECT_EQ(binning::MiddleLineStart(file), GetParam().middle);
+
+    folder.write("bins.txt", "0\n5\n10\n100\n");
+    for (const std::size_t block : {std::size_t{4}, std::size_t{5}, std::size_t{1} << 20}) {
+        for (const Mode mode : {Mode::SingleValues, Mode::PairsOfValues}) {
+            EXPECT_EQ(JobOutcome(folder, mode, Settings(block, 0)), PlainOutcome(folder, mode))
+                << block;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Middle,
+    ::testing::Values(
+        // Sizes 8, 7, 6...: the middle is byte size / 2.
+        MiddleCase{"AfterAnLf", "11\n22\n33", 6}, MiddleCase{"AfterACrLf", "1\r\n2\r\n33", 6},
+        MiddleCase{"NotBetweenCrAndLf", "12\r\n3\r\n", 4},
+        MiddleCase{"AfterALoneCr", "12\r34\r", 3}, MiddleCase{"RightOnTheMiddle", "123\n4567", 4},
+        MiddleCase{"FurtherOn", "1\n2345678\n9", 10}, MiddleCase{"FinalCrIsTheEnd", "1234\r", 5},
+        MiddleCase{"NoLineEndAfterTheMiddle", "1\n23456789", 10}, MiddleCase{"OneByte", "5", 1},
+        MiddleCase{"OneLineEnd", "\n", 1},
+        MiddleCase{"ByteOrderMarkStaysInTheFirstHalf", "\xEF\xBB\xBF\n5", 4},
+        MiddleCase{"BlankLinesOnBothSides", "\r\n\r\n\r\n\r\n5\r\n", 6}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// ---- Failures while counting --------------------------------------------------------------------
+
+TEST(CountingFailures, ANumberTooLargeReachesTheHandlerOncePerPass) {
+    const struct {
+        const char* name;
+        std::string data;
+    } cases[] = {
+        {"first half", "1e309\r\n" + std::string(40, '1') + "\r\n2\r\n3\r\n4\r\n"},
+        {"second half", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n1e309\r\n"},
+        {"both halves", "1e309\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n-1e309\r\n"},
+    };
+    for (const auto& c : cases) {
+        for (const std::uint64_t threshold : {std::uint64_t{0}, std::uint64_t{1} << 40}) {
+            testing_support::TempFolder folder;
+            folder.write("bins.txt", "0\n10\n");
+            folder.write("Data.txt", c.data);
+            folder.write("Results.txt", "old report");
+            testing_support::ScriptedPlatform platform;
+            StopAtFirstFailure failures;
+            EXPECT_THROW(binning::Run(folder.path(), Mode::SingleValues, platform, failures,
+                                      Settings(4, threshold)),
+                         Failed)
+                << c.name;
+            EXPECT_EQ(failures.calls, 1) << c.name;
+            EXPECT_EQ(folder.read("Results.txt"), "old report") << c.name;
+        }
+    }
+}
+
+TEST(CountingFailures, TheProgramErrorBoxShowsForANumberTooLargeInEitherHalf) {
+    for (const std::uint64_t threshold : {std::uint64_t{0}, std::uint64_t{1} << 40}) {
+        testing_support::TempFolder folder;
+        folder.write("bins.txt", "0\n10\n");
+        folder.write("Data.txt", "1\r\n2\r\n3\r\n4\r\n5\t1e309\r\n");
+        testing_support::ScriptedPlatform platform;
+        binning::BoxFailureHandler failures(platform);
+        EXPECT_THROW(binning::Run(folder.path(), Mode::PairsOfValues, platform, failures,
+                                  Settings(4, threshold)),
+                     binning::RunEnded);
+        ASSERT_EQ(platform.boxes.size(), 1u);
+        EXPECT_EQ(platform.boxes[0].text, binning::ProgramErrorMessage());
+        EXPECT_FALSE(folder.exists("Results.txt"));
+    }
+}
+
+// Mends Data.txt on the first failure and has the counting carried out again.
+class MendAndRetry : public binning::FailureHandler {
+  public:
+    MendAndRetry(const testing_support::TempFolder& folder, std::string mended)
+        : folder_(folder), mended_(std::move(mended)) {}
+    std::vector<int> numbers;
+    void onFailure(const rt::RuntimeError& error) override {
+        numbers.push_back(error.number());
+        if (numbers.size() > 1) throw Failed{error.number()};
+        folder_.write("Data.txt", mended_);
+    }
+
+  private:
+    const testing_support::TempFolder& folder_;
+    std::string mended_;
+};
+
+TEST(CountingFailures, CountingCarriedOutAgainStartsFromZero) {
+    // The values before the faulty line were counted once already when the retry comes.
+    const std::string faulty = "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n1e309\r\n";
+    const std::string mended = "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n11\r\n";
+    for (const std::size_t block : {std::size_t{4}, std::size_t{1} << 20}) {
+        for (const std::uint64_t threshold : {std::uint64_t{0}, std::uint64_t{1} << 40}) {
+            testing_support::TempFolder folder;
+            folder.write("bins.txt", "0\n5\n10\n");
+            folder.write("Data.txt", faulty);
+            testing_support::ScriptedPlatform platform;
+            MendAndRetry failures(folder, mended);
+            EXPECT_EQ(binning::Run(folder.path(), Mode::SingleValues, platform, failures,
+                                   Settings(block, threshold)),
+                      binning::Outcome::Completed);
+            EXPECT_EQ(failures.numbers, std::vector<int>{6});
+            EXPECT_EQ(folder.read("Results.txt"),
+                      "[0 - 5]\t5\r\n[5 - 10]\t1\r\n\r\n"
+                      "Forms at bin edges are assigned to the lower bin.\r\n"
+                      "Total data:  7\r\nTotal data not in any bin:  1\r\n");
+        }
+    }
+}
+
+TEST(CountingFailures, ATotalPastTheLimitIsAnErrorWhenCountedInTwoHalves) {
+    testing_support::TempFolder folder;
+    folder.write("bins.txt", "0\n10\n");
+    folder.write("Data.txt", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n");
+    binning::RunSettings settings = Settings(4, 0);
+    settings.firstTotal = rt::Counter32::kMax - 6;
+    EXPECT_NE(JobOutcome(folder, Mode::SingleValues, settings).find("Total data:  2147483647\r\n"),
+              std::string::npos);
+    settings.firstTotal = rt::Counter32::kMax - 5;
+    EXPECT_EQ(JobOutcome(folder, Mode::SingleValues, settings), "error:6");
+    EXPECT_EQ(JobOutcome(folder, Mode::PairsOfValues, settings), "error:6");
+}
+
+TEST(DataFileTest, APipeIsReadFromStartToEnd) {
+    testing_support::TempFolder folder;
+    folder.write("bins.txt", "0\n5\n10\n");
+    const std::string data =
+        "\xEF\xBB\xBF"
+        "1\r\n2\r\n\r\n7\r8\n12 apples\r\n-1";
+    folder.write("Data.txt", data);
+    const std::string expected = PlainOutcome(folder, Mode::SingleValues);
+    std::filesystem::remove(folder / "Data.txt");
+    ASSERT_EQ(::mkfifo((folder / "Data.txt").c_str(), 0600), 0);
+    std::thread writer([&] {
+        std::ofstream out(folder / "Data.txt", std::ios::binary);
+        out.write(data.data(), static_cast<std::streamsize>(data.size()));
+    });
+    const std::string outcome = JobOutcome(folder, Mode::SingleValues, Settings(4, 0));
+    writer.join();
+    EXPECT_EQ(outcome, expected);
+}
+
+// ---- The bin search -----------------------------------------------------------------------------
+
+void ExpectSameBinsAsFindBin(const std::vector<double>& cutoffs, const std::vector<double>& xs) {
+    const binning::BinSearch search(cutoffs);
+    ASSERT_EQ(search.slots(), cutoffs.size() + 1);
+    for (const double x : xs) {
+        const std::size_t slot = search.slot(x);
+        ASSERT_LT(slot, search.slots());
+        ASSERT_EQ(search.binOfSlot(slot), binning::FindBin(cutoffs, x))
+            << "value " << x << " among " << cutoffs.size() << " cutoffs from "
+            << (cutoffs.empty() ? 0 : cutoffs.front());
+    }
+}
+
+// Values on, next to and between the cutoffs, and far outside them.
+std::vector<double> ValuesAround(const std::vector<double>& cutoffs) {
+    const double inf = std::numeric_limits<double>::infinity();
+    std::vector<double> xs = {0.0, -0.0, 1.0, -1.0, 1e308, -1e308, 5e-324, -5e-324};
+    for (std::size_t i = 0; i < cutoffs.size(); ++i) {
+        const double c = cutoffs[i];
+        for (const double x : {c, std::nextafter(c, inf), std::nextafter(c, -inf)})
+            if (std::isfinite(x)) xs.push_back(x);
+        if (i + 1 < cutoffs.size()) xs.push_back(c / 2 + cutoffs[i + 1] / 2);
+    }
+    return xs;
+}
+
+TEST(BinSearchTest, AgreesWithFindBinOnOddCutoffs) {
+    const std::vector<std::vector<double>> lists = {
+        {},
+        {7},
+        {5, 5, 5},
+        {-0.0, 0.0},
+        {0.0, -0.0, 0.0, 1},
+        {-1e308, 1e308},  // a span beyond the largest double
+        {0, 5e-324},      // a span too small for a grid
+        {1, 1, 2, 2, 3, 3},
+        {-1e300, -1e-300, 0, 1e-300, 1e300},
+        {0.1, 0.2, 0.3, 0.30000000000000004},
+    };
+    for (const auto& cutoffs : lists) {
+        ExpectSameBinsAsFindBin(cutoffs, ValuesAround(cutoffs));
+    }
+}
+
+TEST(BinSearchTest, AgreesWithFindBinOnRandomCutoffs) {
+    std::mt19937_64 random(4242);
+    for (int round = 0; round < 3000; ++round) {
+        const std::size_t n = random() % 60;
+        std::vector<double> cutoffs(n);
+        const int kind = static_cast<int>(random() % 3);
+        for (double& c : cutoffs) {
+            if (kind == 0)
+                c = static_cast<double>(static_cast<int>(random() % 13) - 6) / 2;
+            else if (kind == 1)
+                c = std::ldexp(static_cast<double>(random() % 1000), -20);
+            else
+                c = std::exp(static_cast<double>(random() % 4000) / 50.0 - 40.0);
+        }
+        std::sort(cutoffs.begin(), cutoffs.end());
+        std::vector<double> xs = ValuesAround(cutoffs);
+        for (int k = 0; k < 20; ++k)
+            xs.push_back(static_cast<double>(static_cast<std::int64_t>(random() % 2001) - 1000) /
+                         64.0);
+        ExpectSameBinsAsFindBin(cutoffs, xs);
+    }
+}
+
+TEST(BinSearchTest, ManyCutoffsCrowdedIntoFewCells) {
+    // Cutoffs growing tenfold every hundred: most fall into the first cells of an even grid.
+    std::vector<double> cutoffs;
+    for (int i = 0; i < 10000; ++i) cutoffs.push_back(std::pow(10.0, i / 100.0 - 50.0));
+    std::vector<double> xs = ValuesAround(cutoffs);
+    ExpectSameBinsAsFindBin(cutoffs, xs);
+}
+
+}  // namespace
