@@ -1,0 +1,234 @@
+// Numbers at the edges of what Binning reads, in Data.txt and in bins.txt, and counts at the edge
+// of the 32-bit range. A number too large for a double is an overflow (error 6): the program-error
+// box, the end of the program, Results.txt untouched. Everything else reads as the leading number
+// of the line, 0 where there is none.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <optional>
+#include <ostream>
+#include <string>
+
+#include "binning_job.h"
+#include "counter.h"
+#include "folder_snapshot.h"
+#include "programs.h"
+#include "runtime_error.h"
+#include "scripted_platform.h"
+#include "temp_folder.h"
+
+namespace badinput {
+namespace {
+
+using testing_support::ScriptedPlatform;
+using testing_support::TempFolder;
+
+const std::string kNote = "Forms at bin edges are assigned to the lower bin.\r\n";
+const std::string kRowsNote = "Rows denote the first variable, columns the second.\r\n";
+const std::string kOldReport = "an earlier report\r\n";
+
+std::string Totals(long long total, long long notInAnyBin) {
+    return "Total data:  " + std::to_string(total) +
+           "\r\nTotal data not in any bin:  " + std::to_string(notInAnyBin) + "\r\n";
+}
+
+// A single-value report: the bin lines, the note, the totals.
+std::string Report(const std::string& binLines, int total, int notInAnyBin) {
+    return binLines + "\r\n" + kNote + Totals(total, notInAnyBin);
+}
+
+struct NumberCase {
+    const char* name;
+    bool pairs;
+    std::string bins;
+    std::string data;
+    std::optional<std::string> report;  // the report, or nothing for an overflow
+};
+
+void PrintTo(const NumberCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+const NumberCase kCases[] = {
+    {"1e308IsANumber", false, "0\n1e308\n", "1e308\n5\n-1\n1.7976931348623157e308\n",
+     Report("[0 - 1E+308]\t2\r\n", 4, 2)},
+    {"1e309InDataTxtOverflows", false, "0\n10\n20\n", "5\n1e309\n", std::nullopt},
+    {"Minus1e309InDataTxtOverflows", false, "0\n10\n20\n", "-1e309\n", std::nullopt},
+    {"1e309InBinsTxtOverflows", false, "0\n1e309\n", "5\n", std::nullopt},
+    {"1e309InBinsTxtForPairsOverflows", true, "0\n1e309\n", "5\t5\n", std::nullopt},
+    {"1e309AsFirstValueOfAPairOverflows", true, "0\n10\n", "1e309\t5\n", std::nullopt},
+    {"1e309AsSecondValueOfAPairOverflows", true, "0\n10\n", "5\t1e309\n", std::nullopt},
+    {"1e309AfterASecondTabIsIgnored", true, "0\n10\n", "5\t5\t1e309\n",
+     "\t[0 - 10]\r\n[0 - 10]\t1\r\n\r\n" + kRowsNote + kNote + Totals(1, 0)},
+    {"MinusZeroIsZero", false, "-5\n0\n5\n", "-0\n0\n-0.0\n",
+     Report("[-5 - 0]\t3\r\n[0 - 5]\t0\r\n", 3, 0)},
+    {"MinusZeroAsACutoffIsZero", false, "-0\n5\n", "0\n-0\n", Report("[0 - 5]\t2\r\n", 2, 0)},
+    {"Denormals", false, "0\n4.9e-324\n1\n", "4.9e-324\n5e-324\n0\n1e-400\n1e-320\n",
+     Report("[0 - 4.94065645841247E-324]\t4\r\n[4.94065645841247E-324 - 1]\t1\r\n", 5, 0)},
+    {"HexadecimalReadsZero", false, "0\n1\n20\n", "0x10\n16\n",
+     Report("[0 - 1]\t1\r\n[1 - 20]\t1\r\n", 2, 0)},
+    {"CommaEndsTheNumber", false, "0\n1\n2\n", "1,5\n1.5\n",
+     Report("[0 - 1]\t1\r\n[1 - 2]\t1\r\n", 2, 0)},
+    {"LoneSignsAndPointsReadZero", false, "0\n1\n", "-\n+\n.\n-.\ne5\n",
+     Report("[0 - 1]\t5\r\n", 5, 0)},
+    {"BlanksInsideANumberAreSkipped", false, "0\n999\n1000\n", "1 000\n",
+     Report("[0 - 999]\t0\r\n[999 - 1000]\t1\r\n", 1, 0)},
+    {"TextAfterANumberIsIgnored", false, "0\n10\n20\n", "12 apples\n",
+     Report("[0 - 10]\t0\r\n[10 - 20]\t1\r\n", 1, 0)},
+    {"TheSameFormsAsCutoffs", false, "-\n0x10\n1,5\n12 apples\n1 000\n1e308\n",
+     "0\n0.5\n5\n500\n5000\n",
+     Report("[0 - 0]\t1\r\n[0 - 1]\t1\r\n[1 - 12]\t1\r\n[12 - 1000]\t1\r\n[1000 - 1E+308]\t1\r\n",
+            5, 0)},
+    {"TheSameFormsInPairs", true, "0\n1\n1000\n", "0x10\t1 000\n1,5\t12 apples\n-\t-0\n",
+     "\t[0 - 1]\t[1 - 1000]\r\n[0 - 1]\t1\t2\r\n[1 - 1000]\t0\t0\r\n\r\n" + kRowsNote + kNote +
+         Totals(3, 0)},
+};
+
+class NumberTest : public ::testing::TestWithParam<NumberCase> {};
+
+TEST_P(NumberTest, ReadsAsThePlainJobReads) {
+    const NumberCase& c = GetParam();
+    TempFolder folder;
+    folder.write("bins.txt", c.bins);
+    folder.write("Data.txt", c.data);
+    folder.write("Results.txt", kOldReport);
+    Settings settings;
+    settings.pairs = c.pairs;
+    const Reference expected = c.report ? Completed({{"Results.txt", *c.report}})
+                                        : EndedOn(rt::kOverflow, {"Results.txt"});
+
+    const Reference plain = RunPlain(Program::Binning, folder.path(), settings);
+    EXPECT_EQ(plain.result, expected.result);
+    EXPECT_EQ(plain.error, expected.error);
+    EXPECT_EQ(plain.outputs, expected.outputs);
+    CheckRun(Program::Binning, folder.path(), settings, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(AtTheEdges, NumberTest, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---- Counts near the 32-bit limit
+// ----------------------------------------------------------------
+
+struct CountCase {
+    const char* name;
+    bool pairs;
+    std::int32_t firstTotal;  // where TotalData starts
+    std::string data;
+    std::optional<std::string> totals;  // the report's last two lines, or nothing for an overflow
+};
+
+void PrintTo(const CountCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+constexpr std::int32_t kMax = 2147483647;
+
+const CountCase kCountCases[] = {
+    {"ReachesTheLimit", false, kMax - 1, "5\n\n   \n", Totals(kMax, 0)},
+    {"PassesTheLimit", false, kMax - 1, "5\n6\n", std::nullopt},
+    {"StaysAtTheLimitWithBlankLines", false, kMax, "\n  \n", Totals(kMax, 0)},
+    {"PassesTheLimitFromIt", false, kMax, "25\n", std::nullopt},
+    {"PairsReachTheLimit", true, kMax - 1, "5\t5\n", Totals(kMax, 0)},
+    {"PairsPassTheLimit", true, kMax - 1, "5\t5\n25\t25\n", std::nullopt},
+};
+
+class CountTest : public ::testing::TestWithParam<CountCase> {};
+
+TEST_P(CountTest, PassingTheLimitIsAnOverflowNeverAWrap) {
+    const CountCase& c = GetParam();
+    TempFolder folder;
+    folder.write("bins.txt", "0\n10\n20\n");
+    folder.write("Data.txt", c.data);
+    folder.write("Results.txt", kOldReport);
+    const Snapshot before = TakeSnapshot(folder.path());
+
+    ScriptedPlatform platform;
+    binning::BoxFailureHandler failures(platform);
+    binning::RunSettings settings;
+    settings.firstTotal = c.firstTotal;
+    bool ended = false;
+    try {
+        binning::Run(folder.path(),
+                     c.pairs ? binning::Mode::PairsOfValues : binning::Mode::SingleValues, platform,
+                     failures, settings);
+    } catch (const binning::RunEnded&) {
+        ended = true;
+    }
+
+    for (const std::string& change : ChangesBesides(before, folder.path(), {"Results.txt"}))
+        ADD_FAILURE() << change;
+    if (c.totals) {
+        EXPECT_FALSE(ended);
+        EXPECT_TRUE(platform.boxes.empty());
+        const std::string report = folder.read("Results.txt");
+        ASSERT_GE(report.size(), c.totals->size());
+        EXPECT_EQ(report.substr(report.size() - c.totals->size()), *c.totals);
+    } else {
+        EXPECT_TRUE(ended);
+        ASSERT_EQ(platform.boxes.size(), 1u);
+        EXPECT_EQ(platform.boxes[0].text, binning::ProgramErrorMessage());
+        EXPECT_EQ(
+            platform.boxes[0].text.rfind(
+                "Program error.  If you like, you can send copies of your input files to ", 0),
+            0u);
+        EXPECT_EQ(platform.boxes[0].buttons, rt::Buttons::Ok);
+        EXPECT_EQ(ChangeOf(before, folder.path(), "Results.txt"), "");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(TotalData, CountTest, ::testing::ValuesIn(kCountCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct CounterCase {
+    const char* name;
+    std::int32_t start;
+    std::int64_t add;                    // 1 through ++, otherwise through +=
+    std::optional<std::int32_t> result;  // nothing: error 6, the value unchanged
+};
+
+void PrintTo(const CounterCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+const CounterCase kCounterCases[] = {
+    {"StepToTheLimit", kMax - 1, 1, kMax},
+    {"StepPastTheLimit", kMax, 1, std::nullopt},
+    {"AddToTheLimit", kMax - 5, 5, kMax},
+    {"AddPastTheLimit", kMax - 5, 6, std::nullopt},
+    {"AddTheWholeRange", 0, kMax, kMax},
+    {"AddNothingAtTheLimit", kMax, 0, kMax},
+    {"AddWhatWouldWrapToTheStart", 0, std::int64_t{1} << 32, std::nullopt},
+    {"AddWhatWouldWrapToOne", 1, std::int64_t{1} << 32, std::nullopt},
+    {"AddWhatWouldWrapNegative", 1, kMax, std::nullopt},
+};
+
+class CounterTest : public ::testing::TestWithParam<CounterCase> {};
+
+TEST_P(CounterTest, FailsWithError6InsteadOfWrapping) {
+    const CounterCase& c = GetParam();
+    rt::Counter32 counter(c.start);
+    std::optional<int> error;
+    try {
+        if (c.add == 1) {
+            ++counter;
+        } else {
+            counter += c.add;
+        }
+    } catch (const rt::RuntimeError& e) {
+        error = e.number();
+    }
+    if (c.result) {
+        EXPECT_FALSE(error);
+        EXPECT_EQ(counter.value(), *c.result);
+    } else {
+        EXPECT_EQ(error, rt::kOverflow);
+        EXPECT_EQ(counter.value(), c.start);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Counter32, CounterTest, ::testing::ValuesIn(kCounterCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace badinput

@@ -1,0 +1,345 @@
+#include "programs.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <cstdint>
+#include <optional>
+
+#include "binning_job.h"
+#include "binning_window.h"
+#include "chainmaker_window.h"
+#include "folder_snapshot.h"
+#include "numbers.h"
+#include "plain.h"
+#include "runtime_error.h"
+#include "splitword_job.h"
+#include "splitword_window.h"
+#include "temp_folder.h"
+#include "ui/caption_button.h"
+
+namespace badinput {
+
+namespace fs = std::filesystem;
+using testing_support::ScriptedPlatform;
+
+const char* ProgramName(Program program) {
+    switch (program) {
+        case Program::Binning:
+            return "Binning";
+        case Program::Chainmaker:
+            return "Chainmaker";
+        case Program::Splitword:
+            return "Splitword";
+    }
+    return "?";
+}
+
+std::set<std::string> OutputNames(Program program) {
+    switch (program) {
+        case Program::Binning:
+            return {"Results.txt"};
+        case Program::Chainmaker:
+            return {"out.txt"};
+        case Program::Splitword:
+            return {"Debug.txt", "out.txt"};
+    }
+    return {};
+}
+
+std::string DoneCaption(Program program) {
+    switch (program) {
+        case Program::Binning:
+            return BinningWindow::kDoneCaption;
+        case Program::Chainmaker:
+            return ChainmakerWindow::kDoneCaption;
+        case Program::Splitword:
+            return "Done! Click again to exit.";
+    }
+    return {};
+}
+
+const char* ResultName(Result result) {
+    switch (result) {
+        case Result::Completed:
+            return "completed";
+        case Result::Stopped:
+            return "stopped on its check";
+        case Result::Ended:
+            return "ended after a failure box";
+    }
+    return "?";
+}
+
+// ---- The windows --------------------------------------------------------------------------------
+
+namespace {
+
+// Makes a folder the current directory for the life of the object.
+class CurrentFolder {
+  public:
+    explicit CurrentFolder(const fs::path& folder) : previous_(fs::current_path()) {
+        fs::current_path(folder);
+    }
+    ~CurrentFolder() {
+        std::error_code ec;
+        fs::current_path(previous_, ec);
+    }
+    CurrentFolder(const CurrentFolder&) = delete;
+    CurrentFolder& operator=(const CurrentFolder&) = delete;
+
+  private:
+    fs::path previous_;
+};
+
+constexpr const char* kBlockBoxes[] = {"chkOne",  "chkTwo",  "chkThree",
+                                       "chkFour", "chkFive", "chkSix"};
+
+}  // namespace
+
+struct Window::Parts {
+    Program program;
+    fs::path folder;
+    std::optional<BinningWindow> binning;
+    std::optional<ChainmakerWindow> chainmaker;
+    std::optional<Form1> splitword;
+};
+
+Window::Window(Program program, const fs::path& folder, const Settings& settings,
+               ScriptedPlatform& platform)
+    : parts_(std::make_unique<Parts>()) {
+    parts_->program = program;
+    parts_->folder = folder;
+    // A run that shows box after box would never end: stop it after ten.
+    platform.onBox = [&platform, previous = platform.onBox](const ScriptedPlatform::Box& box) {
+        if (previous) previous(box);
+        if (platform.boxes.size() > 10) throw EndlessBoxes();
+    };
+    switch (program) {
+        case Program::Binning:
+            parts_->binning.emplace(folder, platform);
+            (settings.pairs ? parts_->binning->optPairsOfValues : parts_->binning->optSingleValues)
+                ->setChecked(true);
+            break;
+        case Program::Chainmaker: {
+            ChainmakerWindow& window = parts_->chainmaker.emplace(platform, folder);
+            for (int k = 0; k < 6; ++k) {
+                window.findChild<QCheckBox*>(kBlockBoxes[k])
+                    ->setChecked((settings.blocks >> k) & 1u);
+            }
+            window.findChild<QCheckBox*>("chkExclude")->setChecked(settings.exclude);
+            break;
+        }
+        case Program::Splitword:
+            parts_->splitword.emplace(platform);
+            parts_->splitword->ThresholdLength->setText(QString::fromUtf8(settings.threshold));
+            break;
+    }
+}
+
+Window::~Window() = default;
+
+void Window::click() {
+    switch (parts_->program) {
+        case Program::Binning:
+            parts_->binning->cmdGo_Click();
+            break;
+        case Program::Chainmaker:
+            parts_->chainmaker->Command1_Click();
+            break;
+        case Program::Splitword: {
+            const CurrentFolder current(parts_->folder);
+            parts_->splitword->Command1_Click();
+            break;
+        }
+    }
+}
+
+std::string Window::caption() const {
+    switch (parts_->program) {
+        case Program::Binning:
+            return parts_->binning->cmdGo->text().toStdString();
+        case Program::Chainmaker:
+            return parts_->chainmaker->findChild<QPushButton*>("Command1")->text().toStdString();
+        case Program::Splitword:
+            return parts_->splitword->Command1->text().toStdString();
+    }
+    return {};
+}
+
+// ---- The plain transcriptions -------------------------------------------------------------------
+
+Reference RunPlain(Program program, const fs::path& folder, const Settings& settings) {
+    testing_support::TempFolder copy;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        if (entry.is_regular_file() && !entry.is_symlink())
+            fs::copy_file(entry.path(), copy / entry.path().filename().string());
+    }
+    const Snapshot before = TakeSnapshot(copy.path());
+
+    Reference reference;
+    try {
+        switch (program) {
+            case Program::Binning:
+                reference.message = plain::Binning(copy.path(), settings.pairs);
+                if (!reference.message.empty()) reference.result = Result::Stopped;
+                break;
+            case Program::Chainmaker:
+                if (!plain::Chainmaker(copy.path(), settings.blocks, " ", settings.exclude)) {
+                    reference.result = Result::Stopped;
+                    reference.message = ChainmakerWindow::kExcludeMissingText;
+                }
+                break;
+            case Program::Splitword:
+                plain::Splitword(
+                    copy.path(),
+                    rt::TextToNumber(splitword::NormaliseThresholdText(settings.threshold)));
+                break;
+        }
+    } catch (const rt::RuntimeError& error) {
+        reference.result = Result::Ended;
+        reference.error = error.number();
+    }
+    for (const std::string& name : OutputNames(program)) {
+        if (reference.result == Result::Completed) {
+            reference.outputs[name] = ReadBytes(copy / name);
+        } else if (ChangeOf(before, copy.path(), name).empty()) {
+            reference.untouched.insert(name);
+        }
+    }
+    return reference;
+}
+
+std::vector<ScriptedPlatform::Box> ExpectedBoxes(Program program, const Reference& reference) {
+    using Box = ScriptedPlatform::Box;
+    switch (reference.result) {
+        case Result::Completed:
+            return {};
+        case Result::Stopped:
+            return {Box{reference.message, rt::Buttons::Ok, ""}};
+        case Result::Ended:
+            break;
+    }
+    if (program != Program::Binning) {
+        return {
+            Box{rt::UnhandledErrorText(rt::RuntimeError(reference.error)), rt::Buttons::Ok, ""}};
+    }
+    switch (reference.error) {
+        case rt::kPermissionDenied:
+            return {Box{std::string(binning::kPermissionMessage), rt::Buttons::OkCancel, ""}};
+        case rt::kFileNotFound:
+            return {Box{std::string(binning::kFileNotFoundMessage), rt::Buttons::OkCancel, ""}};
+        default:
+            return {Box{binning::ProgramErrorMessage(), rt::Buttons::Ok, ""}};
+    }
+}
+
+// ---- The comparison -----------------------------------------------------------------------------
+
+namespace {
+
+std::string Shown(const std::vector<ScriptedPlatform::Box>& boxes) {
+    std::string text;
+    for (const auto& box : boxes) {
+        text +=
+            "[" + box.text + "] " + (box.buttons == rt::Buttons::Ok ? "OK" : "OK, Cancel") + "\n";
+    }
+    return text.empty() ? "no box" : text;
+}
+
+}  // namespace
+
+Reference Completed(std::map<std::string, std::string> outputs) {
+    Reference reference;
+    reference.outputs = std::move(outputs);
+    return reference;
+}
+
+Reference EndedOn(int number, std::set<std::string> untouched) {
+    Reference reference;
+    reference.result = Result::Ended;
+    reference.error = number;
+    reference.untouched = std::move(untouched);
+    return reference;
+}
+
+Result CheckAgainstPlain(Program program, const fs::path& folder, const Settings& settings) {
+    const Reference reference = RunPlain(program, folder, settings);
+    CheckRun(program, folder, settings, reference);
+    return reference.result;
+}
+
+void CheckRun(Program program, const fs::path& folder, const Settings& settings,
+              const Reference& reference) {
+    const Snapshot before = TakeSnapshot(folder);
+    const std::set<std::string> outputs = OutputNames(program);
+
+    ScriptedPlatform platform;
+    platform.answers.assign(10, rt::Answer::Cancel);
+    Window window(program, folder, settings, platform);
+    try {
+        window.click();
+    } catch (const EndlessBoxes&) {
+        ADD_FAILURE() << "endless boxes: " << Shown(platform.boxes);
+        return;
+    }
+
+    // The boxes, the end of the program and the caption.
+    const auto expectedBoxes = ExpectedBoxes(program, reference);
+    EXPECT_EQ(Shown(platform.boxes), Shown(expectedBoxes))
+        << "expected: " << ResultName(reference.result);
+    for (const auto& box : platform.boxes) EXPECT_EQ(box.title, "");
+    EXPECT_EQ(platform.endCount, reference.result == Result::Ended ? 1 : 0);
+    const std::string caption = window.caption();
+    if (reference.result == Result::Completed) {
+        EXPECT_EQ(caption, DoneCaption(program));
+    } else {
+        EXPECT_EQ(caption.rfind("Done", 0), std::string::npos) << caption;
+    }
+
+    // No input changed; the outputs hold what they should, or are as they were.
+    for (const std::string& change : ChangesBesides(before, folder, outputs))
+        ADD_FAILURE() << change;
+    for (const auto& [name, bytes] : reference.outputs) {
+        if (bytes.size() < 4096) {
+            EXPECT_EQ(ReadBytes(folder / name), bytes) << name;
+        } else {
+            EXPECT_TRUE(FileHolds(folder / name, bytes));
+        }
+    }
+    for (const std::string& name : reference.untouched)
+        EXPECT_EQ(ChangeOf(before, folder, name), "") << name << " should be untouched";
+
+    // The next click: after a completed run, and after Chainmaker's exclude.txt message, it ends
+    // the program and touches nothing; after Binning's own check it starts a new run, which
+    // stops on the same check.
+    if (reference.result == Result::Ended) return;
+    const std::size_t boxesBefore = platform.boxes.size();
+    std::map<std::string, std::uintmax_t> sizes;
+    for (const std::string& name : outputs) {
+        std::error_code ec;
+        sizes[name] = fs::file_size(folder / name, ec);
+    }
+    window.click();
+    if (reference.result == Result::Stopped && program == Program::Binning) {
+        EXPECT_EQ(platform.endCount, 0);
+        const std::vector<ScriptedPlatform::Box> again(
+            platform.boxes.begin() + static_cast<std::ptrdiff_t>(boxesBefore),
+            platform.boxes.end());
+        EXPECT_EQ(Shown(again), Shown(expectedBoxes)) << "the same check again";
+    } else {
+        EXPECT_EQ(platform.endCount, 1) << "the next click ends the program";
+        EXPECT_EQ(platform.boxes.size(), boxesBefore);
+    }
+    for (const std::string& change : ChangesBesides(before, folder, outputs))
+        ADD_FAILURE() << "after the next click: " << change;
+    for (const std::string& name : outputs) {
+        std::error_code ec;
+        EXPECT_EQ(fs::file_size(folder / name, ec), sizes[name]) << name << " after the next click";
+    }
+}
+
+}  // namespace badinput
