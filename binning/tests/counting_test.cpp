@@ -19,6 +19,7 @@
 #include "bins.h"
 #include "counter.h"
 #include "data_counting.h"
+#include "line_feeds.h"
 #include "plain.h"
 #include "runtime_error.h"
 #include "scripted_platform.h"
@@ -195,14 +196,16 @@ TEST(RandomFiles, PlainNumbersOnCutoffsLandInTheSameBins) {
     std::mt19937_64 random(77);
     testing_support::TempFolder folder;
     std::vector<std::string> texts;
-    for (int i = 0; i < 1000; ++i) {
-        std::string digits = std::to_string(random() % 10'000'000'000'000'000ULL);
-        const std::size_t keep = 1 + random() % 17;
-        digits = digits.substr(0, std::min(keep, digits.size()));
-        const std::size_t point = random() % (digits.size() + 1);
-        if (point < digits.size()) digits.insert(point, ".");
-        if (random() % 2) digits.insert(0, "-");
-        texts.push_back(digits);
+    for (int i = 0; i < 1500; ++i) {
+        // Up to 9 digits before and after the point, and now and then up to 19 in all.
+        const bool longer = i % 10 == 0;
+        const std::size_t whole = random() % (longer ? 20 : 10);
+        const std::size_t places = random() % (longer ? 20 : 10);
+        std::string text = random() % 2 ? "-" : "";
+        for (std::size_t k = 0; k < whole; ++k) text += static_cast<char>('0' + random() % 10);
+        if (places > 0 || random() % 2) text += '.';
+        for (std::size_t k = 0; k < places; ++k) text += static_cast<char>('0' + random() % 10);
+        if (whole + places > 0) texts.push_back(text);
     }
     std::vector<std::pair<double, std::string>> sorted;
     for (const std::string& t : texts) sorted.emplace_back(binning::NumberValue(t), t);
@@ -373,6 +376,25 @@ TEST(DataFileTest, APipeIsReadFromStartToEnd) {
     const std::string outcome = JobOutcome(folder, Mode::SingleValues, Settings(4, 0));
     writer.join();
     EXPECT_EQ(outcome, expected);
+}
+
+// ---- LFs 64 bytes at a time -------------------------------------------------------------------
+
+TEST(LineFeedMaskTest, MarksExactlyTheLfs) {
+    // Bytes next to an LF in value (0x0A with the high bit, 0x0B, 0x09) must not count.
+    const std::string alphabet = std::string("\n\n\r\t\x0B\x8A\x0A\xFF\x00 5.-", 13);
+    std::mt19937 random(9);
+    char bytes[64];
+    for (int round = 0; round < 5000; ++round) {
+        std::uint64_t expected = 0;
+        for (int i = 0; i < 64; ++i) {
+            bytes[i] = alphabet[random() % alphabet.size()];
+            if (bytes[i] == '\n') expected |= std::uint64_t{1} << i;
+        }
+        ASSERT_EQ(binning::LineFeedMask(bytes), expected) << round;
+        ASSERT_EQ(binning::LineFeedMaskByWords(bytes), expected) << round;
+        ASSERT_EQ(binning::LineFeedMaskByBytes(bytes), expected) << round;
+    }
 }
 
 // ---- The bin search -----------------------------------------------------------------------------
