@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "big_array.h"
+
 namespace rt {
 class LineWriter;
 }
@@ -27,18 +29,26 @@ std::size_t CharacterSize(std::string_view text, std::size_t pos) noexcept;
 // The number of characters of a text.
 std::int64_t CharacterCount(std::string_view text) noexcept;
 
+// Whether a text of that many characters is long enough for the threshold (a length equal to
+// the threshold is). Counts no further than it needs to.
+bool LongEnough(std::string_view text, double threshold) noexcept;
+
 // The threshold box's text as the run shows it: blanks removed at both ends, then the value of
 // its leading number as number text (" 3 " -> "3", "3x" -> "3", "abc" -> "0"). Error 6 when the
 // number is too large for a double.
 std::string NormaliseThresholdText(std::string_view boxText);
 
-// Told how the run goes on. The default does nothing.
+// Told how the run goes on. The default does nothing. Calls come on the thread that called
+// Run, in the order of the run.
 class Progress {
   public:
     virtual ~Progress() = default;
     // Just before in.txt is opened.
     virtual void readingInput() {}
-    // Every hundredth word, just before word `index` (from 1) of `count` is searched.
+    // For every hundredth word, in order: word `index` (from 1) of `count` is about to be
+    // written. The search runs ahead on a second thread and hands its lines over in blocks of
+    // many words; the calls for the words of a block come just before the block is written, so
+    // that no line of word `index` or of a later word has reached out.txt yet.
     virtual void workingOn(std::int32_t index, std::int32_t count) {
         (void)index;
         (void)count;
@@ -46,21 +56,37 @@ class Progress {
 };
 
 // The kept words in file order, duplicates included. The bytes of all words lie one after the
-// other in one block; word k (from 0) is bytes offsets[k] to offsets[k + 1].
+// other in one block, each word followed by CR LF, so that the block is the text of Debug.txt;
+// word k (from 0) begins at offset(k) and ends two bytes before offset(k + 1).
 class WordList {
   public:
-    void reserveBytes(std::size_t bytes) { bytes_.reserve(bytes); }
+    // Room for the words of a file of that many bytes, taken at once so that the words are
+    // never moved (a word and its CR LF take at most twice the bytes of a line of one byte).
+    void reserveFor(std::uint64_t fileBytes);
     // Adds a word; error 6 past 2147483647 words.
     void add(std::string_view word);
 
-    std::int32_t count() const noexcept { return static_cast<std::int32_t>(offsets_.size() - 1); }
+    std::int32_t count() const noexcept { return count_; }
     std::string_view word(std::int32_t k) const noexcept {
-        return std::string_view(bytes_).substr(offsets_[k], offsets_[k + 1] - offsets_[k]);
+        const std::uint64_t begin = offsets_[static_cast<std::size_t>(k)];
+        return std::string_view(bytes_.data() + begin,
+                                offsets_[static_cast<std::size_t>(k) + 1] - begin - 2);
     }
+    // All words, each followed by CR LF.
+    std::string_view lines() const noexcept { return std::string_view(bytes_.data(), used_); }
+    // The byte lengths of the shortest and the longest word (0 for an empty list).
+    std::size_t shortestBytes() const noexcept { return count_ == 0 ? 0 : shortest_; }
+    std::size_t longestBytes() const noexcept { return longest_; }
 
   private:
-    std::string bytes_;
-    std::vector<std::uint64_t> offsets_{0};
+    void makeRoom(std::size_t bytes);
+
+    BigArray<char> bytes_;
+    std::size_t used_ = 0;
+    BigArray<std::uint64_t> offsets_;  // offsets_[0] is 0 once there is room
+    std::int32_t count_ = 0;
+    std::size_t shortest_ = static_cast<std::size_t>(-1);
+    std::size_t longest_ = 0;
 };
 
 // Reads in.txt of `folder`: the text before the first tab of each line, blanks trimmed, kept
@@ -70,22 +96,29 @@ WordList ReadWordList(const std::filesystem::path& folder, double threshold);
 // Creates Debug.txt in `folder` and lists the words in it, one a line.
 void WriteDebugList(const std::filesystem::path& folder, const WordList& words);
 
-// Writes the header and every find of the compound search to `out`, reporting progress every
-// hundredth word. A find is a word w, a list word that w begins with (the first member) and the
-// list word equal to the rest of w (the second member), the rest being at least `threshold`
-// characters long. The finds come in the order of w in the list, then of the first member in
-// the list; a first member that occurs k times gives k lines; the second member is always the
-// first list entry equal to the rest. Returns the number of finds.
-std::int64_t SearchCompounds(const WordList& words, double threshold, rt::LineWriter& out,
-                             Progress& progress);
+// How the search is carried out. Every choice writes the same bytes, and makes the same progress
+// calls at the same points of out.txt; tests use small blocks to reach every boundary.
+struct Tuning {
+    // Search on a second thread while the calling thread writes Debug.txt and out.txt.
+    bool helperThread = true;
+    // The lines of the search are handed over in blocks of this many bytes.
+    std::size_t blockBytes = std::size_t{1} << 20;
+};
 
 struct RunResult {
     std::int32_t wordCount = 0;
     std::int64_t findCount = 0;
 };
 
-// The whole run on the files of `folder`: in.txt, then Debug.txt, then out.txt, each name
-// resolved in `folder`. Failures throw rt::RuntimeError (std::bad_alloc when memory runs out).
-RunResult Run(const std::filesystem::path& folder, double threshold, Progress& progress);
+// The whole run on the files of `folder`: in.txt, then Debug.txt, then out.txt (its header and
+// every find of the compound search), each name resolved in `folder`, with a progress call
+// every hundredth word. A find is a word w, a list word that w begins with (the first member)
+// and the list word equal to the rest of w (the second member). The finds come in the order of
+// w in the list, then of the first member in the list; a first member that occurs k times gives
+// k lines; the second member is always the first list entry equal to the rest. (The rest needs
+// no test against the threshold: being a list word, it is long enough.)
+// Failures throw rt::RuntimeError (std::bad_alloc when memory runs out).
+RunResult Run(const std::filesystem::path& folder, double threshold, Progress& progress,
+              const Tuning& tuning = {});
 
 }  // namespace splitword
