@@ -70,13 +70,14 @@ Settings Pairs() {
     return settings;
 }
 
+// The files and the expectation are made when the test runs, not when the tests are listed.
 struct DiskFullCase {
     const char* name;
     Program program;
     Settings settings;
-    Files files;
+    Files (*files)();
     const char* full;  // the output whose name links to /dev/full
-    Reference expected;
+    Reference (*expected)();
 };
 
 void PrintTo(const DiskFullCase& c, std::ostream* out) {
@@ -92,57 +93,76 @@ const DiskFullCase kCases[] = {
     {"BinningReport",
      Program::Binning,
      {},
-     {{"bins.txt", kBins}, {"Data.txt", kData}},
+     [] {
+         return Files{{"bins.txt", kBins}, {"Data.txt", kData}};
+     },
      "Results.txt",
-     EndedOn(61, {"Results.txt"})},
+     [] { return EndedOn(61, {"Results.txt"}); }},
     {"BinningReportOfTwoMegabytes",
      Program::Binning,
      {},
-     {{"bins.txt", ManyCutoffs()}, {"Data.txt", "5\n"}},
+     [] {
+         return Files{{"bins.txt", ManyCutoffs()}, {"Data.txt", "5\n"}};
+     },
      "Results.txt",
-     EndedOn(61, {"Results.txt"})},
-    {"BinningCrossTable",
-     Program::Binning,
-     Pairs(),
-     {{"bins.txt", kBins}, {"Data.txt", kPairs}},
-     "Results.txt",
-     EndedOn(61, {"Results.txt"})},
+     [] { return EndedOn(61, {"Results.txt"}); }},
+    {"BinningCrossTable", Program::Binning, Pairs(),
+     [] {
+         return Files{{"bins.txt", kBins}, {"Data.txt", kPairs}};
+     },
+     "Results.txt", [] { return EndedOn(61, {"Results.txt"}); }},
     {"ChainmakerOutTxt",
      Program::Chainmaker,
      {},
-     {{"in.txt", "a\nb\n"}},
+     [] {
+         return Files{{"in.txt", "a\nb\n"}};
+     },
      "out.txt",
-     EndedOn(61, {"out.txt"})},
+     [] { return EndedOn(61, {"out.txt"}); }},
     {"ChainmakerOutTxtOf27Megabytes",
      Program::Chainmaker,
      {},
-     {{"in.txt", HundredStrings()}},
+     [] {
+         return Files{{"in.txt", HundredStrings()}};
+     },
      "out.txt",
-     EndedOn(61, {"out.txt"})},
+     [] { return EndedOn(61, {"out.txt"}); }},
     {"SplitwordDebugTxt",
      Program::Splitword,
      {},
-     {{"in.txt", kWords}},
+     [] {
+         return Files{{"in.txt", kWords}};
+     },
      "Debug.txt",
-     EndedOn(61, {"Debug.txt", "out.txt"})},
+     [] {
+         return EndedOn(61, {"Debug.txt", "out.txt"});
+     }},
     {"SplitwordDebugTxtOfOneMegabyteAndMore",
      Program::Splitword,
      {},
-     {{"in.txt", ManyCompounds()}},
+     [] {
+         return Files{{"in.txt", ManyCompounds()}};
+     },
      "Debug.txt",
-     EndedOn(61, {"Debug.txt", "out.txt"})},
+     [] {
+         return EndedOn(61, {"Debug.txt", "out.txt"});
+     }},
     {"SplitwordOutTxt",
      Program::Splitword,
      {},
-     {{"in.txt", kWords}},
+     [] {
+         return Files{{"in.txt", kWords}};
+     },
      "out.txt",
-     WithWritten(EndedOn(61, {"out.txt"}), "Debug.txt", DebugOf(kWords))},
+     [] { return WithWritten(EndedOn(61, {"out.txt"}), "Debug.txt", DebugOf(kWords)); }},
     {"SplitwordOutTxtOfTwoMegabytes",
      Program::Splitword,
      {},
-     {{"in.txt", ManyCompounds()}},
+     [] {
+         return Files{{"in.txt", ManyCompounds()}};
+     },
      "out.txt",
-     WithWritten(EndedOn(61, {"out.txt"}), "Debug.txt", DebugOf(ManyCompounds()))},
+     [] { return WithWritten(EndedOn(61, {"out.txt"}), "Debug.txt", DebugOf(ManyCompounds())); }},
 };
 
 class DiskFullTest : public ::testing::TestWithParam<DiskFullCase> {};
@@ -151,9 +171,9 @@ TEST_P(DiskFullTest, EndsWithTheFailureReported) {
     if (!fs::exists("/dev/full")) GTEST_SKIP() << "this system has no /dev/full";
     const DiskFullCase& c = GetParam();
     testing_support::TempFolder folder;
-    for (const auto& [name, bytes] : c.files) folder.write(name, bytes);
+    for (const auto& [name, bytes] : c.files()) folder.write(name, bytes);
     fs::create_symlink("/dev/full", folder / c.full);
-    CheckRun(c.program, folder.path(), c.settings, c.expected);
+    CheckRun(c.program, folder.path(), c.settings, c.expected());
 }
 
 INSTANTIATE_TEST_SUITE_P(OutputLinkedToDevFull, DiskFullTest, ::testing::ValuesIn(kCases),

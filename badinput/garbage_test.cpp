@@ -2,9 +2,13 @@
 // messages and output bytes as the plain transcription of the job.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <iterator>
 #include <map>
 #include <ostream>
+#include <random>
 #include <string>
+#include <tuple>
 
 #include "folder_snapshot.h"
 #include "inputs.h"
@@ -131,6 +135,133 @@ TEST_P(GarbageTest, SameResultAsThePlainJobAndNoInputChanged) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EachInputFile, GarbageTest, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---- Few distinct bytes: many equal lines, many compounds, many excluded lines ------------------
+
+struct FewBytesCase {
+    const char* name;
+    Program program;
+    Settings settings;
+    std::string alphabet;
+    std::size_t inSize;
+    std::size_t excludeSize;  // Chainmaker: exclude.txt of the same bytes, when not 0
+};
+
+void PrintTo(const FewBytesCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+Settings Separated(const char* separator) {
+    Settings settings;
+    settings.separator = separator;
+    settings.exclude = true;
+    return settings;
+}
+
+const std::string kWordBytes = "ababab\xC3\xA9\0\t \n\n"s;
+const std::string kListBytes = "ab\t \n\n\n"s;
+
+const FewBytesCase kFewBytesCases[] = {
+    {"SplitwordThreshold2", Program::Splitword, {}, kWordBytes, 2 << 10, 0},
+    {"SplitwordThreshold1", Program::Splitword, Threshold("1"), kWordBytes, 2 << 10, 0},
+    {"SplitwordThreshold0", Program::Splitword, Threshold("0"), kWordBytes, 1 << 10, 0},
+    {"SplitwordThreshold2Point5", Program::Splitword, Threshold("2.5"), kWordBytes, 2 << 10, 0},
+    {"SplitwordTwoLetters", Program::Splitword, {}, "aab\n", 1 << 10, 0},
+    {"ChainmakerSpace", Program::Chainmaker, Separated(" "), kListBytes, 48, 4 << 10},
+    {"ChainmakerTab", Program::Chainmaker, Separated("\t"), kListBytes, 48, 4 << 10},
+    {"ChainmakerNone", Program::Chainmaker, Separated(""), kListBytes, 48, 4 << 10},
+    {"ChainmakerOther", Program::Chainmaker, Separated("a\tb"), kListBytes, 48, 4 << 10},
+};
+
+class FewBytesTest : public ::testing::TestWithParam<std::tuple<FewBytesCase, std::uint32_t>> {};
+
+TEST_P(FewBytesTest, SameOutputAsThePlainJob) {
+    const auto& [c, seed] = GetParam();
+    testing_support::TempFolder folder;
+    folder.write("in.txt", GarbageOf(c.alphabet, seed, c.inSize));
+    if (c.excludeSize)
+        folder.write("exclude.txt", GarbageOf(c.alphabet, seed + 100, c.excludeSize));
+    EXPECT_EQ(CheckAgainstPlain(c.program, folder.path(), c.settings), Result::Completed);
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, FewBytesTest,
+                         ::testing::Combine(::testing::ValuesIn(kFewBytesCases),
+                                            ::testing::Range(std::uint32_t{1}, std::uint32_t{5})),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param).name) + "Seed" +
+                                    std::to_string(std::get<1>(info.param));
+                         });
+
+// ---- Data.txt of more than 8 MiB, which Binning counts in two halves side by side ---------------
+
+// The bytes of numbers, blanks, tabs, every line end, NUL and a few others: most lines are plain
+// numbers or nearly so.
+const std::string kNumberBytes =
+    "0123456789012345678901234567890123456789--..  \t\r\n\n\n\n\n\n,x\0"s;
+
+// Plain lines of every form, with every kind of line end: CR LF, LF, CR.
+std::string PlainLines(std::uint32_t seed, std::size_t size) {
+    std::mt19937 random(seed);
+    const char* const forms[] = {"-12.5",
+                                 "  7  ",
+                                 "0",
+                                 "-0",
+                                 "3.25",
+                                 "15.",
+                                 ".5",
+                                 "-.75",
+                                 "123456789012345678901",
+                                 "9007199254740993",
+                                 "1e1",
+                                 "19.99",
+                                 "",
+                                 "   ",
+                                 "4\t9",
+                                 "11\t-3\t8",
+                                 "abc"};
+    const char* const ends[] = {"\r\n", "\n", "\r"};
+    std::string lines;
+    while (lines.size() < size) {
+        lines += forms[random() % std::size(forms)];
+        lines += ends[random() % std::size(ends)];
+    }
+    return lines;
+}
+
+const std::string kManyCutoffs = "-1000\n-1\n0\n0.5\n1\n3.25\n10\n19.99\n100\n1e6\n";
+
+struct BigCase {
+    const char* name;
+    bool pairs;
+    std::string (*data)();  // made when the test runs, not when the tests are listed
+};
+
+void PrintTo(const BigCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class BigDataTest : public ::testing::TestWithParam<BigCase> {};
+
+TEST_P(BigDataTest, CountsAsThePlainJobDoes) {
+    const BigCase& c = GetParam();
+    testing_support::TempFolder folder;
+    folder.write("bins.txt", kManyCutoffs);
+    folder.write("Data.txt", c.data());
+    Settings settings;
+    settings.pairs = c.pairs;
+    EXPECT_EQ(CheckAgainstPlain(Program::Binning, folder.path(), settings), Result::Completed);
+}
+
+const BigCase kBigCases[] = {
+    {"NumberBytes", false, [] { return GarbageOf(kNumberBytes, 21, 12 << 20); }},
+    {"NumberBytesForPairs", true, [] { return GarbageOf(kNumberBytes, 22, 12 << 20); }},
+    {"PlainLines", false, [] { return PlainLines(23, 12 << 20); }},
+    {"PlainLinesForPairs", true, [] { return PlainLines(24, 12 << 20); }},
+    {"Garbage", false, [] { return Garbage(25, 12 << 20); }},
+};
+
+INSTANTIATE_TEST_SUITE_P(TwoHalves, BigDataTest, ::testing::ValuesIn(kBigCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(GarbageBytes, HoldEveryByteValueAndAreTheSameEachTime) {

@@ -23,6 +23,15 @@ inline std::string Garbage(std::uint32_t seed, std::size_t size) {
     return bytes;
 }
 
+// `size` random bytes drawn from `alphabet` (a byte may stand in it more than once, to come more
+// often), from a fixed seed.
+inline std::string GarbageOf(std::string_view alphabet, std::uint32_t seed, std::size_t size) {
+    std::mt19937 random(seed);
+    std::string bytes(size, '\0');
+    for (char& c : bytes) c = alphabet[random() % alphabet.size()];
+    return bytes;
+}
+
 // A text as UTF-16 little-endian with its byte-order mark (each byte of `text` one code unit).
 inline std::string Utf16(std::string_view text) {
     std::string bytes = "\xFF\xFE";

@@ -2,6 +2,8 @@
 // of the 32-bit range. A number too large for a double is an overflow (error 6): the program-error
 // box, the end of the program, Results.txt untouched. Everything else reads as the leading number
 // of the line, 0 where there is none.
+#include "numbers.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -79,6 +81,38 @@ const NumberCase kCases[] = {
      "0\n0.5\n5\n500\n5000\n",
      Report("[0 - 0]\t1\r\n[0 - 1]\t1\r\n[1 - 12]\t1\r\n[12 - 1000]\t1\r\n[1000 - 1E+308]\t1\r\n",
             5, 0)},
+    // Cutoffs whose span is too large or too small for a double, or very fine for their size.
+    {"CutoffsSpanningEveryDouble", false, "-1.7976931348623157e308\n0\n1.7976931348623157e308\n",
+     "-1e308\n-5\n0\n5\n1e308\n",
+     Report("[" + rt::NumberText(-1.7976931348623157e308) + " - 0]\t3\r\n[0 - " +
+                rt::NumberText(1.7976931348623157e308) + "]\t2\r\n",
+            5, 0)},
+    {"CutoffsOfDenormals", false, "0\n4.9e-324\n1e-323\n1.5e-323\n",
+     "0\n4.9e-324\n1e-323\n1.5e-323\n2e-323\n-4.9e-324\n",
+     Report("[0 - " + rt::NumberText(4.9e-324) + "]\t2\r\n[" + rt::NumberText(4.9e-324) + " - " +
+                rt::NumberText(1e-323) + "]\t1\r\n[" + rt::NumberText(1e-323) + " - " +
+                rt::NumberText(1.5e-323) + "]\t1\r\n",
+            6, 2)},
+    {"CutoffsEighthsApartNear1e15", false,
+     "1000000000000000\n1000000000000000.125\n1000000000000000.25\n",
+     "1000000000000000\n1000000000000000.125\n1000000000000000.0625\n1000000000000000.25\n"
+     "1000000000000000.375\n",
+     Report("[1E+15 - 1E+15]\t3\r\n[1E+15 - 1E+15]\t1\r\n", 5, 1)},
+    {"EqualCutoffs", false, "1\n1\n1\n1\n2\n", "1\n1.5\n2\n0.5\n",
+     Report("[1 - 1]\t1\r\n[1 - 1]\t0\r\n[1 - 1]\t0\r\n[1 - 2]\t2\r\n", 4, 1)},
+    // Decimals that a short reading would round differently: each lies on a cutoff, between
+    // cutoffs one step of the double below and above it. 9007199254740993 and ...995 lie halfway
+    // between two doubles and go to the even one, ...992 and ...996.
+    {"DecimalsOnTheirCutoffs", false,
+     "0.09999999999999999\n0.1\n0.10000000000000002\n9007199254740992\n9007199254740993\n"
+     "9007199254740994\n9007199254740996\n",
+     "0.1\n0.1000000000000000055511151231257827\n9007199254740993\n9007199254740995\n",
+     Report("[" + rt::NumberText(0.09999999999999999) + " - 0.1]\t2\r\n[0.1 - " +
+                rt::NumberText(0.10000000000000002) + "]\t0\r\n[" +
+                rt::NumberText(0.10000000000000002) + " - 9.00719925474099E+15]\t1\r\n[" +
+                "9.00719925474099E+15 - 9.00719925474099E+15]\t0\r\n[9.00719925474099E+15 - " +
+                "9.00719925474099E+15]\t0\r\n[9.00719925474099E+15 - 9.007199254741E+15]\t1\r\n",
+            4, 0)},
     {"TheSameFormsInPairs", true, "0\n1\n1000\n", "0x10\t1 000\n1,5\t12 apples\n-\t-0\n",
      "\t[0 - 1]\t[1 - 1000]\r\n[0 - 1]\t1\t2\r\n[1 - 1000]\t0\t0\r\n\r\n" + kRowsNote + kNote +
          Totals(3, 0)},
@@ -116,6 +150,7 @@ struct CountCase {
     std::int32_t firstTotal;  // where TotalData starts
     std::string data;
     std::optional<std::string> totals;  // the report's last two lines, or nothing for an overflow
+    int repeat = 1;                     // Data.txt holds `data` this many times
 };
 
 void PrintTo(const CountCase& c, std::ostream* out) {
@@ -124,6 +159,10 @@ void PrintTo(const CountCase& c, std::ostream* out) {
 
 constexpr std::int32_t kMax = 2147483647;
 
+// 9 MiB of the line "5": more than Binning counts in one piece, so it counts two halves side by
+// side and adds them up.
+constexpr int kNineMegabyteLines = (9 << 20) / 2;
+
 const CountCase kCountCases[] = {
     {"ReachesTheLimit", false, kMax - 1, "5\n\n   \n", Totals(kMax, 0)},
     {"PassesTheLimit", false, kMax - 1, "5\n6\n", std::nullopt},
@@ -131,6 +170,10 @@ const CountCase kCountCases[] = {
     {"PassesTheLimitFromIt", false, kMax, "25\n", std::nullopt},
     {"PairsReachTheLimit", true, kMax - 1, "5\t5\n", Totals(kMax, 0)},
     {"PairsPassTheLimit", true, kMax - 1, "5\t5\n25\t25\n", std::nullopt},
+    {"TwoHalvesReachTheLimit", false, kMax - kNineMegabyteLines, "5\n", Totals(kMax, 0),
+     kNineMegabyteLines},
+    {"TwoHalvesPassTheLimit", false, kMax - kNineMegabyteLines + 1, "5\n", std::nullopt,
+     kNineMegabyteLines},
 };
 
 class CountTest : public ::testing::TestWithParam<CountCase> {};
@@ -139,7 +182,10 @@ TEST_P(CountTest, PassingTheLimitIsAnOverflowNeverAWrap) {
     const CountCase& c = GetParam();
     TempFolder folder;
     folder.write("bins.txt", "0\n10\n20\n");
-    folder.write("Data.txt", c.data);
+    std::string data;
+    data.reserve(c.data.size() * static_cast<std::size_t>(c.repeat));
+    for (int i = 0; i < c.repeat; ++i) data += c.data;
+    folder.write("Data.txt", data);
     folder.write("Results.txt", kOldReport);
     const Snapshot before = TakeSnapshot(folder.path());
 

@@ -131,6 +131,16 @@ Window::Window(Program program, const fs::path& folder, const Settings& settings
                     ->setChecked((settings.blocks >> k) & 1u);
             }
             window.findChild<QCheckBox*>("chkExclude")->setChecked(settings.exclude);
+            const std::string_view separator = settings.separator;
+            const char* const option = separator == " "    ? "optSpace"
+                                       : separator == "\t" ? "optTab"
+                                       : separator.empty() ? "optNoSeparator"
+                                                           : "optOtherSeparator";
+            window.findChild<QRadioButton*>(option)->setChecked(true);
+            window.findChild<QLineEdit*>("txtSeparator")
+                ->setText(option == std::string_view("optOtherSeparator")
+                              ? QString::fromUtf8(settings.separator)
+                              : QString());
             break;
         }
         case Program::Splitword:
@@ -188,7 +198,8 @@ Reference RunPlain(Program program, const fs::path& folder, const Settings& sett
                 if (!reference.message.empty()) reference.result = Result::Stopped;
                 break;
             case Program::Chainmaker:
-                if (!plain::Chainmaker(copy.path(), settings.blocks, " ", settings.exclude)) {
+                if (!plain::Chainmaker(copy.path(), settings.blocks, settings.separator,
+                                       settings.exclude)) {
                     reference.result = Result::Stopped;
                     reference.message = ChainmakerWindow::kExcludeMissingText;
                 }

@@ -25,6 +25,7 @@ struct Settings {
     bool pairs = false;           // Binning: "Pairs of values" instead of "Single values"
     unsigned blocks = 0b000111;   // Chainmaker: bit 0 the list itself, bit k-1 combinations of k
     bool exclude = false;         // Chainmaker: "Exclude strings in the file exclude.txt"
+    const char* separator = " ";  // Chainmaker: " ", "\t", "" or the text of "Other (specify):"
     const char* threshold = "2";  // Splitword: the text of the threshold box
 };
 
