@@ -1,6 +1,7 @@
 // The run without a window: reading in.txt, Debug.txt, the compound search and out.txt.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -138,6 +139,27 @@ TEST(CharacterCount, CountsCodePointsAndStrayBytes) {
         EXPECT_EQ(splitword::CharacterCount(text), count) << testing::PrintToString(text);
 }
 
+TEST(LongEnough, ComparesTheCharacterCountWithTheThreshold) {
+    struct Case {
+        std::string text;
+        double threshold;
+        bool kept;
+    };
+    const std::vector<Case> cases = {
+        {"", 0, true},       {"", -1, true},           {"", 0.5, false},
+        {"a", 1, true},      {"a", 2, false},          {"ab", 2, true},
+        {"abc", 2.5, true},  {"ab", 2.5, false},       {"Straße", 6, true},
+        {"Straße", 7, false}, {"\xC3\xA9", 2, false}, {"\xC3\xA9", 1, true},
+        {"\xC3x", 2, true}, {"\xE2\x82", 2, true},    {"abc", 1e300, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(splitword::LongEnough(c.text, c.threshold), c.kept)
+            << testing::PrintToString(c.text) << " at " << c.threshold;
+        EXPECT_EQ(splitword::LongEnough(c.text, c.threshold),
+                  !(c.threshold > static_cast<double>(splitword::CharacterCount(c.text))));
+    }
+}
+
 TEST(ThresholdText, IsTheNumberTextOfItsLeadingNumber) {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {" 3 ", "3"}, {"3x", "3"},  {"abc", "0"},    {"", "0"},   {"2.5", "2.5"},
@@ -162,19 +184,86 @@ std::string Words(int count) {
     return text;
 }
 
+const std::vector<splitword::Tuning> kTunings = {{true, std::size_t{1} << 20}, {true, 1}, {false, 1}};
+
 TEST(Progress, EveryHundredthWordBeforeItIsSearched) {
+    std::vector<std::string> many = {"reading"};
+    for (int k = 100; k <= 5000; k += 100) many.push_back(std::to_string(k) + "/5012");
     const std::vector<std::pair<int, std::vector<std::string>>> cases = {
         {0, {"reading"}},
         {99, {"reading"}},
         {100, {"reading", "100/100"}},
         {250, {"reading", "100/250", "200/250"}},
+        {5012, many},
     };
-    for (const auto& [count, calls] : cases) {
+    for (const splitword::Tuning& tuning : kTunings) {
+        for (const auto& [count, calls] : cases) {
+            TempFolder folder;
+            folder.write("in.txt", Words(count));
+            RecordedProgress progress;
+            splitword::Run(folder.path(), 2, progress, tuning);
+            EXPECT_EQ(progress.calls, calls) << count << " words, block " << tuning.blockBytes;
+        }
+    }
+}
+
+// Progress that notes how much of out.txt has reached the file at each call.
+struct FileWatch : splitword::Progress {
+    std::filesystem::path out;
+    std::vector<std::pair<std::int32_t, std::uintmax_t>> sizes;
+    void workingOn(std::int32_t index, std::int32_t) override {
+        sizes.emplace_back(index, std::filesystem::file_size(out));
+    }
+};
+
+TEST(Progress, NoLineOfTheWordReachesTheFileBeforeItsCall) {
+    // 200 copies of "ab", then compounds of it: each "abab" gives 200 lines of 14 bytes, so
+    // out.txt passes the writer's buffer many times over.
+    std::string list;
+    for (int k = 0; k < 200; ++k) list += "ab\n";
+    for (int k = 0; k < 2000; ++k) list += "abab\n";
+    const std::uintmax_t lineBytes = std::string("abab\tab\tab\r\n").size();
+    // Blocks of 4 KiB: many blocks, each written as it comes.
+    const std::vector<splitword::Tuning> tunings = {
+        {true, std::size_t{1} << 20}, {true, 4096}, {false, 4096}};
+    for (const splitword::Tuning& tuning : tunings) {
         TempFolder folder;
-        folder.write("in.txt", Words(count));
-        RecordedProgress progress;
-        splitword::Run(folder.path(), 2, progress);
-        EXPECT_EQ(progress.calls, calls) << count;
+        folder.write("in.txt", list);
+        FileWatch watch;
+        watch.out = folder / "out.txt";
+        splitword::Run(folder.path(), 2, watch, tuning);
+        ASSERT_EQ(watch.sizes.size(), 22u);
+        std::uintmax_t last = 0;
+        for (const auto& [index, size] : watch.sizes) {
+            // Words 201 on are compounds; the lines of those before `index` may be there.
+            const std::uintmax_t before = index > 201 ? (index - 201) * 200 * lineBytes : 0;
+            EXPECT_LE(size, kHeader.size() + before) << "word " << index;
+            EXPECT_GE(size, last);
+            last = size;
+        }
+        // The file did grow while the run went on.
+        EXPECT_GT(last, 0u) << "block " << tuning.blockBytes;
+    }
+}
+
+TEST(Progress, AFailingCallStopsTheRun) {
+    struct Failing : splitword::Progress {
+        void workingOn(std::int32_t, std::int32_t) override { throw rt::RuntimeError(rt::kOverflow); }
+    };
+    std::string list;
+    for (int k = 0; k < 300; ++k) list += "ab\nabab\n";
+    const std::vector<splitword::Tuning> tunings = {
+        {true, std::size_t{1} << 20}, {true, 64}, {false, 64}};
+    for (const splitword::Tuning& tuning : tunings) {
+        TempFolder folder;
+        folder.write("in.txt", list);
+        Failing failing;
+        try {
+            splitword::Run(folder.path(), 2, failing, tuning);
+            FAIL() << "no error";
+        } catch (const rt::RuntimeError& error) {
+            EXPECT_EQ(error.number(), rt::kOverflow);
+        }
     }
 }
 

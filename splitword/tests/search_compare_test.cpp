@@ -112,6 +112,24 @@ std::string Joined(const std::vector<std::string>& lines) {
     return text;
 }
 
+// The ways of carrying out the search: each must write the same bytes. Blocks of one byte and
+// of seven make every line cross block boundaries (without the helper thread, so that the
+// hand-over of each block costs no thread switch); blocks of 64 bytes make the helper thread
+// hand over many blocks.
+const std::vector<splitword::Tuning> kTunings = {{true, std::size_t{1} << 20}, {true, 64},
+                                                 {false, 1}, {false, 7}, {true, 200}, {false, 64}};
+
+std::string RunJob(TempFolder& folder, const std::vector<std::string>& lines, double threshold,
+                   const splitword::Tuning& tuning) {
+    // New files each time: emptying a file that holds data is slow on some file systems.
+    for (const char* name : {"in.txt", "Debug.txt", "out.txt"})
+        std::filesystem::remove(folder / name);
+    folder.write("in.txt", Joined(lines));
+    splitword::Progress quiet;
+    splitword::Run(folder.path(), threshold, quiet, tuning);
+    return folder.read("out.txt");
+}
+
 TEST(SearchCompare, SameLinesAsThePlainScanOnRandomLists) {
     const std::vector<std::string> letters = {"a", "b", "\xC3\xA9", "\xC3", "\xA9"};
     const std::vector<double> thresholds = {-1, 0, 1, 2, 2.5, 3};
@@ -128,20 +146,74 @@ TEST(SearchCompare, SameLinesAsThePlainScanOnRandomLists) {
             if (random() % 8 == 0) line = " " + line + " ";
             if (random() % 8 == 0) line += "\tgloss";
         }
-        // New files each round: emptying a file that holds data is slow on some file systems.
-        for (const char* name : {"in.txt", "Debug.txt", "out.txt"})
-            std::filesystem::remove(folder / name);
-        folder.write("in.txt", Joined(lines));
-        splitword::Progress quiet;
-        splitword::Run(folder.path(), threshold, quiet);
+        const splitword::Tuning& tuning = kTunings[static_cast<std::size_t>(round) % kTunings.size()];
         const std::string expected = PlainScan(lines, threshold);
-        ASSERT_EQ(folder.read("out.txt"), expected)
-            << "round " << round << ", threshold " << threshold << ", list "
+        ASSERT_EQ(RunJob(folder, lines, threshold, tuning), expected)
+            << "round " << round << ", threshold " << threshold << ", helper "
+            << tuning.helperThread << ", block " << tuning.blockBytes << ", list "
             << testing::PrintToString(lines);
         if (expected.find('\n') + 1 < expected.size()) ++withFinds;
     }
     // The lists must exercise the search, not only its empty case.
     EXPECT_GT(withFinds, 1300);
 }
+
+}  // namespace
+
+namespace {
+
+struct FixedList {
+    const char* name;
+    std::vector<std::string> lines;
+    double threshold;
+};
+
+class FixedLists : public ::testing::TestWithParam<FixedList> {};
+
+TEST_P(FixedLists, SameLinesAsThePlainScanWithEveryTuning) {
+    const FixedList& list = GetParam();
+    const std::string expected = PlainScan(list.lines, list.threshold);
+    ASSERT_NE(expected.find('\n') + 1, expected.size()) << "the list must give finds";
+    TempFolder folder;
+    for (const splitword::Tuning& tuning : kTunings) {
+        EXPECT_EQ(RunJob(folder, list.lines, list.threshold, tuning), expected)
+            << "helper " << tuning.helperThread << ", block " << tuning.blockBytes;
+    }
+}
+
+// a, aa, ... up to twelve letters, each twice and out of order: the word of twelve letters has
+// eleven splits whose first members interleave by position.
+std::vector<std::string> RunsOfOneLetter() {
+    std::vector<std::string> lines;
+    for (int round = 0; round < 2; ++round) {
+        for (int size = round == 0 ? 1 : 12; size >= 1 && size <= 12; size += round == 0 ? 1 : -1)
+            lines.push_back(std::string(static_cast<std::size_t>(size), 'a'));
+    }
+    return lines;
+}
+
+// Members and compounds far longer than a line copied in one piece, and than the table of
+// powers of the hash.
+std::vector<std::string> LongWords() {
+    std::string first, second;
+    for (int k = 0; k < 700; ++k) first += static_cast<char>('a' + k % 26);
+    for (int k = 0; k < 900; ++k) second += static_cast<char>('z' - k % 26);
+    return {first, second, first + second, second, first + first, first};
+}
+
+// One word as first member of many compounds, written many times over.
+std::vector<std::string> ManyCopies() {
+    std::vector<std::string> lines;
+    for (int k = 0; k < 300; ++k) lines.push_back("stem");
+    for (int k = 0; k < 50; ++k) lines.push_back("stem" + std::to_string(100 + k));
+    for (int k = 0; k < 50; ++k) lines.push_back(std::to_string(100 + k));
+    return lines;
+}
+
+INSTANTIATE_TEST_SUITE_P(Lists, FixedLists,
+                         ::testing::Values(FixedList{"RunsOfOneLetter", RunsOfOneLetter(), 1},
+                                           FixedList{"LongWords", LongWords(), 2},
+                                           FixedList{"ManyCopies", ManyCopies(), 2}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
