@@ -193,10 +193,10 @@ TEST(FolderName, BinningTriesAgainAfterOk) {
     Window window(Program::Binning, folder.path(), {}, platform);
     window.click();
     ASSERT_EQ(platform.boxes.size(), 1u);
-    EXPECT_EQ(platform.boxes[0].text, binning::kPermissionMessage);
+    EXPECT_EQ(platform.boxes[0].text, kPermissionBox);
     EXPECT_EQ(platform.boxes[0].buttons, rt::Buttons::OkCancel);
     EXPECT_EQ(platform.endCount, 0);
-    EXPECT_EQ(window.caption(), BinningWindow::kDoneCaption);
+    EXPECT_EQ(window.caption(), DoneCaption(Program::Binning));
     EXPECT_EQ(folder.read("Results.txt"), kSingleReport);
 }
 
@@ -210,7 +210,7 @@ TEST(FolderName, BinningAsksAgainWhileTheFolderIsThere) {
     Window window(Program::Binning, folder.path(), {}, platform);
     window.click();
     ASSERT_EQ(platform.boxes.size(), 3u);
-    for (const auto& box : platform.boxes) EXPECT_EQ(box.text, binning::kPermissionMessage);
+    for (const auto& box : platform.boxes) EXPECT_EQ(box.text, kPermissionBox);
     EXPECT_EQ(platform.endCount, 1);
     EXPECT_EQ(window.caption(), "Go");
     EXPECT_FALSE(folder.exists("Results.txt"));

@@ -55,11 +55,11 @@ int BinningSeen(const fs::path& folder, bool pairs) {
     } catch (const binning::RunEnded&) {
         if (platform.boxes.size() != 1) return kOtherBoxesThenEnd;
         const ScriptedPlatform::Box& box = platform.boxes[0];
-        if (box.text == binning::kPermissionMessage && box.buttons == rt::Buttons::OkCancel)
+        if (box.text == kPermissionBox && box.buttons == rt::Buttons::OkCancel)
             return kPermissionBoxThenEnd;
-        if (box.text == binning::kFileNotFoundMessage && box.buttons == rt::Buttons::OkCancel)
+        if (box.text == kFileNotFoundBox && box.buttons == rt::Buttons::OkCancel)
             return kNotFoundBoxThenEnd;
-        if (box.text == binning::ProgramErrorMessage() && box.buttons == rt::Buttons::Ok)
+        if (IsProgramErrorBox(box.text) && box.buttons == rt::Buttons::Ok)
             return kProgramErrorBoxThenEnd;
         return kOtherBoxesThenEnd;
     } catch (...) {

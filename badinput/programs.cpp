@@ -74,6 +74,38 @@ const char* ResultName(Result result) {
     return "?";
 }
 
+bool IsProgramErrorBox(std::string_view text) {
+    if (!text.starts_with(kProgramErrorStart) || !text.ends_with(kProgramErrorEnd)) return false;
+    const std::string_view address =
+        text.substr(kProgramErrorStart.size(),
+                    text.size() - kProgramErrorStart.size() - kProgramErrorEnd.size());
+    const auto at = address.find('@');
+    return at != std::string_view::npos && at > 0 && at + 1 < address.size() &&
+           address.find(' ') == std::string_view::npos;
+}
+
+std::string UnhandledReport(int number) {
+    const char* meaning = "?";
+    switch (number) {
+        case 6:
+            meaning = "Overflow";
+            break;
+        case 7:
+            meaning = "Out of memory";
+            break;
+        case 53:
+            meaning = "File not found";
+            break;
+        case 61:
+            meaning = "Disk full";
+            break;
+        case 70:
+            meaning = "Permission denied";
+            break;
+    }
+    return "Run-time error '" + std::to_string(number) + "':\n\n" + meaning;
+}
+
 // ---- The windows --------------------------------------------------------------------------------
 
 namespace {
@@ -201,7 +233,7 @@ Reference RunPlain(Program program, const fs::path& folder, const Settings& sett
                 if (!plain::Chainmaker(copy.path(), settings.blocks, settings.separator,
                                        settings.exclude)) {
                     reference.result = Result::Stopped;
-                    reference.message = ChainmakerWindow::kExcludeMissingText;
+                    reference.message = kExcludeMissingBox;
                 }
                 break;
             case Program::Splitword:
@@ -235,14 +267,13 @@ std::vector<ScriptedPlatform::Box> ExpectedBoxes(Program program, const Referenc
             break;
     }
     if (program != Program::Binning) {
-        return {
-            Box{rt::UnhandledErrorText(rt::RuntimeError(reference.error)), rt::Buttons::Ok, ""}};
+        return {Box{UnhandledReport(reference.error), rt::Buttons::Ok, ""}};
     }
     switch (reference.error) {
         case rt::kPermissionDenied:
-            return {Box{std::string(binning::kPermissionMessage), rt::Buttons::OkCancel, ""}};
+            return {Box{std::string(kPermissionBox), rt::Buttons::OkCancel, ""}};
         case rt::kFileNotFound:
-            return {Box{std::string(binning::kFileNotFoundMessage), rt::Buttons::OkCancel, ""}};
+            return {Box{std::string(kFileNotFoundBox), rt::Buttons::OkCancel, ""}};
         default:
             return {Box{binning::ProgramErrorMessage(), rt::Buttons::Ok, ""}};
     }

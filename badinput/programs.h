@@ -10,6 +10,7 @@
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "scripted_platform.h"
@@ -28,6 +29,22 @@ struct Settings {
     const char* separator = " ";  // Chainmaker: " ", "\t", "" or the text of "Other (specify):"
     const char* threshold = "2";  // Splitword: the text of the threshold box
 };
+
+// The programs' own texts, written out here rather than taken from the programs.
+inline constexpr std::string_view kPermissionBox =
+    "Error.  Most likely the output file Results.txt is already open in some other program.  "
+    "Please close it and then click OK.";
+inline constexpr std::string_view kFileNotFoundBox =
+    "File-not-found error.  Be sure this folder contains the files Bins.txt (or else Bins1.txt "
+    "and Bins2.txt) and Data.txt, then click Go again.";
+inline constexpr std::string_view kExcludeMissingBox = "Can't find the file exclude.txt";
+// Binning's program-error box: this beginning, an e-mail address, this end.
+inline constexpr std::string_view kProgramErrorStart =
+    "Program error.  If you like, you can send copies of your input files to ";
+inline constexpr std::string_view kProgramErrorEnd = " and I will try to diagnose.";
+bool IsProgramErrorBox(std::string_view text);
+// The report of an unhandled run-time error: "Run-time error '70':\n\nPermission denied".
+std::string UnhandledReport(int number);
 
 // The files a run of the program may write.
 std::set<std::string> OutputNames(Program program);

@@ -275,6 +275,35 @@ const ShapeCase kCases[] = {
      Blocks(0b11, true),
      {{"in.txt", Utf16("a\r\nb\r\n")}, {"exclude.txt", Utf16("b\r\n")}},
      {}},
+    // A UTF-8 byte-order mark at the start is no part of the first line.
+    {"BinningDataTxtUtf8Mark",
+     Program::Binning,
+     {},
+     {{"bins.txt",
+       "\xEF\xBB\xBF"
+       "0\n10\n20\n"},
+      {"Data.txt",
+       "\xEF\xBB\xBF"
+       "5\n10\n15\n25\nabc\n"}},
+     {{"Results.txt", kSingleReport}}},
+    {"ChainmakerInTxtUtf8Mark",
+     Program::Chainmaker,
+     Blocks(0b1, true),
+     {{"in.txt",
+       "\xEF\xBB\xBF"
+       "a\nb\n"},
+      {"exclude.txt",
+       "\xEF\xBB\xBF"
+       "b\n"}},
+     {{"out.txt", "a\r\n"}}},
+    {"SplitwordInTxtUtf8Mark",
+     Program::Splitword,
+     {},
+     {{"in.txt",
+       "\xEF\xBB\xBF"
+       "black\nbird\nblackbird\n"}},
+     {{"Debug.txt", "black\r\nbird\r\nblackbird\r\n"},
+      {"out.txt", kHeader + "blackbird\tblack\tbird\r\n"}}},
     {"SplitwordInTxtUtf16",
      Program::Splitword,
      {},
