@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <barrier>
 #include <condition_variable>
 #include <cstring>
 #include <exception>
@@ -227,50 +228,76 @@ bool WordAt(std::string_view all, std::uint64_t offset, std::string_view bytes) 
 
 // The distinct texts of the list, each with all its positions in order, found by hash; and a
 // small filter in front of them that tells at once most texts that are not in the list.
-// Looking a text up takes a few steps, each of which may wait for memory: callers with many
-// texts to look up start the steps of several of them before they finish any.
+// The index is two halves, by one bit of the hash, so that two threads can build it. Looking a
+// text up takes a few steps, each of which may wait for memory: callers with many texts to
+// look up start the steps of several of them before they finish any.
 class WordIndex {
   public:
+    static constexpr unsigned kHalves = 2;
     static constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
 
-    WordIndex(const WordList& words, const std::atomic<bool>& cancelled)
-        : all_(words.lines()),
-          texts_(static_cast<std::size_t>(words.count())),
-          positions_(static_cast<std::size_t>(words.count())),
-          slots_(PowerOfTwoAtLeast(std::max<std::size_t>(2 * words.count(), 16))),
-          mask_(slots_.size() - 1),
-          shift_(ShiftFor(slots_.size())),
-          // Two bits of a 64-bit block per text, about eight bits per word, so that the filter
-          // stays in the cache closest to the processor.
-          filter_(PowerOfTwoAtLeast(std::max<std::size_t>(words.count() / 8, 8))),
-          filterShift_(ShiftFor(filter_.size())) {
-        const auto count = static_cast<std::uint32_t>(words.count());
-        BigArray<std::uint32_t> textOf(count);
+    explicit WordIndex(const WordList& words)
+        : words_(words),
+          all_(words.lines()),
+          hashes_(static_cast<std::size_t>(words.count())),
+          textOf_(static_cast<std::size_t>(words.count())) {}
 
-        // Each word's hash is taken some words ahead, so that its slot, and then the bytes of
-        // the text in it, are on their way to the cache by the time the word is looked up.
-        constexpr std::uint32_t kAhead = 16;
-        constexpr std::uint32_t kHalf = kAhead / 2;
-        std::uint64_t ahead[kAhead];
-        for (std::uint32_t k = 0; k < std::min(count, kAhead); ++k) {
-            ahead[k] = HashOf(words.word(static_cast<std::int32_t>(k)));
-            prefetchSlot(ahead[k]);
-        }
-        std::uint32_t texts = 0;
-        for (std::uint32_t k = 0; k < count; ++k) {
+    // Building takes two steps, each shared among workers; every share of the first step must
+    // be done before the second begins. First: the hashes of share `share` of `shares` of the
+    // words.
+    void hashWords(unsigned share, unsigned shares, const std::atomic<bool>& cancelled) {
+        const auto count = static_cast<std::uint64_t>(words_.count());
+        const auto from = static_cast<std::uint32_t>(count * share / shares);
+        const auto to = static_cast<std::uint32_t>(count * (share + 1) / shares);
+        for (std::uint32_t k = from; k < to; ++k) {
             if ((k & 0xFFFF) == 0 && cancelled.load(std::memory_order_relaxed)) throw Cancelled{};
-            const std::uint64_t hash = ahead[k % kAhead];
-            if (k + kHalf < count) prefetchText(ahead[(k + kHalf) % kAhead]);
-            if (k + kAhead < count) {
-                const std::uint64_t next = HashOf(words.word(static_cast<std::int32_t>(k + kAhead)));
-                ahead[k % kAhead] = next;
-                prefetchSlot(next);
-            }
-            const std::string_view word = words.word(static_cast<std::int32_t>(k));
-            std::size_t slot = home(hash);
+            hashes_[k] = HashOf(words_.word(static_cast<std::int32_t>(k)));
+        }
+    }
+
+    // Second: the table, the filter and the positions of one half.
+    void buildHalf(unsigned half, const std::atomic<bool>& cancelled) {
+        const auto count = static_cast<std::uint32_t>(words_.count());
+        std::uint32_t mine = 0;
+        for (std::uint32_t k = 0; k < count; ++k) mine += HalfOf(hashes_[k]) == half;
+        Half& h = halves_[half];
+        h.slots = BigArray<Slot>(PowerOfTwoAtLeast(std::max<std::size_t>(2 * mine, 16)), true);
+        h.mask = h.slots.size() - 1;
+        h.shift = ShiftFor(h.slots.size());
+        // Two bits of a 64-bit block per text, about eight bits per word, so that the filter
+        // stays in the cache closest to the processor.
+        h.filter = BigArray<std::uint64_t>(PowerOfTwoAtLeast(std::max<std::size_t>(mine / 8, 8)), true);
+        h.filterShift = ShiftFor(h.filter.size());
+        h.texts = BigArray<Text>(mine);
+        h.positions = BigArray<std::uint32_t>(mine, true);
+
+        // The words of this half in order; each is taken some words ahead, so that its slot,
+        // and then the bytes of the text in it, are on their way to the cache by the time it
+        // is looked up.
+        constexpr std::uint32_t kAhead = 16;
+        constexpr std::uint32_t kHalfway = kAhead / 2;
+        std::uint32_t ahead[kAhead];
+        std::uint32_t scout = 0;  // the next word not yet taken ahead
+        const auto takeNext = [&]() -> std::uint32_t {
+            while (scout < count && HalfOf(hashes_[scout]) != half) ++scout;
+            if (scout < count) prefetchSlot(h, hashes_[scout]);
+            return scout < count ? scout++ : count;
+        };
+        for (std::uint32_t a = 0; a < kAhead; ++a) ahead[a] = takeNext();
+        std::uint32_t texts = 0;
+        for (std::uint32_t n = 0; n < mine; ++n) {
+            if ((n & 0xFFFF) == 0 && cancelled.load(std::memory_order_relaxed)) throw Cancelled{};
+            const std::uint32_t k = ahead[n % kAhead];
+            const std::uint32_t soon = ahead[(n + kHalfway) % kAhead];
+            if (soon < count) prefetchText(h, hashes_[soon]);
+            ahead[n % kAhead] = takeNext();
+
+            const std::uint64_t hash = hashes_[k];
+            const std::string_view word = words_.word(static_cast<std::int32_t>(k));
+            std::size_t slot = home(h, hash);
             std::uint32_t text = kNone;
-            for (;; slot = (slot + 1) & mask_) {
-                const Slot& entry = slots_[slot];
+            for (;; slot = (slot + 1) & h.mask) {
+                const Slot& entry = h.slots[slot];
                 if (entry.id == 0) break;
                 if (entry.tag == static_cast<std::uint32_t>(hash) &&
                     WordAt(all_, entry.offset, word)) {
@@ -280,57 +307,78 @@ class WordIndex {
             }
             if (text == kNone) {
                 text = texts++;
-                slots_[slot] = Slot{static_cast<std::uint64_t>(word.data() - all_.data()), texts,
-                                    static_cast<std::uint32_t>(hash)};
-                filter_[block(hash)] |= bits(hash);
+                h.slots[slot] = Slot{static_cast<std::uint64_t>(word.data() - all_.data()), texts,
+                                     static_cast<std::uint32_t>(hash)};
+                h.filter[block(h, hash)] |= bits(hash);
             }
-            textOf[k] = text;
-            ++texts_[text].count;
+            textOf_[k] = text;
+            ++h.texts[text].count;
         }
 
         // All positions of each text, grouped by text, ascending within a group.
         std::uint32_t start = 0;
         for (std::uint32_t t = 0; t < texts; ++t) {
-            texts_[t].begin = start;
-            start += texts_[t].count;
+            h.texts[t].begin = start;
+            start += h.texts[t].count;
         }
-        for (std::uint32_t k = 0; k < count; ++k) positions_[texts_[textOf[k]].begin++] = k;
-        for (std::uint32_t t = 0; t < texts; ++t) texts_[t].begin -= texts_[t].count;
+        for (std::uint32_t k = 0; k < count; ++k) {
+            if (HalfOf(hashes_[k]) == half) h.positions[h.texts[textOf_[k]].begin++] = k;
+        }
+        for (std::uint32_t t = 0; t < texts; ++t) h.texts[t].begin -= h.texts[t].count;
     }
 
-    void prefetchFilter(std::uint64_t hash) const noexcept { Prefetch(&filter_[block(hash)]); }
+    // Once both halves are built: the memory that only building needed.
+    void built() noexcept {
+        hashes_ = BigArray<std::uint64_t>();
+        textOf_ = BigArray<std::uint32_t>();
+    }
+
+    void prefetchFilter(std::uint64_t hash) const noexcept {
+        const Half& h = halves_[HalfOf(hash)];
+        Prefetch(&h.filter[block(h, hash)]);
+    }
     // False when no text of the list has that hash; true when one may have it.
     bool mayContain(std::uint64_t hash) const noexcept {
+        const Half& h = halves_[HalfOf(hash)];
         const std::uint64_t want = bits(hash);
-        return (filter_[block(hash)] & want) == want;
+        return (h.filter[block(h, hash)] & want) == want;
     }
-    void prefetchSlot(std::uint64_t hash) const noexcept { Prefetch(&slots_[home(hash)]); }
+    void prefetchSlot(std::uint64_t hash) const noexcept {
+        prefetchSlot(halves_[HalfOf(hash)], hash);
+    }
     // Once the slot is at hand: the bytes of the text in it, when it may be the one.
     void prefetchText(std::uint64_t hash) const noexcept {
-        const Slot& entry = slots_[home(hash)];
-        if (entry.id != 0 && entry.tag == static_cast<std::uint32_t>(hash))
-            Prefetch(all_.data() + entry.offset);
+        prefetchText(halves_[HalfOf(hash)], hash);
     }
 
-    // The text equal to `bytes` (whose hash is `hash`), or kNone.
+    // The text equal to `bytes` (whose hash is `hash`), or kNone. A text is its half in the
+    // top bit and its number in that half below.
     std::uint32_t find(std::uint64_t hash, std::string_view bytes) const noexcept {
-        for (std::size_t slot = home(hash);; slot = (slot + 1) & mask_) {
-            const Slot& entry = slots_[slot];
+        const unsigned half = HalfOf(hash);
+        const Half& h = halves_[half];
+        for (std::size_t slot = home(h, hash);; slot = (slot + 1) & h.mask) {
+            const Slot& entry = h.slots[slot];
             if (entry.id == 0) return kNone;
             if (entry.tag == static_cast<std::uint32_t>(hash) && WordAt(all_, entry.offset, bytes))
-                return entry.id - 1;
+                return (entry.id - 1) | (half << 31);
         }
     }
 
     const std::uint32_t* positionsBegin(std::uint32_t text) const noexcept {
-        return positions_.data() + texts_[text].begin;
+        const Half& h = halves_[text >> 31];
+        return h.positions.data() + h.texts[text & kNumber].begin;
     }
     const std::uint32_t* positionsEnd(std::uint32_t text) const noexcept {
-        return positions_.data() + texts_[text].begin + texts_[text].count;
+        const Half& h = halves_[text >> 31];
+        return positionsBegin(text) + h.texts[text & kNumber].count;
     }
-    std::uint32_t occurrences(std::uint32_t text) const noexcept { return texts_[text].count; }
+    std::uint32_t occurrences(std::uint32_t text) const noexcept {
+        return halves_[text >> 31].texts[text & kNumber].count;
+    }
 
   private:
+    static constexpr std::uint32_t kNumber = 0x7FFFFFFF;
+
     struct Text {
         std::uint32_t begin;  // where its positions begin
         std::uint32_t count;  // how often it occurs
@@ -343,25 +391,43 @@ class WordIndex {
         std::uint32_t id;
         std::uint32_t tag;
     };
+    struct Half {
+        BigArray<Slot> slots;
+        std::size_t mask = 0;
+        unsigned shift = 64;
+        BigArray<std::uint64_t> filter;
+        unsigned filterShift = 64;
+        BigArray<Text> texts;
+        BigArray<std::uint32_t> positions;
+    };
 
-    std::size_t home(std::uint64_t hash) const noexcept {
-        return static_cast<std::size_t>((hash * kMix) >> shift_);
+    // Hashes lie below 2^61: the top bit of those is as likely set as not.
+    static unsigned HalfOf(std::uint64_t hash) noexcept {
+        return static_cast<unsigned>((hash >> 60) & 1);
     }
-    std::size_t block(std::uint64_t hash) const noexcept {
-        return static_cast<std::size_t>((hash * kMix) >> filterShift_);
+    static std::size_t home(const Half& h, std::uint64_t hash) noexcept {
+        return static_cast<std::size_t>((hash * kMix) >> h.shift);
+    }
+    static std::size_t block(const Half& h, std::uint64_t hash) noexcept {
+        return static_cast<std::size_t>((hash * kMix) >> h.filterShift);
     }
     static std::uint64_t bits(std::uint64_t hash) noexcept {
         return (std::uint64_t{1} << (hash & 63)) | (std::uint64_t{1} << ((hash >> 6) & 63));
     }
+    static void prefetchSlot(const Half& h, std::uint64_t hash) noexcept {
+        Prefetch(&h.slots[home(h, hash)]);
+    }
+    void prefetchText(const Half& h, std::uint64_t hash) const noexcept {
+        const Slot& entry = h.slots[home(h, hash)];
+        if (entry.id != 0 && entry.tag == static_cast<std::uint32_t>(hash))
+            Prefetch(all_.data() + entry.offset);
+    }
 
+    const WordList& words_;
     std::string_view all_;
-    BigArray<Text> texts_;
-    BigArray<std::uint32_t> positions_;
-    BigArray<Slot> slots_;
-    std::size_t mask_;
-    unsigned shift_;
-    BigArray<std::uint64_t> filter_;
-    unsigned filterShift_;
+    BigArray<std::uint64_t> hashes_;  // of each word, while building
+    BigArray<std::uint32_t> textOf_;  // each word's number in its half, while building
+    Half halves_[kHalves];
 };
 
 // ---- Blocks of output -------------------------------------------------------------------------
@@ -375,6 +441,9 @@ struct Block {
     char* data;
     std::size_t used = 0;
     std::vector<std::int32_t> marks;  // the progress calls that come before its lines
+    std::int32_t segment = 0;         // the words it holds lines of (see ParallelSearch)
+    bool last = false;                // the segment's last block
+    std::exception_ptr error;         // the failure that ended the search after its lines
 };
 
 // The search's side of the hand-over: takes a full block, gives an empty one back.
@@ -386,8 +455,8 @@ class BlockSink {
     virtual void handOverLast(Block& full) = 0;
 };
 
-// The window's side: makes a block's progress calls, then writes its lines (in one piece, so
-// that a full block goes straight to the file).
+// The calling thread's side: makes a block's progress calls, then writes its lines (in one
+// piece, so that a full block goes straight to the file).
 class FindWriter {
   public:
     FindWriter(rt::LineWriter& out, Progress& progress, std::int32_t count)
@@ -449,9 +518,11 @@ class LineOutput {
         if (block_->marks.size() >= kMarksPerBlock) next();
         block_->marks.push_back(index);
     }
-    // Hands over the last block.
-    void finish() {
+    // Hands over the last block, with the failure that ends the search if there is one.
+    void finish(std::exception_ptr error = nullptr) {
         block_->used = static_cast<std::size_t>(cur_ - block_->data);
+        block_->last = true;
+        block_->error = std::move(error);
         sink_.handOverLast(*block_);
     }
 
@@ -468,12 +539,15 @@ class LineOutput {
     }
     void next() {
         block_->used = static_cast<std::size_t>(cur_ - block_->data);
+        block_->last = false;
         block_ = &sink_.handOver(*block_);
         start();
     }
     void start() {
         block_->used = 0;
         block_->marks.clear();
+        block_->last = false;
+        block_->error = nullptr;
         cur_ = block_->data;
         end_ = cur_ + capacity_;
     }
@@ -500,26 +574,27 @@ struct Head {
     const char* line;
 };
 
-// Searches every word of the list and writes its finds; returns their number.
+// Searches words of the list and writes their finds. One for each thread that searches.
 class Searcher {
   public:
-    Searcher(const WordList& words, LineOutput& output, const std::atomic<bool>& cancelled)
-        : words_(words), output_(output), cancelled_(cancelled), index_(words, cancelled) {}
+    Searcher(const WordList& words, const WordIndex& index) : words_(words), index_(index) {}
 
-    std::int64_t searchAll() {
-        const std::int32_t count = words_.count();
-        for (std::int32_t first = 1; first <= count; first += kBatch) {
-            const std::int32_t last = std::min(count, first + kBatch - 1);
-            lookUp(first, last);
-            for (std::int32_t i = first; i <= last; ++i) {
+    // Words `first` to `last` (from 1), with a progress mark before every hundredth word;
+    // returns the number of finds.
+    std::int64_t search(std::int32_t first, std::int32_t last, LineOutput& output,
+                        const std::atomic<bool>& cancelled) {
+        finds_ = 0;
+        for (std::int32_t from = first; from <= last; from += kBatch) {
+            const std::int32_t to = std::min(last, from + kBatch - 1);
+            lookUp(from, to);
+            for (std::int32_t i = from; i <= to; ++i) {
                 if (i % 100 == 0) {
-                    if (cancelled_.load(std::memory_order_relaxed)) throw Cancelled{};
-                    output_.mark(i);
+                    if (cancelled.load(std::memory_order_relaxed)) throw Cancelled{};
+                    output.mark(i);
                 }
-                writeFinds(i);
+                writeFinds(i, output);
             }
         }
-        output_.finish();
         return finds_;
     }
 
@@ -566,11 +641,9 @@ class Searcher {
                 }
                 hash = Extend(hash, word[pos]);
             }
+            // For now each probe holds the hash of the whole word in place of its rest's.
             hash = Reduced(hash);
-            for (std::size_t p = from; p < probes_.size(); ++p) {
-                Probe& probe = probes_[p];
-                probe.restHash = RestHash(hash, probe.prefixHash, power_(size - probe.prefixBytes));
-            }
+            for (std::size_t p = from; p < probes_.size(); ++p) probes_[p].restHash = hash;
         }
         probesOf_[last - first + 1] = probes_.size();
 
@@ -579,9 +652,12 @@ class Searcher {
         std::size_t word = 0;
         for (std::size_t p = 0; p < probes_.size(); ++p) {
             while (probesOf_[word + 1] <= p) probesOf_[++word] = kept;
-            const Probe& probe = probes_[p];
-            if (!index_.mayContain(probe.prefixHash) || !index_.mayContain(probe.restHash))
-                continue;
+            Probe probe = probes_[p];
+            if (!index_.mayContain(probe.prefixHash)) continue;
+            const std::size_t size = words_.word(first - 1 + static_cast<std::int32_t>(word)).size();
+            probe.restHash =
+                RestHash(probe.restHash, probe.prefixHash, power_(size - probe.prefixBytes));
+            if (!index_.mayContain(probe.restHash)) continue;
             index_.prefetchSlot(probe.prefixHash);
             index_.prefetchSlot(probe.restHash);
             probes_[kept++] = probe;
@@ -596,7 +672,7 @@ class Searcher {
     }
 
     // Writes the finds of word i (from 1), whose probes `lookUp` has made.
-    void writeFinds(std::int32_t i) {
+    void writeFinds(std::int32_t i, LineOutput& output) {
         const std::string_view word = words_.word(i - 1);
         const std::size_t size = word.size();
         splits_.clear();
@@ -631,7 +707,7 @@ class Searcher {
         if (splits_.size() == 1) {
             // One line for each occurrence of the first member.
             const std::uint32_t times = index_.occurrences(splits_.front().text);
-            output_.putRepeated(lines_.data(), lineBytes, times);
+            output.putRepeated(lines_.data(), lineBytes, times);
             finds_ += times;
             return;
         }
@@ -648,15 +724,15 @@ class Searcher {
                 std::size_t least = 0;
                 for (std::size_t h = 1; h < heads_.size(); ++h)
                     if (*heads_[h].next < *heads_[least].next) least = h;
-                output_.put(heads_[least].line, lineBytes);
+                output.put(heads_[least].line, lineBytes);
                 ++finds_;
                 if (++heads_[least].next == heads_[least].end) {
                     heads_[least] = heads_.back();
                     heads_.pop_back();
                     if (heads_.size() == 1) {
-                        const Head& last = heads_.front();
-                        const auto times = static_cast<std::uint64_t>(last.end - last.next);
-                        output_.putRepeated(last.line, lineBytes, times);
+                        const Head& rest = heads_.front();
+                        const auto times = static_cast<std::uint64_t>(rest.end - rest.next);
+                        output.putRepeated(rest.line, lineBytes, times);
                         finds_ += static_cast<std::int64_t>(times);
                         return;
                     }
@@ -669,7 +745,7 @@ class Searcher {
         while (!heads_.empty()) {
             std::pop_heap(heads_.begin(), heads_.end(), later);
             Head& head = heads_.back();
-            output_.put(head.line, lineBytes);
+            output.put(head.line, lineBytes);
             ++finds_;
             if (++head.next == head.end) {
                 heads_.pop_back();
@@ -680,13 +756,11 @@ class Searcher {
     }
 
     const WordList& words_;
-    LineOutput& output_;
-    const std::atomic<bool>& cancelled_;
-    const WordIndex index_;
+    const WordIndex& index_;
     const Powers power_;
     std::int64_t finds_ = 0;
 
-    std::int32_t first_ = 1;                // the first word of the batch
+    std::int32_t first_ = 1;                 // the first word of the batch
     std::size_t probesOf_[kBatch + 1] = {};  // where each word's probes begin
     std::vector<Probe> probes_;
     std::vector<Split> splits_;
@@ -694,135 +768,249 @@ class Searcher {
     std::string lines_;
 };
 
-std::int64_t SearchAll(const WordList& words, LineOutput& output,
-                       const std::atomic<bool>& cancelled) {
-    return Searcher(words, output, cancelled).searchAll();
-}
-
 // ---- Running the search -----------------------------------------------------------------------
 
-// Blocks go straight to out.txt on the calling thread.
-class DirectSink : public BlockSink {
+// The search on the calling thread, after the files are opened: blocks go straight to out.txt.
+class DirectSearch : public BlockSink {
   public:
-    explicit DirectSink(FindWriter& writer) : writer_(writer) {}
+    DirectSearch(const WordList& words, std::size_t blockBytes)
+        : words_(words), memory_(blockBytes), block_(memory_.data()), blockBytes_(blockBytes) {}
+
+    std::int64_t writeFinds(FindWriter& writer) {
+        writer_ = &writer;
+        const std::atomic<bool> never{false};
+        WordIndex index(words_);
+        index.hashWords(0, 1, never);
+        for (unsigned half = 0; half < WordIndex::kHalves; ++half) index.buildHalf(half, never);
+        index.built();
+        Searcher searcher(words_, index);
+        LineOutput output(*this, block_, blockBytes_);
+        const std::int64_t finds = searcher.search(1, words_.count(), output, never);
+        output.finish();
+        return finds;
+    }
+
     Block& handOver(Block& full) override {
-        writer_.write(full);
+        writer_->write(full);
         return full;
     }
-    void handOverLast(Block& full) override { writer_.write(full); }
+    void handOverLast(Block& full) override { writer_->write(full); }
 
   private:
-    FindWriter& writer_;
+    const WordList& words_;
+    BigArray<char> memory_;
+    Block block_;
+    std::size_t blockBytes_;
+    FindWriter* writer_ = nullptr;
 };
 
-// The search on a helper thread, which begins at once (building the index while the calling
-// thread writes Debug.txt); the calling thread writes the blocks it hands over, in order.
-class HelperSearch : public BlockSink {
+// The search on threads of its own, which begin at once (building the index while the calling
+// thread writes Debug.txt). The words are cut into segments that the threads take in turn;
+// each segment's lines come in blocks from a common pool, and the calling thread writes the
+// blocks segment after segment. A thread whose segment is not the next to be written leaves a
+// block in the pool for the one whose segment is, so that the writing always goes on.
+class ParallelSearch {
   public:
-    HelperSearch(const WordList& words, std::size_t blockBytes)
-        : words_(words), blockBytes_(blockBytes), memory_(kPool * blockBytes) {
-        for (std::size_t b = 0; b < kPool; ++b) {
-            pool_[b] = std::make_unique<Block>(memory_.data() + b * blockBytes);
-            free_[freeCount_++] = pool_[b].get();
+    ParallelSearch(const WordList& words, const Tuning& tuning, std::size_t blockBytes)
+        : words_(words),
+          index_(words),
+          threads_(std::max(1u, tuning.searchThreads)),
+          segmentWords_(std::max<std::int32_t>(tuning.segmentWords, 1)),
+          segments_(words.count() == 0 ? 0 : (words.count() - 1) / segmentWords_ + 1),
+          blockBytes_(blockBytes),
+          pool_(threads_ + 2 + kSpare),
+          memory_(pool_ * blockBytes),
+          ready_(static_cast<std::ptrdiff_t>(threads_)) {
+        blocks_.reserve(pool_);
+        for (std::size_t b = 0; b < pool_; ++b) {
+            blocks_.push_back(std::make_unique<Block>(memory_.data() + b * blockBytes));
+            free_.push_back(blocks_.back().get());
         }
-        thread_ = std::thread([this] { work(); });
+        full_.reserve(pool_);
+        workers_.reserve(threads_);
+        try {
+            for (unsigned t = 0; t < threads_; ++t) workers_.emplace_back([this, t] { work(t); });
+        } catch (...) {
+            // The threads that did start must not wait for the others at the index.
+            for (std::size_t t = workers_.size(); t < threads_; ++t) ready_.arrive_and_drop();
+            stop();
+            throw;
+        }
     }
-    ~HelperSearch() override { stop(); }
+    ~ParallelSearch() { stop(); }
+    ParallelSearch(const ParallelSearch&) = delete;
+    ParallelSearch& operator=(const ParallelSearch&) = delete;
 
-    // Writes the finds as they come; returns their number.
+    // Writes the finds in order as they come; returns their number.
     std::int64_t writeFinds(FindWriter& writer) {
-        for (;;) {
-            Block* block = nullptr;
-            {
-                std::unique_lock lock(mutex_);
-                consumerWait_.wait(lock, [&] { return fullCount_ > 0 || done_; });
-                if (fullCount_ == 0) break;
-                block = full_[fullFirst_];
-                fullFirst_ = (fullFirst_ + 1) % kPool;
-                --fullCount_;
-            }
+        std::unique_lock lock(mutex_);
+        while (oldest_ < segments_ && !indexError_) {
+            writerWait_.wait(lock, [&] { return indexError_ || fullOf(oldest_) != full_.end(); });
+            if (indexError_) break;
+            const auto at = fullOf(oldest_);
+            Block* block = *at;
+            full_.erase(at);
+            lock.unlock();
             writer.write(*block);
-            {
-                std::lock_guard lock(mutex_);
-                free_[freeCount_++] = block;
+            lock.lock();
+            if (block->error) {
+                error_ = block->error;
+                break;
             }
-            producerWait_.notify_one();
+            if (block->last) ++oldest_;
+            free_.push_back(block);
+            searchersWait_.notify_all();
         }
-        thread_.join();
+        if (indexError_) error_ = indexError_;
+        lock.unlock();
+        stop();
         if (error_) std::rethrow_exception(error_);
         return finds_;
     }
 
-    Block& handOver(Block& full) override {
-        std::unique_lock lock(mutex_);
-        full_[(fullFirst_ + fullCount_) % kPool] = &full;
-        ++fullCount_;
-        consumerWait_.notify_one();
-        producerWait_.wait(lock, [&] { return freeCount_ > 0 || stopping_; });
-        if (stopping_) throw Cancelled{};
-        return *free_[--freeCount_];
-    }
-    void handOverLast(Block& full) override {
-        std::lock_guard lock(mutex_);
-        full_[(fullFirst_ + fullCount_) % kPool] = &full;
-        ++fullCount_;
-        consumerWait_.notify_one();
-    }
-
   private:
-    static constexpr std::size_t kPool = 4;
+    // Blocks beyond one for each thread and two for the writer: how far a thread may run ahead.
+    static constexpr std::size_t kSpare = 4;
 
-    void work() {
-        std::int64_t finds = 0;
-        std::exception_ptr error;
+    // One hand-over of one segment.
+    class Sink : public BlockSink {
+      public:
+        Sink(ParallelSearch& search, std::int32_t segment) : search_(search), segment_(segment) {}
+        Block& handOver(Block& full) override {
+            search_.handOver(full);
+            return search_.take(segment_);
+        }
+        void handOverLast(Block& full) override { search_.handOver(full); }
+
+      private:
+        ParallelSearch& search_;
+        std::int32_t segment_;
+    };
+
+    void work(unsigned thread) {
         try {
-            Block* first = nullptr;
+            // The index: each thread hashes its share of the words, then builds its halves.
+            index_.hashWords(thread, threads_, cancelled_);
+            arrive();
+            for (unsigned half = thread; half < WordIndex::kHalves; half += threads_)
+                index_.buildHalf(half, cancelled_);
+            arrive();
+            if (thread == 0) index_.built();
+        } catch (const Cancelled&) {
+            ready_.arrive_and_drop();
+            return;
+        } catch (...) {
             {
                 std::lock_guard lock(mutex_);
-                first = free_[--freeCount_];
+                if (!indexError_) indexError_ = std::current_exception();
+                cancelled_.store(true, std::memory_order_relaxed);
             }
-            LineOutput output(*this, *first, blockBytes_);
-            finds = SearchAll(words_, output, cancelled_);
+            writerWait_.notify_one();
+            ready_.arrive_and_drop();
+            return;
+        }
+
+        Searcher searcher(words_, index_);
+        std::int64_t finds = 0;
+        try {
+            for (;;) {
+                std::int32_t segment = 0;
+                {
+                    std::lock_guard lock(mutex_);
+                    if (stopping_ || next_ == segments_) break;
+                    segment = next_++;
+                }
+                Sink sink(*this, segment);
+                LineOutput output(sink, take(segment), blockBytes_);
+                const std::int32_t first = segment * segmentWords_ + 1;
+                const std::int32_t last = std::min(words_.count(), first + segmentWords_ - 1);
+                try {
+                    finds += searcher.search(first, last, output, cancelled_);
+                } catch (const Cancelled&) {
+                    throw;
+                } catch (...) {
+                    // The lines before the failure are written, then the run stops.
+                    output.finish(std::current_exception());
+                    break;
+                }
+                output.finish();
+            }
         } catch (const Cancelled&) {
-        } catch (...) {
-            error = std::current_exception();
         }
         std::lock_guard lock(mutex_);
-        finds_ = finds;
-        error_ = error;
-        done_ = true;
-        consumerWait_.notify_one();
+        finds_ += finds;
+    }
+
+    // Waits for the other threads at the end of a step of building; throws Cancelled when one
+    // of them failed or the run stops.
+    void arrive() {
+        ready_.arrive_and_wait();
+        if (cancelled_.load(std::memory_order_relaxed)) throw Cancelled{};
+    }
+
+    // A free block for a line of `segment`.
+    Block& take(std::int32_t segment) {
+        std::unique_lock lock(mutex_);
+        searchersWait_.wait(lock, [&] {
+            return stopping_ || (!free_.empty() && (segment == oldest_ || free_.size() > 1));
+        });
+        if (stopping_) throw Cancelled{};
+        Block* block = free_.back();
+        free_.pop_back();
+        block->segment = segment;
+        return *block;
+    }
+
+    void handOver(Block& full) {
+        {
+            std::lock_guard lock(mutex_);
+            full_.push_back(&full);
+        }
+        writerWait_.notify_one();
+    }
+
+    // The first block handed over of `segment`.
+    std::vector<Block*>::iterator fullOf(std::int32_t segment) {
+        return std::find_if(full_.begin(), full_.end(),
+                            [&](const Block* block) { return block->segment == segment; });
     }
 
     void stop() noexcept {
-        if (!thread_.joinable()) return;
         {
             std::lock_guard lock(mutex_);
             stopping_ = true;
             cancelled_.store(true, std::memory_order_relaxed);
         }
-        producerWait_.notify_one();
-        thread_.join();
+        searchersWait_.notify_all();
+        for (std::thread& worker : workers_) {
+            if (worker.joinable()) worker.join();
+        }
     }
 
     const WordList& words_;
-    std::size_t blockBytes_;
+    WordIndex index_;
+    const unsigned threads_;
+    const std::int32_t segmentWords_;
+    const std::int32_t segments_;
+    const std::size_t blockBytes_;
+    const std::size_t pool_;
     BigArray<char> memory_;
-    std::unique_ptr<Block> pool_[kPool];
+    std::vector<std::unique_ptr<Block>> blocks_;
+
     std::mutex mutex_;
-    std::condition_variable producerWait_;
-    std::condition_variable consumerWait_;
-    Block* free_[kPool] = {};
-    std::size_t freeCount_ = 0;
-    Block* full_[kPool] = {};
-    std::size_t fullFirst_ = 0;
-    std::size_t fullCount_ = 0;
-    bool done_ = false;
-    bool stopping_ = false;
+    std::condition_variable searchersWait_;
+    std::condition_variable writerWait_;
+    std::barrier<> ready_;
     std::atomic<bool> cancelled_{false};
+    std::vector<Block*> free_;
+    std::vector<Block*> full_;  // in the order handed over
+    std::int32_t next_ = 0;     // the next segment to search
+    std::int32_t oldest_ = 0;   // the segment being written
+    bool stopping_ = false;
     std::int64_t finds_ = 0;
+    std::exception_ptr indexError_;
     std::exception_ptr error_;
-    std::thread thread_;
+    std::vector<std::thread> workers_;
 };
 
 }  // namespace
@@ -832,10 +1020,10 @@ RunResult Run(const std::filesystem::path& folder, double threshold, Progress& p
     progress.readingInput();
     const WordList words = ReadWordList(folder, threshold);
     const std::size_t blockBytes = std::max<std::size_t>(tuning.blockBytes, 1);
-    std::unique_ptr<HelperSearch> helper;
-    if (tuning.helperThread) {
+    std::unique_ptr<ParallelSearch> parallel;
+    if (tuning.searchThreads > 0) {
         try {
-            helper = std::make_unique<HelperSearch>(words, blockBytes);
+            parallel = std::make_unique<ParallelSearch>(words, tuning, blockBytes);
         } catch (const std::system_error&) {
             // No thread to be had: the search runs here, after the files are opened.
         }
@@ -846,15 +1034,10 @@ RunResult Run(const std::filesystem::path& folder, double threshold, Progress& p
     FindWriter writer(out, progress, words.count());
     RunResult result;
     result.wordCount = words.count();
-    if (helper) {
-        result.findCount = helper->writeFinds(writer);
+    if (parallel) {
+        result.findCount = parallel->writeFinds(writer);
     } else {
-        DirectSink sink(writer);
-        BigArray<char> memory(blockBytes);
-        Block block(memory.data());
-        LineOutput output(sink, block, blockBytes);
-        const std::atomic<bool> never{false};
-        result.findCount = SearchAll(words, output, never);
+        result.findCount = DirectSearch(words, blockBytes).writeFinds(writer);
     }
     out.close();
     return result;

@@ -96,13 +96,16 @@ WordList ReadWordList(const std::filesystem::path& folder, double threshold);
 // Creates Debug.txt in `folder` and lists the words in it, one a line.
 void WriteDebugList(const std::filesystem::path& folder, const WordList& words);
 
-// How the search is carried out. Every choice writes the same bytes, and makes the same progress
-// calls at the same points of out.txt; tests use small blocks to reach every boundary.
+// How the search is carried out. Every choice writes the same bytes and makes the same progress
+// calls; tests use small blocks and segments to reach every boundary.
 struct Tuning {
-    // Search on a second thread while the calling thread writes Debug.txt and out.txt.
-    bool helperThread = true;
+    // Threads that build the index and search while the calling thread writes Debug.txt and
+    // out.txt; with none, the calling thread does it all.
+    unsigned searchThreads = 2;
     // The lines of the search are handed over in blocks of this many bytes.
     std::size_t blockBytes = std::size_t{1} << 20;
+    // The search threads take the words in segments of this many.
+    std::int32_t segmentWords = 4096;
 };
 
 struct RunResult {

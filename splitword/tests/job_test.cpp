@@ -184,7 +184,8 @@ std::string Words(int count) {
     return text;
 }
 
-const std::vector<splitword::Tuning> kTunings = {{true, std::size_t{1} << 20}, {true, 1}, {false, 1}};
+const std::vector<splitword::Tuning> kTunings = {
+    {2, std::size_t{1} << 20, 4096}, {2, 1, 7}, {0, 1, 4096}, {3, 64, 150}};
 
 TEST(Progress, EveryHundredthWordBeforeItIsSearched) {
     std::vector<std::string> many = {"reading"};
@@ -202,7 +203,8 @@ TEST(Progress, EveryHundredthWordBeforeItIsSearched) {
             folder.write("in.txt", Words(count));
             RecordedProgress progress;
             splitword::Run(folder.path(), 2, progress, tuning);
-            EXPECT_EQ(progress.calls, calls) << count << " words, block " << tuning.blockBytes;
+            EXPECT_EQ(progress.calls, calls) << count << " words, threads " << tuning.searchThreads
+                                             << ", block " << tuning.blockBytes;
         }
     }
 }
@@ -225,7 +227,7 @@ TEST(Progress, NoLineOfTheWordReachesTheFileBeforeItsCall) {
     const std::uintmax_t lineBytes = std::string("abab\tab\tab\r\n").size();
     // Blocks of 4 KiB: many blocks, each written as it comes.
     const std::vector<splitword::Tuning> tunings = {
-        {true, std::size_t{1} << 20}, {true, 4096}, {false, 4096}};
+        {2, std::size_t{1} << 20, 4096}, {2, 4096, 50}, {0, 4096, 4096}};
     for (const splitword::Tuning& tuning : tunings) {
         TempFolder folder;
         folder.write("in.txt", list);
@@ -253,7 +255,7 @@ TEST(Progress, AFailingCallStopsTheRun) {
     std::string list;
     for (int k = 0; k < 300; ++k) list += "ab\nabab\n";
     const std::vector<splitword::Tuning> tunings = {
-        {true, std::size_t{1} << 20}, {true, 64}, {false, 64}};
+        {2, std::size_t{1} << 20, 4096}, {2, 64, 10}, {0, 64, 4096}};
     for (const splitword::Tuning& tuning : tunings) {
         TempFolder folder;
         folder.write("in.txt", list);

@@ -113,11 +113,12 @@ std::string Joined(const std::vector<std::string>& lines) {
 }
 
 // The ways of carrying out the search: each must write the same bytes. Blocks of one byte and
-// of seven make every line cross block boundaries (without the helper thread, so that the
-// hand-over of each block costs no thread switch); blocks of 64 bytes make the helper thread
-// hand over many blocks.
-const std::vector<splitword::Tuning> kTunings = {{true, std::size_t{1} << 20}, {true, 64},
-                                                 {false, 1}, {false, 7}, {true, 200}, {false, 64}};
+// of seven make every line cross block boundaries (without search threads, so that the
+// hand-over of each block costs no thread switch); small blocks and segments of a few words
+// make the search threads hand over many blocks of many segments, out of order.
+const std::vector<splitword::Tuning> kTunings = {
+    {2, std::size_t{1} << 20, 4096}, {2, 64, 3}, {0, 1, 4096}, {0, 7, 4096},
+    {3, 200, 5},                     {1, 64, 2}, {2, 4096, 1}};
 
 std::string RunJob(TempFolder& folder, const std::vector<std::string>& lines, double threshold,
                    const splitword::Tuning& tuning) {
@@ -149,8 +150,9 @@ TEST(SearchCompare, SameLinesAsThePlainScanOnRandomLists) {
         const splitword::Tuning& tuning = kTunings[static_cast<std::size_t>(round) % kTunings.size()];
         const std::string expected = PlainScan(lines, threshold);
         ASSERT_EQ(RunJob(folder, lines, threshold, tuning), expected)
-            << "round " << round << ", threshold " << threshold << ", helper "
-            << tuning.helperThread << ", block " << tuning.blockBytes << ", list "
+            << "round " << round << ", threshold " << threshold << ", threads "
+            << tuning.searchThreads << ", block " << tuning.blockBytes << ", segment "
+            << tuning.segmentWords << ", list "
             << testing::PrintToString(lines);
         if (expected.find('\n') + 1 < expected.size()) ++withFinds;
     }
@@ -177,7 +179,8 @@ TEST_P(FixedLists, SameLinesAsThePlainScanWithEveryTuning) {
     TempFolder folder;
     for (const splitword::Tuning& tuning : kTunings) {
         EXPECT_EQ(RunJob(folder, list.lines, list.threshold, tuning), expected)
-            << "helper " << tuning.helperThread << ", block " << tuning.blockBytes;
+            << "threads " << tuning.searchThreads << ", block " << tuning.blockBytes
+            << ", segment " << tuning.segmentWords;
     }
 }
 
