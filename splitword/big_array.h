@@ -41,7 +41,9 @@ class BigArray {
 #endif
         data_ = static_cast<T*>(memory);
     }
-    ~BigArray() { release(); }
+    ~BigArray() {
+        release();
+    }
     BigArray(BigArray&& other) noexcept
         : data_(std::exchange(other.data_, nullptr)),
           size_(std::exchange(other.size_, 0)),
@@ -67,11 +69,21 @@ class BigArray {
         *this = std::move(larger);
     }
 
-    std::size_t size() const noexcept { return size_; }
-    T* data() noexcept { return data_; }
-    const T* data() const noexcept { return data_; }
-    T& operator[](std::size_t k) noexcept { return data_[k]; }
-    const T& operator[](std::size_t k) const noexcept { return data_[k]; }
+    std::size_t size() const noexcept {
+        return size_;
+    }
+    T* data() noexcept {
+        return data_;
+    }
+    const T* data() const noexcept {
+        return data_;
+    }
+    T& operator[](std::size_t k) noexcept {
+        return data_[k];
+    }
+    const T& operator[](std::size_t k) const noexcept {
+        return data_[k];
+    }
 
   private:
     static constexpr std::size_t kLargePage = std::size_t{2} << 20;

@@ -214,7 +214,9 @@ std::size_t PowerOfTwoAtLeast(std::size_t n) noexcept {
 // Thrown on the helper thread when the run stops before the search is done.
 struct Cancelled {};
 
-void Prefetch(const void* address) noexcept { __builtin_prefetch(address); }
+void Prefetch(const void* address) noexcept {
+    __builtin_prefetch(address);
+}
 
 // ---- The index of the list ----------------------------------------------------------------------
 
@@ -266,7 +268,8 @@ class WordIndex {
         h.shift = ShiftFor(h.slots.size());
         // Two bits of a 64-bit block per text, about eight bits per word, so that the filter
         // stays in the cache closest to the processor.
-        h.filter = BigArray<std::uint64_t>(PowerOfTwoAtLeast(std::max<std::size_t>(mine / 8, 8)), true);
+        h.filter =
+            BigArray<std::uint64_t>(PowerOfTwoAtLeast(std::max<std::size_t>(mine / 8, 8)), true);
         h.filterShift = ShiftFor(h.filter.size());
         h.texts = BigArray<Text>(mine);
         h.positions = BigArray<std::uint32_t>(mine, true);
@@ -584,8 +587,10 @@ class Searcher {
     std::int64_t search(std::int32_t first, std::int32_t last, LineOutput& output,
                         const std::atomic<bool>& cancelled) {
         finds_ = 0;
-        for (std::int32_t from = first; from <= last; from += kBatch) {
-            const std::int32_t to = std::min(last, from + kBatch - 1);
+        for (std::int64_t batch = first; batch <= last; batch += kBatch) {
+            const auto from = static_cast<std::int32_t>(batch);
+            const auto to =
+                static_cast<std::int32_t>(std::min<std::int64_t>(last, batch + kBatch - 1));
             lookUp(from, to);
             for (std::int32_t i = from; i <= to; ++i) {
                 if (i % 100 == 0) {
@@ -635,9 +640,8 @@ class Searcher {
                         index_.prefetchFilter(prefixHash);
                     }
                     if (pos == size) break;
-                    boundary += static_cast<unsigned char>(word[pos]) < 0x80
-                                    ? 1
-                                    : CharacterSize(word, pos);
+                    boundary +=
+                        static_cast<unsigned char>(word[pos]) < 0x80 ? 1 : CharacterSize(word, pos);
                 }
                 hash = Extend(hash, word[pos]);
             }
@@ -654,7 +658,8 @@ class Searcher {
             while (probesOf_[word + 1] <= p) probesOf_[++word] = kept;
             Probe probe = probes_[p];
             if (!index_.mayContain(probe.prefixHash)) continue;
-            const std::size_t size = words_.word(first - 1 + static_cast<std::int32_t>(word)).size();
+            const std::size_t size =
+                words_.word(first - 1 + static_cast<std::int32_t>(word)).size();
             probe.restHash =
                 RestHash(probe.restHash, probe.prefixHash, power_(size - probe.prefixBytes));
             if (!index_.mayContain(probe.restHash)) continue;
@@ -922,10 +927,12 @@ class ParallelSearch {
                 }
                 Sink sink(*this, segment);
                 LineOutput output(sink, take(segment), blockBytes_);
-                const std::int32_t first = segment * segmentWords_ + 1;
-                const std::int32_t last = std::min(words_.count(), first + segmentWords_ - 1);
+                const std::int64_t first = std::int64_t{segment} * segmentWords_ + 1;
+                const std::int64_t last =
+                    std::min<std::int64_t>(words_.count(), first + segmentWords_ - 1);
                 try {
-                    finds += searcher.search(first, last, output, cancelled_);
+                    finds += searcher.search(static_cast<std::int32_t>(first),
+                                             static_cast<std::int32_t>(last), output, cancelled_);
                 } catch (const Cancelled&) {
                     throw;
                 } catch (...) {

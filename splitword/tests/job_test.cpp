@@ -146,11 +146,10 @@ TEST(LongEnough, ComparesTheCharacterCountWithTheThreshold) {
         bool kept;
     };
     const std::vector<Case> cases = {
-        {"", 0, true},       {"", -1, true},           {"", 0.5, false},
-        {"a", 1, true},      {"a", 2, false},          {"ab", 2, true},
-        {"abc", 2.5, true},  {"ab", 2.5, false},       {"Straße", 6, true},
-        {"Straße", 7, false}, {"\xC3\xA9", 2, false}, {"\xC3\xA9", 1, true},
-        {"\xC3x", 2, true}, {"\xE2\x82", 2, true},    {"abc", 1e300, false},
+        {"", 0, true},       {"", -1, true},        {"", 0.5, false},       {"a", 1, true},
+        {"a", 2, false},     {"ab", 2, true},       {"abc", 2.5, true},     {"ab", 2.5, false},
+        {"Straße", 6, true}, {"Straße", 7, false},  {"\xC3\xA9", 2, false}, {"\xC3\xA9", 1, true},
+        {"\xC3x", 2, true},  {"\xE2\x82", 2, true}, {"abc", 1e300, false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(splitword::LongEnough(c.text, c.threshold), c.kept)
@@ -250,7 +249,9 @@ TEST(Progress, NoLineOfTheWordReachesTheFileBeforeItsCall) {
 
 TEST(Progress, AFailingCallStopsTheRun) {
     struct Failing : splitword::Progress {
-        void workingOn(std::int32_t, std::int32_t) override { throw rt::RuntimeError(rt::kOverflow); }
+        void workingOn(std::int32_t, std::int32_t) override {
+            throw rt::RuntimeError(rt::kOverflow);
+        }
     };
     std::string list;
     for (int k = 0; k < 300; ++k) list += "ab\nabab\n";

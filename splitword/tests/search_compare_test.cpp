@@ -116,9 +116,13 @@ std::string Joined(const std::vector<std::string>& lines) {
 // of seven make every line cross block boundaries (without search threads, so that the
 // hand-over of each block costs no thread switch); small blocks and segments of a few words
 // make the search threads hand over many blocks of many segments, out of order.
-const std::vector<splitword::Tuning> kTunings = {
-    {2, std::size_t{1} << 20, 4096}, {2, 64, 3}, {0, 1, 4096}, {0, 7, 4096},
-    {3, 200, 5},                     {1, 64, 2}, {2, 4096, 1}};
+const std::vector<splitword::Tuning> kTunings = {{2, std::size_t{1} << 20, 4096},
+                                                 {2, 64, 3},
+                                                 {0, 1, 4096},
+                                                 {0, 7, 4096},
+                                                 {3, 200, 5},
+                                                 {1, 64, 2},
+                                                 {2, 4096, 1}};
 
 std::string RunJob(TempFolder& folder, const std::vector<std::string>& lines, double threshold,
                    const splitword::Tuning& tuning) {
@@ -147,13 +151,13 @@ TEST(SearchCompare, SameLinesAsThePlainScanOnRandomLists) {
             if (random() % 8 == 0) line = " " + line + " ";
             if (random() % 8 == 0) line += "\tgloss";
         }
-        const splitword::Tuning& tuning = kTunings[static_cast<std::size_t>(round) % kTunings.size()];
+        const splitword::Tuning& tuning =
+            kTunings[static_cast<std::size_t>(round) % kTunings.size()];
         const std::string expected = PlainScan(lines, threshold);
         ASSERT_EQ(RunJob(folder, lines, threshold, tuning), expected)
             << "round " << round << ", threshold " << threshold << ", threads "
             << tuning.searchThreads << ", block " << tuning.blockBytes << ", segment "
-            << tuning.segmentWords << ", list "
-            << testing::PrintToString(lines);
+            << tuning.segmentWords << ", list " << testing::PrintToString(lines);
         if (expected.find('\n') + 1 < expected.size()) ++withFinds;
     }
     // The lists must exercise the search, not only its empty case.
@@ -179,8 +183,8 @@ TEST_P(FixedLists, SameLinesAsThePlainScanWithEveryTuning) {
     TempFolder folder;
     for (const splitword::Tuning& tuning : kTunings) {
         EXPECT_EQ(RunJob(folder, list.lines, list.threshold, tuning), expected)
-            << "threads " << tuning.searchThreads << ", block " << tuning.blockBytes
-            << ", segment " << tuning.segmentWords;
+            << "threads " << tuning.searchThreads << ", block " << tuning.blockBytes << ", segment "
+            << tuning.segmentWords;
     }
 }
 
