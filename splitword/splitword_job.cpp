@@ -651,29 +651,43 @@ class Searcher {
         }
         probesOf_[last - first + 1] = probes_.size();
 
-        // Keep the splits whose both parts pass the filter, and fetch their slots.
-        std::size_t kept = 0;
-        std::size_t word = 0;
-        for (std::size_t p = 0; p < probes_.size(); ++p) {
-            while (probesOf_[word + 1] <= p) probesOf_[++word] = kept;
-            Probe probe = probes_[p];
-            if (!index_.mayContain(probe.prefixHash)) continue;
+        // Keep the splits whose beginning passes the filter, and fetch the filter for their
+        // rest; then keep those whose rest passes too, and fetch their slots.
+        const auto words = static_cast<std::size_t>(last - first + 1);
+        keepProbes(words, [&](Probe& probe, std::size_t word) {
+            if (!index_.mayContain(probe.prefixHash)) return false;
             const std::size_t size =
                 words_.word(first - 1 + static_cast<std::int32_t>(word)).size();
             probe.restHash =
                 RestHash(probe.restHash, probe.prefixHash, power_(size - probe.prefixBytes));
-            if (!index_.mayContain(probe.restHash)) continue;
+            index_.prefetchFilter(probe.restHash);
+            return true;
+        });
+        keepProbes(words, [&](Probe& probe, std::size_t) {
+            if (!index_.mayContain(probe.restHash)) return false;
             index_.prefetchSlot(probe.prefixHash);
             index_.prefetchSlot(probe.restHash);
-            probes_[kept++] = probe;
-        }
-        while (word < static_cast<std::size_t>(last - first + 1)) probesOf_[++word] = kept;
-        probes_.resize(kept);
+            return true;
+        });
         for (const Probe& probe : probes_) {
             index_.prefetchText(probe.prefixHash);
             index_.prefetchText(probe.restHash);
         }
         first_ = first;
+    }
+
+    // Keeps the probes for which `keep(probe, word of the batch)` is true, in order.
+    template <class Keep>
+    void keepProbes(std::size_t words, Keep keep) {
+        std::size_t kept = 0;
+        std::size_t word = 0;
+        for (std::size_t p = 0; p < probes_.size(); ++p) {
+            while (probesOf_[word + 1] <= p) probesOf_[++word] = kept;
+            Probe probe = probes_[p];
+            if (keep(probe, word)) probes_[kept++] = probe;
+        }
+        while (word < words) probesOf_[++word] = kept;
+        probes_.resize(kept);
     }
 
     // Writes the finds of word i (from 1), whose probes `lookUp` has made.
