@@ -4,8 +4,11 @@
 #include <array>
 #include <cstring>
 #include <memory>
+#include <utility>
 
+#include "chunk_writer.h"
 #include "files.h"
+#include "hash_filter.h"
 #include "text.h"
 
 namespace chainmaker {
@@ -21,85 +24,276 @@ void ReadList(const std::filesystem::path& path, StringList& list, rt::Counter32
     in.close();
 }
 
-Exclusion::Exclusion(const StringList& entries, std::int32_t count) {
-    const auto used = static_cast<std::size_t>(std::max(count, std::int32_t{0}));
-    const std::size_t n = std::min(used, entries.size());
-    if (n == 0) return;
-    std::size_t capacity = 16;
-    while (capacity < 2 * n) capacity *= 2;
-    tags_.assign(capacity, 0);
-    slots_.resize(capacity);
-    mask_ = capacity - 1;
-    std::size_t longest = 0;
-    for (std::size_t i = 0; i < n; ++i) longest = std::max(longest, entries[i].size());
-    lengthPresent_.assign(longest + 1, false);
-
-    for (std::size_t i = 0; i < n; ++i) {
-        const std::string_view text = entries[i];
-        if (contains(text)) continue;  // an equal entry is there already
-        lengthPresent_[text.size()] = true;
-        const std::uint64_t hash = Hash(text);
-        const std::uint64_t mixed = Mix(hash);
-        std::size_t at = mixed & mask_;
-        while (tags_[at] != 0) at = (at + 1) & mask_;
-        tags_[at] = TagOf(mixed);
-        slots_[at] = Slot{hash, text};
-        ++size_;
-    }
-}
-
 namespace {
 
-// The entries laid out once, each followed by CR LF, so that the last member and the line end
-// are copied in one go; with each its hash and the power that extends a hash past it.
+// Copies `size` bytes; with kFixed > 0 (and size <= kFixed) exactly kFixed bytes, otherwise in
+// whole 16-byte pieces. Either way up to 64 bytes past the end of both sides may be read or
+// written: the caller has room for that.
+template <std::size_t kFixed>
+inline void CopyWide(char* to, const char* from, std::size_t size) {
+    if constexpr (kFixed > 0) {
+        __builtin_memcpy(to, from, kFixed);
+    } else {
+        for (std::size_t at = 0; at < size; at += 16) __builtin_memcpy(to + at, from + at, 16);
+    }
+}
+constexpr std::size_t kOverrun = ChunkWriter::kSlack;
+
+// memcmp for `size` bytes, which may be none (and then at a null pointer).
+inline bool SameBytes(const char* a, const char* b, std::size_t size) {
+    return size == 0 || std::memcmp(a, b, size) == 0;
+}
+
+// An entry as a member of a line: its text followed by CR LF, with its hash and the power that
+// extends a hash past it.
+struct Member {
+    const char* ended;
+    std::size_t size;  // with CR LF
+    std::uint64_t hash;
+    std::uint64_t power;
+};
+
+// The entries laid out once, each followed by CR LF, with kOverrun bytes to spare at the end.
 struct Members {
     std::unique_ptr<char[]> text;
-    std::vector<std::size_t> offset;  // of entry i in text
-    std::vector<std::size_t> length;  // of entry i, without CR LF
-    std::vector<std::uint64_t> hash;
-    std::vector<std::uint64_t> power;
-    std::size_t longest = 0;
+    std::vector<Member> member;
+    std::size_t longest = 0;  // the longest entry, without CR LF
 
-    Members(const StringList& list, std::int32_t n, bool hashed) : offset(n), length(n) {
-        std::size_t total = 0;
+    Members(const StringList& list, std::int32_t n) : member(static_cast<std::size_t>(n)) {
+        std::size_t total = kOverrun;
         for (std::int32_t i = 0; i < n; ++i) total += list[i].size() + 2;
-        text = std::make_unique_for_overwrite<char[]>(total);
+        text = std::make_unique<char[]>(total);
         std::size_t at = 0;
         for (std::int32_t i = 0; i < n; ++i) {
-            const std::string& entry = list[i];
-            offset[i] = at;
-            length[i] = entry.size();
+            const std::string_view entry = list[i];
+            if (!entry.empty()) std::memcpy(text.get() + at, entry.data(), entry.size());
+            text[at + entry.size()] = '\r';
+            text[at + entry.size() + 1] = '\n';
+            member[i] = Member{text.get() + at, entry.size() + 2, Exclusion::Hash(entry),
+                               Exclusion::Power(entry.size())};
             longest = std::max(longest, entry.size());
-            std::memcpy(text.get() + at, entry.data(), entry.size());
-            at += entry.size();
-            text[at++] = '\r';
-            text[at++] = '\n';
-        }
-        if (hashed) {
-            hash.resize(n);
-            power.resize(n);
-            for (std::int32_t i = 0; i < n; ++i) {
-                hash[i] = Exclusion::Hash(list[i]);
-                power[i] = Exclusion::Power(list[i].size());
-            }
+            at += entry.size() + 2;
         }
     }
 };
 
-// Block k >= 2. The line buffer holds members 1 to k - 1, each followed by the separator; start
-// says where each member begins (and, when excluding, prefixHash the hash of the text before
-// it). For every prefix, the innermost index runs over all entries, each copied with its CR LF
-// behind the prefix. Then the prefix advances like an odometer and only the members from the one
-// that changed onwards are written again.
-template <bool kExcluding>
-void PrintBlock(const Members& members, std::int32_t n, int k, std::string_view separator,
-                LinePrinter& printer, char* line) {
+// The entries of the exclusion by the prefix of a tuple that they can be a line of. A line is
+// the prefix (empty, or ending with the separator) followed by its last member, so an entry E
+// that ends with member j (compared byte for byte) gives the record (E less those bytes, j); the
+// line of prefix P and member j is E exactly when E less the member is P. The records are found
+// by the hash of that rest, and a bit array of those hashes answers most prefixes without them.
+class PrefixIndex {
+  public:
+    PrefixIndex() = default;
+    PrefixIndex(const Exclusion& exclusion, const Members& members, std::string_view separator);
+
+    const HashFilter& filter() const noexcept { return filter_; }
+
+    // A look-up in three steps that each read what the one before brought from memory:
+    // asked for ahead of the look-up, one prefix apart, they let the reads overlap the writing.
+    void prefetchBucket(std::uint64_t hash) const noexcept {
+        __builtin_prefetch(starts_.as<std::uint32_t>() + BucketOf(hash));
+    }
+    void prefetchRecords(std::uint64_t hash) const noexcept {
+        const std::uint32_t* const starts = starts_.as<std::uint32_t>() + BucketOf(hash);
+        if (starts[0] != starts[1]) __builtin_prefetch(records_.as<Record>() + starts[0]);
+    }
+    void prefetchEntries(std::uint64_t hash) const noexcept {
+        const std::uint32_t* const starts = starts_.as<std::uint32_t>() + BucketOf(hash);
+        const Record* const records = records_.as<Record>();
+        for (std::uint32_t r = starts[0]; r != starts[1]; ++r)
+            if (records[r].hash == hash) __builtin_prefetch(records[r].entry);
+    }
+
+    // Appends to `out` each member j whose line with this prefix is an entry; `hash` is
+    // Exclusion::Hash(prefix). A member may come more than once.
+    void excludedMembers(std::string_view prefix, std::uint64_t hash,
+                         std::vector<std::int32_t>& out) const {
+        if (!starts_.data()) return;
+        const std::uint32_t* const starts = starts_.as<std::uint32_t>() + BucketOf(hash);
+        const Record* const records = records_.as<Record>();
+        for (std::uint32_t r = starts[0]; r != starts[1]; ++r) {
+            const Record& record = records[r];
+            if (record.hash == hash && record.rest == prefix.size() &&
+                SameBytes(record.entry, prefix.data(), prefix.size())) {
+                out.push_back(record.member);
+            }
+        }
+    }
+
+  private:
+    struct Record {
+        std::uint64_t hash;  // of the entry less the member
+        const char* entry;
+        std::size_t rest;  // the size of the entry less the member
+        std::int32_t member;
+    };
+    std::size_t BucketOf(std::uint64_t hash) const noexcept {
+        return static_cast<std::size_t>((hash * 0x9E3779B97F4A7C15ull) >> shift_);
+    }
+
+    HashFilter filter_;
+    // The records by bucket: those of bucket b are records [starts[b], starts[b + 1]).
+    LargePages records_;  // of Record
+    LargePages starts_;   // of std::uint32_t, one more than there are buckets
+    unsigned shift_ = 63;
+};
+
+PrefixIndex::PrefixIndex(const Exclusion& exclusion, const Members& members,
+                         std::string_view separator) {
+    // The members by hash, and their different lengths.
+    std::vector<std::pair<std::uint64_t, std::int32_t>> byHash;
+    std::vector<std::size_t> lengths;
+    HashFilter memberHashes(members.member.size());
+    for (std::size_t j = 0; j < members.member.size(); ++j) {
+        const Member& m = members.member[j];
+        byHash.emplace_back(m.hash, static_cast<std::int32_t>(j));
+        memberHashes.add(m.hash);
+        lengths.push_back(m.size - 2);
+    }
+    std::sort(byHash.begin(), byHash.end());
+    std::sort(lengths.begin(), lengths.end());
+    lengths.erase(std::unique(lengths.begin(), lengths.end()), lengths.end());
+    std::vector<std::uint64_t> powers;
+    for (const std::size_t length : lengths) powers.push_back(Exclusion::Power(length));
+
+    // The records, entry by entry.
+    LargePages found;  // of Record
+    std::size_t count = 0;
+    std::vector<std::uint64_t> running;  // running[i]: the hash of the entry's first i bytes
+    for (std::size_t e = 0; e < exclusion.size(); ++e) {
+        const std::string_view entry = exclusion[e];
+        running.resize(entry.size() + 1);
+        running[0] = 0;
+        for (std::size_t i = 0; i < entry.size(); ++i)
+            running[i + 1] = running[i] * Exclusion::kBase + static_cast<unsigned char>(entry[i]);
+        for (std::size_t l = 0; l < lengths.size() && lengths[l] <= entry.size(); ++l) {
+            const std::size_t rest = entry.size() - lengths[l];
+            const std::uint64_t last = running[entry.size()] - running[rest] * powers[l];
+            if (!memberHashes.mayContain(last)) continue;
+            if (rest > 0 && !entry.substr(0, rest).ends_with(separator)) continue;
+            for (auto it = std::lower_bound(byHash.begin(), byHash.end(),
+                                            std::make_pair(last, std::int32_t{0}));
+                 it != byHash.end() && it->first == last; ++it) {
+                const Member& m = members.member[static_cast<std::size_t>(it->second)];
+                if (m.size - 2 != lengths[l] ||
+                    !SameBytes(m.ended, entry.data() + rest, lengths[l])) {
+                    continue;
+                }
+                if (count == UINT32_MAX) throw std::bad_alloc();
+                found.grow((count + 1) * sizeof(Record), count * sizeof(Record));
+                found.as<Record>()[count++] = Record{running[rest], entry.data(), rest, it->second};
+            }
+        }
+    }
+
+    // The bit array, and the records sorted by bucket (a counting sort).
+    filter_ = HashFilter(count, exclusion.filterBits());
+    if (count == 0) return;
+    int bits = 1;
+    while ((std::size_t{1} << bits) < count) ++bits;
+    shift_ = static_cast<unsigned>(64 - bits);
+    const std::size_t buckets = std::size_t{1} << bits;
+    starts_ = LargePages((buckets + 1) * sizeof(std::uint32_t));
+    records_ = LargePages(count * sizeof(Record));
+    std::uint32_t* const starts = starts_.as<std::uint32_t>();
+    const Record* const unsorted = found.as<Record>();
+    for (std::size_t r = 0; r < count; ++r) {
+        filter_.add(unsorted[r].hash);
+        ++starts[BucketOf(unsorted[r].hash)];
+    }
+    // starts[b] becomes the end of bucket b; each record, from the last, goes just before the
+    // end of its bucket, which leaves starts[b] at the bucket's start.
+    for (std::size_t b = 1; b < buckets; ++b) starts[b] += starts[b - 1];
+    starts[buckets] = static_cast<std::uint32_t>(count);
+    Record* const records = records_.as<Record>();
+    for (std::size_t r = count; r-- > 0;)
+        records[--starts[BucketOf(unsorted[r].hash)]] = unsorted[r];
+}
+
+// The lines of one prefix with the members [from, to), each the prefix and the member with its
+// CR LF, formed at `out`. Returns the end of what was formed. The caller makes sure the lines
+// fit, kOverrun bytes included.
+template <std::size_t kPrefixCopy, std::size_t kMemberCopy>
+char* FormLines(char* out, const char* prefix, std::size_t prefixSize, const Member* from,
+                const Member* to) {
+    // A copy of a short prefix that the stores to `out` cannot touch, so that it stays in
+    // registers.
+    char held[kPrefixCopy > 0 ? kPrefixCopy : 1];
+    if constexpr (kPrefixCopy > 0) __builtin_memcpy(held, prefix, kPrefixCopy);
+    for (const Member* m = from; m != to; ++m) {
+        if constexpr (kPrefixCopy > 0) {
+            __builtin_memcpy(out, held, kPrefixCopy);
+        } else {
+            CopyWide<0>(out, prefix, prefixSize);
+        }
+        CopyWide<kMemberCopy>(out + prefixSize, m->ended, m->size);
+        out += prefixSize + m->size;
+    }
+    return out;
+}
+
+using FormFunction = char* (*)(char*, const char*, std::size_t, const Member*, const Member*);
+
+template <std::size_t kMemberCopy>
+FormFunction FormFor(std::size_t prefixSize) {
+    if (prefixSize <= 16) return FormLines<16, kMemberCopy>;
+    if (prefixSize <= 32) return FormLines<32, kMemberCopy>;
+    if (prefixSize <= 48) return FormLines<48, kMemberCopy>;
+    if (prefixSize <= 64) return FormLines<64, kMemberCopy>;
+    return FormLines<0, kMemberCopy>;
+}
+
+FormFunction FormFor(std::size_t prefixSize, std::size_t memberSize) {
+    if (memberSize <= 16) return FormFor<16>(prefixSize);
+    if (memberSize <= 32) return FormFor<32>(prefixSize);
+    return FormFor<0>(prefixSize);
+}
+
+// Block k. The prefix buffer holds members 1 to k - 1, each followed by the separator; start
+// says where each member begins and prefixHash the hash of the text before it. For every
+// prefix, the innermost index runs over all entries, less those whose line the exclusion holds.
+// Then the prefix advances like an odometer and only the members from the one that changed
+// onwards are written again.
+void PrintBlock(const Members& members, int k, std::string_view separator,
+                const PrefixIndex* excluded, ChunkWriter& writer, char* prefix) {
+    const auto n = static_cast<std::int32_t>(members.member.size());
+    const Member* const first = members.member.data();
+    const Member* const last = first + n;
     std::array<std::int32_t, kMaxMembers> index{};
     std::array<std::size_t, kMaxMembers> start{};
     std::array<std::uint64_t, kMaxMembers> prefixHash{};
-    const char* const text = members.text.get();
-    const std::uint64_t separatorHash = kExcluding ? Exclusion::Hash(separator) : 0;
-    const std::uint64_t separatorPower = kExcluding ? Exclusion::Power(separator.size()) : 0;
+    const std::uint64_t separatorHash = Exclusion::Hash(separator);
+    const std::uint64_t separatorPower = Exclusion::Power(separator.size());
+    const std::size_t longestMember = members.longest + 2;
+    // The separator with room to be copied in whole 16-byte pieces.
+    std::string paddedSeparator(separator);
+    paddedSeparator.resize(separator.size() + 16);
+
+    // For every j, the hash of the prefix with member j at place k - 1, and whether the bit
+    // array lets it pass: asked for all j at once whenever the members before that place
+    // change, so that the reads of the array overlap.
+    std::vector<std::uint64_t> groupHash(excluded ? static_cast<std::size_t>(n) : 0);
+    std::vector<char> fits(excluded ? static_cast<std::size_t>(n) + 3 : 0);
+    auto askFilter = [&] {
+        if (!excluded) return;
+        const HashFilter::View filter = excluded->filter().view();
+        if (k == 1) {
+            fits[0] = filter.mayContain(0);
+            return;
+        }
+        const std::uint64_t before = prefixHash[k - 2];
+        for (std::int32_t j = 0; j < n; ++j) {
+            const std::uint64_t hash =
+                (before * first[j].power + first[j].hash) * separatorPower + separatorHash;
+            groupHash[j] = hash;
+            fits[j] = filter.mayContain(hash);
+        }
+        // The buckets of the first prefixes start coming from memory (the others come three
+        // prefixes ahead).
+        for (std::int32_t j = 0; j < 3 && j < n; ++j)
+            if (fits[j]) excluded->prefetchBucket(groupHash[j]);
+    };
 
     auto rewriteFrom = [&](int level) {
         std::size_t at = start[level];
@@ -107,30 +301,69 @@ void PrintBlock(const Members& members, std::int32_t n, int k, std::string_view 
         for (int m = level; m < k - 1; ++m) {
             start[m] = at;
             prefixHash[m] = hash;
-            const std::int32_t i = index[m];
-            std::memcpy(line + at, text + members.offset[i], members.length[i]);
-            at += members.length[i];
-            if (!separator.empty()) std::memcpy(line + at, separator.data(), separator.size());
+            const Member& member = first[index[m]];
+            CopyWide<0>(prefix + at, member.ended, member.size - 2);
+            at += member.size - 2;
+            CopyWide<0>(prefix + at, paddedSeparator.data(), separator.size());
             at += separator.size();
-            if constexpr (kExcluding) {
-                hash = hash * members.power[i] + members.hash[i];
-                hash = hash * separatorPower + separatorHash;
-            }
+            hash = hash * member.power + member.hash;
+            hash = hash * separatorPower + separatorHash;
         }
         start[k - 1] = at;
         prefixHash[k - 1] = hash;
     };
 
+    // The lines of the current prefix with the members [from, to).
+    auto print = [&](const Member* from, const Member* to) {
+        const std::size_t prefixSize = start[k - 1];
+        const std::size_t longestLine = prefixSize + longestMember;
+        if (longestLine > ChunkWriter::kRoom) {
+            // Very long lines: each formed whole behind the prefix, then appended.
+            for (const Member* m = from; m != to; ++m) {
+                std::memcpy(prefix + prefixSize, m->ended, m->size);
+                writer.append(std::string_view(prefix, prefixSize + m->size));
+            }
+            return;
+        }
+        const FormFunction form = FormFor(prefixSize, longestMember);
+        while (from != to) {
+            const std::size_t fit = writer.room() / longestLine;  // at least 1
+            const Member* const end = static_cast<std::size_t>(to - from) <= fit ? to : from + fit;
+            writer.advance(form(writer.cursor(), prefix, prefixSize, from, end));
+            from = end;
+        }
+    };
+
+    std::vector<std::int32_t> skip;
     rewriteFrom(0);
+    askFilter();
     for (;;) {
-        const std::size_t at = start[k - 1];
-        char* const last = line + at;
-        const std::uint64_t hash = prefixHash[k - 1];
-        for (std::int32_t i = 0; i < n; ++i) {
-            const std::size_t length = members.length[i];
-            std::memcpy(last, text + members.offset[i], length + 2);
-            printer.printEnded<kExcluding>(
-                line, at + length, kExcluding ? hash * members.power[i] + members.hash[i] : 0);
+        const std::size_t prefixSize = start[k - 1];
+        skip.clear();
+        if (excluded && k > 1) {
+            // The look-ups of the next three prefixes, one step each.
+            const std::int32_t j = index[k - 2];
+            if (fits[j + 3]) excluded->prefetchBucket(groupHash[j + 3]);
+            if (fits[j + 2]) excluded->prefetchRecords(groupHash[j + 2]);
+            if (fits[j + 1]) excluded->prefetchEntries(groupHash[j + 1]);
+        }
+        if (excluded && fits[k == 1 ? 0 : index[k - 2]]) {
+            excluded->excludedMembers(std::string_view(prefix, prefixSize), prefixHash[k - 1],
+                                      skip);
+        }
+        if (skip.empty() &&
+            static_cast<std::size_t>(n) * (prefixSize + longestMember) <= writer.room()) {
+            // The common case, in one go.
+            writer.advance(FormFor(prefixSize, longestMember)(writer.cursor(), prefix, prefixSize,
+                                                              first, last));
+        } else {
+            std::sort(skip.begin(), skip.end());
+            const Member* from = first;
+            for (const std::int32_t j : skip) {
+                print(from, std::max(from, first + j));
+                from = std::max(from, first + j + 1);
+            }
+            print(from, last);
         }
         int level = k - 2;
         while (level >= 0 && ++index[level] == n) {
@@ -139,31 +372,7 @@ void PrintBlock(const Members& members, std::int32_t n, int k, std::string_view 
         }
         if (level < 0) return;
         rewriteFrom(level);
-    }
-}
-
-template <bool kExcluding>
-void PrintBlocks(const StringList& list, std::int32_t n, std::string_view separator,
-                 const BlockWanted& wanted, LinePrinter& printer) {
-    std::unique_ptr<Members> members;
-    std::unique_ptr<char[]> line;
-    for (int k = 1; k <= kMaxMembers; ++k) {
-        if (!wanted(k) || n <= 0) continue;
-        if (!members) {
-            members = std::make_unique<Members>(list, n, kExcluding);
-            const std::size_t capacity = static_cast<std::size_t>(kMaxMembers) * members->longest +
-                                         (kMaxMembers - 1) * separator.size() + 2;
-            line = std::make_unique_for_overwrite<char[]>(capacity);
-        }
-        if (k == 1) {
-            for (std::int32_t i = 0; i < n; ++i) {
-                printer.printEnded<kExcluding>(members->text.get() + members->offset[i],
-                                               members->length[i],
-                                               kExcluding ? members->hash[i] : 0);
-            }
-        } else {
-            PrintBlock<kExcluding>(*members, n, k, separator, printer, line.get());
-        }
+        if (level < k - 2) askFilter();
     }
 }
 
@@ -175,11 +384,24 @@ void PrintCombinations(const StringList& list, std::int32_t count, std::string_v
         std::min<std::int32_t>(std::max(count, std::int32_t{0}),
                                static_cast<std::int32_t>(std::min<std::size_t>(
                                    list.size(), static_cast<std::size_t>(rt::Counter32::kMax))));
-    if (printer.excluding()) {
-        PrintBlocks<true>(list, n, separator, wanted, printer);
-    } else {
-        PrintBlocks<false>(list, n, separator, wanted, printer);
+    ChunkWriter writer(printer.out());
+    std::unique_ptr<Members> members;
+    std::unique_ptr<char[]> prefix;
+    std::unique_ptr<PrefixIndex> excluded;
+    for (int k = 1; k <= kMaxMembers; ++k) {
+        if (!wanted(k) || n <= 0) continue;
+        if (!members) {
+            members = std::make_unique<Members>(list, n);
+            // Members 1 to 5 with their separators, then room for a whole line behind them.
+            const std::size_t capacity =
+                kMaxMembers * (members->longest + separator.size()) + 2 + kOverrun;
+            prefix = std::make_unique<char[]>(capacity);
+            if (printer.exclusion())
+                excluded = std::make_unique<PrefixIndex>(*printer.exclusion(), *members, separator);
+        }
+        PrintBlock(*members, k, separator, excluded.get(), writer, prefix.get());
     }
+    writer.finish();
 }
 
 void WriteCombinations(const std::filesystem::path& outPath, const StringList& list,

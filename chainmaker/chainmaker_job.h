@@ -6,6 +6,7 @@
 // separator, entry i2, ..., entry ik. Block k holds all n^k tuples in lexicographic order (the
 // last index fastest); blocks come in the order 1 to 6. Every line ends with CR LF.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "counter.h"
+#include "string_list.h"
 #include "textfile.h"
 
 namespace chainmaker {
@@ -24,37 +26,39 @@ inline constexpr std::string_view kExcludeName = "exclude.txt";
 inline constexpr std::string_view kOutputName = "out.txt";
 inline constexpr int kMaxMembers = 6;
 
-// Entries in file order; entry number i (counted from 1) is element i - 1.
-using StringList = std::vector<std::string>;
-
 // Reads a list file: every line, less the spaces at both ends (tabs stay), that is not empty
-// after that is appended to `list` and counted in `count`. Entries appended before a failure
+// after that is appended to `list` and counted in `count` (entry number i, counted from 1, is
+// list[i - 1]). Entries appended before a failure
 // stay. A missing file is error 53, an unreadable one error 70.
 void ReadList(const std::filesystem::path& path, StringList& list, rt::Counter32& count);
 
-// The set of whole lines to leave out. It refers to the strings of the list it was made from,
-// which must outlive it. Membership is exact byte equality, letter case counting: the same
-// answer as scanning the list for an equal entry, found by hashing instead.
+// The lines to leave out: the first `count` entries of a list, which must outlive it. A line is
+// left out when it equals an entry byte for byte, letter case counting.
 //
-// The hash is polynomial in the bytes, so that the hash of a line follows from the hashes of its
-// parts: the combination writer extends the hash of a tuple's prefix as it extends its text, and
-// no line is scanned to be looked up.
+// A single line is looked up by scanning the entries in order. The combination writer does not
+// look lines up one by one: it indexes the entries by the prefix of a tuple that they can be a
+// line of, and tests only the lines of the prefixes that some entry fits (see PrintCombinations).
+// Its hashes are polynomial in the bytes, so that the hash of a text follows from the hashes of
+// its parts: the writer extends the hash of a tuple's prefix as it extends its text.
 class Exclusion {
   public:
-    Exclusion(const StringList& entries, std::int32_t count);
+    // `filterBits`: the size of the writer's bit array of prefixes as a power of two (7 to 24);
+    // 0 sizes it to the number of entries (see HashFilter). Tests choose small ones.
+    Exclusion(const StringList& entries, std::int32_t count, int filterBits = 0)
+        : entries_(&entries),
+          size_(
+              std::min(static_cast<std::size_t>(std::max(count, std::int32_t{0})), entries.size())),
+          filterBits_(filterBits) {}
 
-    bool contains(std::string_view line) const { return contains(line, Hash(line)); }
-    // `hash` is Hash(line), however obtained.
-    bool contains(std::string_view line, std::uint64_t hash) const {
-        if (line.size() >= lengthPresent_.size() || !lengthPresent_[line.size()]) return false;
-        const std::uint64_t mixed = Mix(hash);
-        const std::uint8_t tag = TagOf(mixed);
-        for (std::size_t at = mixed & mask_; tags_[at] != 0; at = (at + 1) & mask_) {
-            if (tags_[at] == tag && slots_[at].hash == hash && slots_[at].text == line) return true;
-        }
+    bool contains(std::string_view line) const {
+        for (std::size_t i = 0; i < size_; ++i)
+            if ((*entries_)[i] == line) return true;
         return false;
     }
     bool empty() const noexcept { return size_ == 0; }
+    std::size_t size() const noexcept { return size_; }
+    std::string_view operator[](std::size_t i) const noexcept { return (*entries_)[i]; }
+    int filterBits() const noexcept { return filterBits_; }
 
     // The hash of a text: the bytes as digits of a number in base kBase, modulo 2^64.
     static constexpr std::uint64_t kBase = 0x100000001B3ull;
@@ -72,34 +76,13 @@ class Exclusion {
     }
 
   private:
-    struct Slot {
-        std::uint64_t hash;
-        std::string_view text;
-    };
-    // Spreads the polynomial hash over all bits before it picks a slot and a tag.
-    static std::uint64_t Mix(std::uint64_t hash) noexcept {
-        hash ^= hash >> 33;
-        hash *= 0xFF51AFD7ED558CCDull;
-        hash ^= hash >> 33;
-        hash *= 0xC4CEB9FE1A85EC53ull;
-        hash ^= hash >> 33;
-        return hash;
-    }
-    // Never 0, which marks an empty slot.
-    static std::uint8_t TagOf(std::uint64_t mixed) noexcept {
-        return static_cast<std::uint8_t>(0x80 | (mixed >> 57));
-    }
-
-    // Open addressing with linear probing. The small tags are looked at first, so that a line
-    // that is not in the set (the common case) mostly touches only the tag array.
-    std::vector<std::uint8_t> tags_;
-    std::vector<Slot> slots_;
-    std::size_t mask_ = 0;
-    std::size_t size_ = 0;
-    std::vector<bool> lengthPresent_;  // lengths that some entry has: a cheap first test
+    const StringList* entries_;
+    std::size_t size_;
+    int filterBits_;
 };
 
-// Writes one line with CR LF, unless the exclusion (when there is one) holds it.
+// Writes single lines with CR LF, unless the exclusion (when there is one) holds them; and
+// carries the output and the exclusion to the combination writer.
 class LinePrinter {
   public:
     LinePrinter(rt::LineWriter& out, const Exclusion* exclusion)
@@ -109,16 +92,9 @@ class LinePrinter {
         if (exclusion_ && exclusion_->contains(line)) return;
         out_.printLine(line);
     }
-    // The same for a line whose CR LF already follows it in memory (text[length] is CR), with
-    // the line's Exclusion::Hash when there is an exclusion.
-    template <bool kExcluding>
-    void printEnded(const char* text, std::size_t length, std::uint64_t hash) {
-        if constexpr (kExcluding) {
-            if (exclusion_->contains(std::string_view(text, length), hash)) return;
-        }
-        out_.print(std::string_view(text, length + 2));
-    }
-    bool excluding() const noexcept { return exclusion_ != nullptr; }
+    rt::LineWriter& out() const noexcept { return out_; }
+    // Null when nothing is left out.
+    const Exclusion* exclusion() const noexcept { return exclusion_; }
 
   private:
     rt::LineWriter& out_;
@@ -128,9 +104,15 @@ class LinePrinter {
 // Asked right before block k (k = 1 to 6) whether that block is wanted.
 using BlockWanted = std::function<bool(int members)>;
 
-// Hands every line of the wanted blocks to the printer, in output order. Each line is made by
-// extending the text of its tuple's prefix; only the members after the last index that changed
-// are written anew. Memory does not depend on the number of lines.
+// Writes every line of the wanted blocks that the printer's exclusion does not hold to the
+// printer's output, in output order; all of it has reached the LineWriter on return. The lines
+// are formed straight into large chunks of output: for each prefix of a tuple (kept up to date
+// like an odometer, only the members from the index that changed onwards written anew) the
+// innermost index runs over the entries, each line being the prefix and the entry with its
+// CR LF. A line equal to an entry of the exclusion is that entry's text before some member at
+// its end followed by the member, so the exclusion is indexed by those texts: a prefix that no
+// entry fits (most of them; a bit array answers that) has its lines written without any test.
+// Memory does not depend on the number of lines.
 void PrintCombinations(const StringList& list, std::int32_t count, std::string_view separator,
                        const BlockWanted& wanted, LinePrinter& printer);
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "chunk_writer.h"
 #include "runtime_error.h"
 #include "temp_folder.h"
 #include "unprivileged.h"
@@ -42,16 +43,16 @@ std::string RunOn(const std::string& in, const Options& options, const char* exc
 
 // Every line formed anew from its members for every tuple, with the exclusion list scanned in
 // order: the plain way, to hold the fast writer against.
-std::string FromScratch(const std::vector<std::string>& list, const std::string& separator,
-                        const bool (&blocks)[6], const std::vector<std::string>* exclude) {
+std::string FromScratch(const chainmaker::StringList& list, const std::string& separator,
+                        const bool (&blocks)[6], const chainmaker::StringList* exclude) {
     std::string out;
     const int n = static_cast<int>(list.size());
     for (int k = 1; k <= 6; ++k) {
         if (!blocks[k - 1] || n == 0) continue;
         std::vector<int> index(k, 0);
         for (;;) {
-            std::string line = list[index[0]];
-            for (int m = 1; m < k; ++m) line += separator + list[index[m]];
+            std::string line(list[index[0]]);
+            for (int m = 1; m < k; ++m) line += separator + std::string(list[index[m]]);
             bool excluded = false;
             if (exclude) {
                 for (const auto& entry : *exclude) {
@@ -90,7 +91,7 @@ TEST_P(ReadListTest, TrimsSpacesOnlyAndSkipsEmptyLines) {
     chainmaker::StringList list;
     rt::Counter32 count;
     chainmaker::ReadList(folder / "in.txt", list, count);
-    EXPECT_EQ(list, GetParam().entries);
+    EXPECT_EQ(list.strings(), GetParam().entries);
     EXPECT_EQ(count.value(), static_cast<std::int32_t>(GetParam().entries.size()));
 }
 
@@ -261,7 +262,7 @@ TEST(Output, MatchesTheLineByLineFormingOnRandomLists) {
         bool blocks[6];
         for (bool& b : blocks) b = random() % 3 != 0;
         // Some lines of the output, some entries of the list and some strangers to leave out.
-        std::vector<std::string> exclude;
+        chainmaker::StringList exclude;
         const bool excluding = trial % 2 == 1;
         if (excluding) {
             const std::string all = FromScratch(list, separator, blocks, nullptr);
@@ -419,5 +420,179 @@ TEST(Output, ReadOnlyOutputIsError70) {
     EXPECT_EQ(number, 70);
     EXPECT_EQ(folder.read("out.txt"), "kept\r\n");
 }
+
+}  // namespace
+
+// ---- The writer's exclusion index ---------------------------------------------------------------
+// The writer finds excluded lines through the prefixes that entries fit; these cases hold it
+// against the plain forming with the list scanned in order, where that is easy to get wrong:
+// members that hold the separator, texts that several tuples give, members in the list twice,
+// entries in the list twice, and many entries on one prefix.
+
+namespace {
+
+struct IndexCase {
+    const char* name;
+    chainmaker::StringList list;
+    std::string separator;
+    chainmaker::StringList exclude;
+};
+
+void PrintTo(const IndexCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+// Writes blocks 1 to 4 (or fewer for long lists) and compares with the plain forming, with the
+// bit array sized by the entries and with one of two words, which lets nearly every prefix pass.
+void ExpectLikeTheScan(const chainmaker::StringList& list, const std::string& separator,
+                       const chainmaker::StringList& exclude, const bool (&blocks)[6]) {
+    const auto n = static_cast<std::int32_t>(list.size());
+    const std::string expected = FromScratch(list, separator, blocks, &exclude);
+    for (const int filterBits : {0, 7}) {
+        const chainmaker::Exclusion exclusion(exclude, static_cast<std::int32_t>(exclude.size()),
+                                              filterBits);
+        TempFolder folder;
+        chainmaker::WriteCombinations(
+            folder / "out.txt", list, n, separator, [&](int k) { return blocks[k - 1]; },
+            &exclusion);
+        ASSERT_EQ(folder.read("out.txt"), expected) << "filter bits " << filterBits;
+    }
+}
+
+class IndexTest : public ::testing::TestWithParam<IndexCase> {};
+
+TEST_P(IndexTest, LeavesOutExactlyWhatTheScanLeavesOut) {
+    const bool blocks[6] = {true, true, true, true, false, false};
+    ExpectLikeTheScan(GetParam().list, GetParam().separator, GetParam().exclude, blocks);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Prefixes, IndexTest,
+    ::testing::Values(
+        IndexCase{"SeparatorInsideMembers",
+                  {"a b", "a", "b", "b c"},
+                  " ",
+                  {"a b b", "a b b c", "a b", "b c a b", "a b a b", "a a b b c", "c"}},
+        IndexCase{"NoSeparatorManyReadings",
+                  {"a", "ab", "b", "ba"},
+                  "",
+                  {"aba", "abab", "ab", "bab", "aaa", "bbab", "abba"}},
+        IndexCase{"MemberTwiceInTheList", {"x", "x", "y"}, "-", {"x-y", "x", "y-x-x", "x-x-x-x"}},
+        IndexCase{"EntryTwiceInTheList", {"p", "q"}, " ", {"p q", "p q", "q", "q", "p q", "q p p"}},
+        IndexCase{"SeparatorAsMember", {"+", "a"}, "+", {"+++", "a+++a", "+", "a+a+a", "++a"}},
+        IndexCase{"SeparatorLongerThanMembers",
+                  {"<", "+", "<+"},
+                  "<+>",
+                  {"<<+><", "<+<+>+", "<+><+><+", "<+>", "+<+>+<+>+<+>+"}},
+        IndexCase{"NotALineOfAnyBlock",
+                  {"a", "b"},
+                  " ",
+                  {"a-b", "a  b", " a", "a ", "ab", "a b c", "A B", ""}},
+        IndexCase{"EmptyMembersAndEntries", {"", "z", ""}, "", {"", "z", "zz", "zzz"}},
+        IndexCase{"TabsInside", {"\ta", "b\t"}, "\t", {"\ta\tb\t", "b\t\t\ta", "\ta\t\ta"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Index, ManyEntriesOnOnePrefix) {
+    // Every pair that starts with member 0, every line of member 7 in block 3, and strangers.
+    chainmaker::StringList list;
+    for (int i = 0; i < 40; ++i) list.push_back("m" + std::to_string(i));
+    chainmaker::StringList exclude;
+    for (int i = 0; i < 40; ++i) exclude.push_back("m0 m" + std::to_string(i));
+    for (int i = 0; i < 40; ++i)
+        for (int j = 0; j < 40; ++j)
+            exclude.push_back("m7 m" + std::to_string(i) + " m" + std::to_string(j));
+    for (int i = 0; i < 500; ++i) exclude.push_back("m0 m" + std::to_string(i) + "x");
+    const bool blocks[6] = {true, true, true, false, false, false};
+    ExpectLikeTheScan(list, " ", exclude, blocks);
+}
+
+TEST(Index, RandomListsAndEntriesWithTheFilterFull) {
+    // Short members from a small alphabet that holds the separators, so that texts of different
+    // tuples meet; the entries are lines, pieces of lines and joins of members.
+    std::mt19937 random(99);
+    const std::string separators[] = {"", " ", "ab", "-"};
+    for (int trial = 0; trial < 40; ++trial) {
+        const std::string separator = separators[trial % 4];
+        chainmaker::StringList list;
+        const int n = 1 + static_cast<int>(random() % 6);
+        for (int i = 0; i < n; ++i) {
+            std::string member;
+            const int length = static_cast<int>(random() % 3);
+            for (int c = 0; c < length; ++c) member += "ab -"[random() % 4];
+            list.push_back(member);
+        }
+        chainmaker::StringList exclude;
+        for (int e = 0; e < 30; ++e) {
+            std::string entry(list[random() % n]);
+            const int more = static_cast<int>(random() % 4);
+            for (int m = 0; m < more; ++m) entry += separator + std::string(list[random() % n]);
+            if (random() % 5 == 0) entry = entry.substr(random() % (entry.size() + 1));
+            exclude.push_back(entry);
+        }
+        bool blocks[6] = {true, true, true, true, false, false};
+        if (n <= 3) blocks[4] = blocks[5] = true;
+        SCOPED_TRACE("trial " + std::to_string(trial));
+        ExpectLikeTheScan(list, separator, exclude, blocks);
+    }
+}
+
+TEST(Index, LinesLongerThanTheChunkRoom) {
+    // Lines too long to be formed in the chunk are formed whole and appended; excluded ones too.
+    const std::string big(300 << 10, 'L');
+    const chainmaker::StringList list{big, "s"};
+    const chainmaker::StringList exclude{big + " s", "s " + big, "s s"};
+    const bool blocks[6] = {true, true, false, false, false, false};
+    ExpectLikeTheScan(list, " ", exclude, blocks);
+}
+
+}  // namespace
+
+// ---- Writing in chunks -------------------------------------------------------------------------
+
+namespace {
+
+TEST(Chunks, OutputOfManyChunksMatchesTheLineByLineForming) {
+    // About 7 MB: several chunks go to the writing thread while the next ones fill.
+    chainmaker::StringList list;
+    for (int i = 0; i < 13; ++i) list.push_back(std::string(1 + i % 7, static_cast<char>('a' + i)));
+    const bool blocks[6] = {true, true, true, true, true, false};
+    TempFolder folder;
+    chainmaker::WriteCombinations(
+        folder / "out.txt", list, static_cast<std::int32_t>(list.size()), "/",
+        [&](int k) { return blocks[k - 1]; }, nullptr);
+    const std::string out = folder.read("out.txt");
+    EXPECT_GT(out.size(), 4u * chainmaker::ChunkWriter::kChunk);
+    EXPECT_TRUE(out == FromScratch(list, "/", blocks, nullptr));
+}
+
+struct FullDiskCase {
+    const char* name;
+    int strings;  // the output is about 8 bytes a line, 4 blocks
+};
+
+void PrintTo(const FullDiskCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class FullDiskTest : public ::testing::TestWithParam<FullDiskCase> {};
+
+TEST_P(FullDiskTest, IsError61) {
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+    chainmaker::StringList list;
+    for (int i = 0; i < GetParam().strings; ++i) list.push_back("w" + std::to_string(i));
+    try {
+        chainmaker::WriteCombinations(
+            "/dev/full", list, static_cast<std::int32_t>(list.size()), " ",
+            [](int k) { return k <= 4; }, nullptr);
+        FAIL() << "no error";
+    } catch (const rt::RuntimeError& error) {
+        EXPECT_EQ(error.number(), 61);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Chunks, FullDiskTest,
+                         ::testing::Values(FullDiskCase{"SmallOutputAtTheEnd", 3},
+                                           FullDiskCase{"LargeOutputOnTheWritingThread", 40}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -1,0 +1,141 @@
+// The pieces under the combination writer: the string list, growing memory, the bit filter and
+// the chunk writer.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "chunk_writer.h"
+#include "hash_filter.h"
+#include "large_pages.h"
+#include "string_list.h"
+#include "temp_folder.h"
+
+namespace {
+
+using chainmaker::StringList;
+
+TEST(StringList, KeepsEveryEntryAsItGrowsIntoLargePages) {
+    // Some 6 MB of text in entries of all sizes, past the small pages and past several large
+    // ones, the empty string included.
+    std::mt19937 random(3);
+    std::vector<std::string> expected;
+    StringList list;
+    for (int i = 0; i < 60000; ++i) {
+        std::string entry(random() % 200, ' ');
+        for (char& c : entry) c = static_cast<char>(random());
+        list.push_back(entry);
+        expected.push_back(entry);
+    }
+    ASSERT_EQ(list.size(), expected.size());
+    EXPECT_EQ(list.strings(), expected);
+}
+
+TEST(StringList, AnEntryOfItsOwnCanBeAppendedWhileItGrows) {
+    StringList list{"first"};
+    for (int i = 0; i < 20; ++i)
+        list.push_back(
+            list[list.size() - 1].size() < 100000 ? std::string(list[list.size() - 1]) + "x" : "");
+    for (int i = 0; i < 16; ++i) list.push_back(list[0]);  // the text moves as it grows
+    list.push_back(std::string(1 << 20, 'b'));
+    list.push_back(list[list.size() - 1]);
+    EXPECT_EQ(list[21], "first");
+    EXPECT_EQ(list[36], "first");
+    EXPECT_EQ(list[list.size() - 1], std::string(1 << 20, 'b'));
+    EXPECT_EQ(list[20], "first" + std::string(20, 'x'));
+}
+
+TEST(StringList, CopiesAndComparesByEntries) {
+    const StringList a{"x", "", "y z"};
+    StringList b = a;
+    EXPECT_TRUE(a == b);
+    b.push_back("w");
+    EXPECT_FALSE(a == b);
+    b = a;
+    EXPECT_TRUE(a == b);
+    EXPECT_FALSE(a == (StringList{"x", "y z", ""}));
+    EXPECT_NE(std::find(a.begin(), a.end(), "y z"), a.end());
+    EXPECT_EQ(a.end() - a.begin(), 3);
+    EXPECT_TRUE(StringList().empty());
+}
+
+TEST(LargePages, GrowingKeepsTheBytesWhereverTheyMove) {
+    chainmaker::LargePages pages(1000);
+    std::size_t used = 0;
+    std::mt19937 random(5);
+    std::vector<char> expected;
+    // Small pages, then large ones, then larger ones.
+    for (const std::size_t size :
+         {std::size_t{5000}, std::size_t{300} << 10, std::size_t{3} << 20, std::size_t{9} << 20}) {
+        pages.grow(size, used);
+        ASSERT_GE(pages.size(), size);
+        for (std::size_t i = 0; i < used; ++i) ASSERT_EQ(pages.data()[i], expected[i]) << i;
+        for (; used < size; ++used) {
+            expected.push_back(static_cast<char>(random()));
+            pages.data()[used] = expected.back();
+        }
+    }
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), pages.data()));
+}
+
+TEST(LargePages, NewMemoryIsZero) {
+    const chainmaker::LargePages pages(std::size_t{5} << 20);
+    EXPECT_TRUE(std::all_of(pages.data(), pages.data() + (std::size_t{5} << 20),
+                            [](char c) { return c == 0; }));
+}
+
+TEST(HashFilter, NeverTurnsAwayAHashThatWasAdded) {
+    std::mt19937_64 random(11);
+    for (const int bits : {7, 12, 0}) {
+        chainmaker::HashFilter filter(20000, bits);
+        std::vector<std::uint64_t> added;
+        for (int i = 0; i < 20000; ++i) {
+            added.push_back(i % 3 == 0 ? random() : static_cast<std::uint64_t>(i));
+            filter.add(added.back());
+        }
+        for (const std::uint64_t hash : added) ASSERT_TRUE(filter.mayContain(hash)) << bits;
+    }
+}
+
+TEST(HashFilter, TurnsAwayMostOtherHashes) {
+    chainmaker::HashFilter filter(10000);
+    for (std::uint64_t i = 0; i < 10000; ++i) filter.add(i * 0x100000001B3ull);
+    int passed = 0;
+    for (std::uint64_t i = 10000; i < 110000; ++i)
+        passed += filter.mayContain(i * 0x100000001B3ull);
+    EXPECT_LT(passed, 1000);  // less than 1 in 100
+    EXPECT_FALSE(chainmaker::HashFilter().mayContain(0));
+}
+
+// Bytes formed in the chunk, appended small and large, reach the file in order, with the
+// thread and without.
+TEST(ChunkWriter, AppendsAndFormedBytesKeepTheirOrder) {
+    for (const bool background : {true, false}) {
+        testing_support::TempFolder folder;
+        std::string expected;
+        {
+            rt::LineWriter out(folder / "out.txt");
+            chainmaker::ChunkWriter writer(out, background);
+            std::mt19937 random(17);
+            for (int piece = 0; piece < 200; ++piece) {
+                const std::size_t size = piece % 40 == 7 ? (3 << 20) : random() % 60000;
+                const std::string text(size, static_cast<char>('a' + piece % 26));
+                if (piece % 2 == 0 && size + 64 <= writer.room()) {
+                    std::copy(text.begin(), text.end(), writer.cursor());
+                    writer.advance(writer.cursor() + size);
+                } else {
+                    writer.append(text);
+                }
+                expected += text;
+            }
+            writer.finish();
+            out.close();
+        }
+        EXPECT_TRUE(folder.read("out.txt") == expected) << "background " << background;
+    }
+}
+
+}  // namespace
