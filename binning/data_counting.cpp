@@ -233,7 +233,7 @@ inline std::uint64_t DigitsValue(std::uint64_t word, unsigned count) noexcept {
 }
 
 // The same reading as PlainNumberByDigits, eight bytes at a time for numbers of up to 7 digits
-// before and 7 after the point. The bytes may be read up to 16 past p's line end.
+// before and 7 after the point. Looks at up to 8 bytes past the end of p's line.
 inline const char* PlainNumber(const char* p, double& value) noexcept {
     if constexpr (std::endian::native != std::endian::little) {
         return PlainNumberByDigits(p, value);
@@ -257,8 +257,8 @@ inline const char* PlainNumber(const char* p, double& value) noexcept {
     if (whole + places == 0) return nullptr;
     const std::uint64_t m = DigitsValue(head, whole) * kTens[places] + DigitsValue(tail, places);
     const double magnitude = static_cast<double>(m) / kPowersOfTen[places];
-    value = std::bit_cast<double>(std::bit_cast<std::uint64_t>(magnitude) | std::uint64_t{negative}
-                                                                                << 63);
+    const std::uint64_t sign = std::uint64_t{negative} << 63;
+    value = std::bit_cast<double>(std::bit_cast<std::uint64_t>(magnitude) | sign);
     return end + point + places;
 }
 
