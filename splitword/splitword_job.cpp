@@ -1042,7 +1042,8 @@ RunResult Run(const std::filesystem::path& folder, double threshold, Progress& p
     const WordList words = ReadWordList(folder, threshold);
     const std::size_t blockBytes = std::max<std::size_t>(tuning.blockBytes, 1);
     std::unique_ptr<ParallelSearch> parallel;
-    if (tuning.searchThreads > 0) {
+    // Threads for a list of one segment or less would only cost their start.
+    if (tuning.searchThreads > 0 && words.count() > std::max(tuning.segmentWords, 1)) {
         try {
             parallel = std::make_unique<ParallelSearch>(words, tuning, blockBytes);
         } catch (const std::system_error&) {
@@ -1058,7 +1059,9 @@ RunResult Run(const std::filesystem::path& folder, double threshold, Progress& p
     if (parallel) {
         result.findCount = parallel->writeFinds(writer);
     } else {
-        result.findCount = DirectSearch(words, blockBytes).writeFinds(writer);
+        // Here a block is written as soon as it is full: a small one does as well.
+        const std::size_t directBytes = std::min<std::size_t>(blockBytes, std::size_t{64} << 10);
+        result.findCount = DirectSearch(words, directBytes).writeFinds(writer);
     }
     out.close();
     return result;

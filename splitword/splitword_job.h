@@ -100,7 +100,7 @@ void WriteDebugList(const std::filesystem::path& folder, const WordList& words);
 // calls; tests use small blocks and segments to reach every boundary.
 struct Tuning {
     // Threads that build the index and search while the calling thread writes Debug.txt and
-    // out.txt; with none, the calling thread does it all.
+    // out.txt; with none, or for a list of one segment or less, the calling thread does it all.
     unsigned searchThreads = 2;
     // The lines of the search are handed over in blocks of this many bytes.
     std::size_t blockBytes = std::size_t{1} << 20;
