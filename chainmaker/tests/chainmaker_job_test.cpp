@@ -552,7 +552,7 @@ TEST(Index, LinesLongerThanTheChunkRoom) {
 namespace {
 
 TEST(Chunks, OutputOfManyChunksMatchesTheLineByLineForming) {
-    // About 7 MB: several chunks go to the writing thread while the next ones fill.
+    // About 7 MB: several chunks, lines across their ends.
     chainmaker::StringList list;
     for (int i = 0; i < 13; ++i) list.push_back(std::string(1 + i % 7, static_cast<char>('a' + i)));
     const bool blocks[6] = {true, true, true, true, true, false};
@@ -592,7 +592,7 @@ TEST_P(FullDiskTest, IsError61) {
 
 INSTANTIATE_TEST_SUITE_P(Chunks, FullDiskTest,
                          ::testing::Values(FullDiskCase{"SmallOutputAtTheEnd", 3},
-                                           FullDiskCase{"LargeOutputOnTheWritingThread", 40}),
+                                           FullDiskCase{"LargeOutputAtTheFirstFullChunk", 40}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
