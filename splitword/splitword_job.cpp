@@ -850,7 +850,12 @@ class ParallelSearch {
         try {
             for (unsigned t = 0; t < threads_; ++t) workers_.emplace_back([this, t] { work(t); });
         } catch (...) {
-            // The threads that did start must not wait for the others at the index.
+            // The threads that did start stop at the index without waiting for the others.
+            {
+                std::lock_guard lock(mutex_);
+                stopping_ = true;
+                cancelled_.store(true, std::memory_order_relaxed);
+            }
             for (std::size_t t = workers_.size(); t < threads_; ++t) ready_.arrive_and_drop();
             stop();
             throw;

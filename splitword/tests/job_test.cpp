@@ -1,5 +1,6 @@
 // The run without a window: reading in.txt, Debug.txt, the compound search and out.txt.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <filesystem>
 #include <string>
@@ -9,6 +10,7 @@
 #include "runtime_error.h"
 #include "splitword_job.h"
 #include "temp_folder.h"
+#include "unprivileged.h"
 
 namespace {
 
@@ -137,6 +139,31 @@ TEST(CharacterCount, CountsCodePointsAndStrayBytes) {
     };
     for (const auto& [text, count] : cases)
         EXPECT_EQ(splitword::CharacterCount(text), count) << testing::PrintToString(text);
+}
+
+TEST(Threads, WithoutThreadsToBeHadTheSearchRunsOnTheCallingThread) {
+    std::string list;
+    for (int k = 0; k < 40; ++k) list += "ab\nabab\nab" + std::to_string(k) + "\n";
+    TempFolder folder;
+    folder.write("in.txt", list);
+    splitword::Progress quiet;
+    splitword::Run(folder.path(), 2, quiet, {0, 64, 10});
+    const std::string expected = folder.read("out.txt");
+    std::filesystem::permissions(folder.path(), std::filesystem::perms::all);
+    std::filesystem::remove(folder / "out.txt");
+    std::filesystem::remove(folder / "Debug.txt");
+    // As an unprivileged user, with no new thread allowed, or one only.
+    for (const rlim_t processes : {rlim_t{1}, rlim_t{2}}) {
+        const int status = testing_support::RunUnprivileged([&] {
+            const rlimit limit{processes, processes};
+            if (::setrlimit(RLIMIT_NPROC, &limit) != 0) return 2;
+            splitword::Progress none;
+            splitword::Run(folder.path(), 2, none, {2, 64, 10});
+            return folder.read("out.txt") == expected ? 0 : 1;
+        });
+        ASSERT_NE(status, -1) << "could not run as an unprivileged user";
+        EXPECT_EQ(status, 0) << processes << " processes";
+    }
 }
 
 TEST(LongEnough, ComparesTheCharacterCountWithTheThreshold) {
