@@ -14,7 +14,7 @@
 #include "textfile.h"
 
 #ifndef BINNING_SUPPORT_ADDRESS
-#define BINNING_SUPPORT_ADDRESS "binning-support@users.noreply.invalid"
+#define BINNING_SUPPORT_ADDRESS "postmaster@localhost"
 #endif
 
 namespace binning {
