@@ -114,14 +114,21 @@ int main(int argc, char** argv) {
             }
         }
     } else if (kind == "compounds") {
-        // Short stems, and words made of one to three stems, so that many words are compounds.
+        // A tenth of the words are stems of two syllables, each once; the rest join two or three
+        // stems, so that most words are compounds, as in a real word list, with few repeats.
+        const long stemCount = n / 10 > 0 ? n / 10 : 1;
         std::vector<std::string> stems;
-        for (int i = 0; i < 20000; ++i) stems.push_back(Syllable() + (Uniform(0, 1) ? Syllable() : ""));
+        for (long i = 0; i < stemCount; ++i) stems.push_back(Syllable() + Syllable());
         Out in(dir / "in.txt");
         for (long i = 0; i < n; ++i) {
-            std::string word = stems[static_cast<std::size_t>(Uniform(0, 19999))];
-            const long parts = Uniform(0, 2);
-            for (long p = 0; p < parts; ++p) word += stems[static_cast<std::size_t>(Uniform(0, 19999))];
+            std::string word;
+            if (i < stemCount) {
+                word = stems[static_cast<std::size_t>(i)];
+            } else {
+                const long parts = Uniform(2, 3);
+                for (long p = 0; p < parts; ++p)
+                    word += stems[static_cast<std::size_t>(Uniform(0, stemCount - 1))];
+            }
             in << word << "\n";
         }
     } else {
