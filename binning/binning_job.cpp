@@ -173,7 +173,7 @@ void CountSingleValues(const std::filesystem::path& folder, const CutoffList& cu
     // The slot of bin i is i + 1.
     const auto inBins = [&](const Tally& tally) {
         std::uint64_t sum = 0;
-        for (std::size_t i = 0; i < bins; ++i) sum += tally.slots[i + 1];
+        for (std::size_t i = 0; i < bins; ++i) sum += tally[i + 1];
         return sum;
     };
 
@@ -188,7 +188,7 @@ void CountSingleValues(const std::filesystem::path& folder, const CutoffList& cu
     for (std::size_t i = 0; i < bins; ++i) {
         report.print(BinLabel(cutoffs.values[i], cutoffs.values[i + 1]));
         report.print("\t");
-        report.printLine(CountText(SlotCount(counted.tally.slots[i + 1])).view());
+        report.printLine(CountText(SlotCount(counted.tally[i + 1])).view());
     }
     report.endLine();
     report.totals(counted.totalData, counted.notInAnyBin);
@@ -206,7 +206,7 @@ void CountPairs(const std::filesystem::path& folder, const CutoffList& rowCutoff
     // The cell of row bin i and column bin j is slot (i + 1) * columnSlots + j + 1.
     const std::size_t columnSlots = columnSearch.slots();
     const auto cell = [&](const Tally& tally, std::size_t i, std::size_t j) {
-        return tally.slots[(i + 1) * columnSlots + j + 1];
+        return tally[(i + 1) * columnSlots + j + 1];
     };
     const auto inBins = [&](const Tally& tally) {
         std::uint64_t sum = 0;

@@ -293,7 +293,7 @@ inline void ForEachLine(const char* p, const char* const limit, const Plain& pla
 class SingleValueLines {
   public:
     SingleValueLines(const BinSearch& bins, Tally& tally)
-        : bins_(bins.finder()), slots_(tally.slots.data()), tally_(tally) {}
+        : bins_(bins.finder()), slots_(&tally[0]), tally_(tally) {}
 
     // Counts the lines of [p, limit); the last byte before `limit` ends a line.
     void count(const char* p, const char* const limit) {
@@ -346,7 +346,7 @@ class PairLines {
         : rows_(rows.finder()),
           columns_(columns.finder()),
           columnSlots_(columns.slots()),
-          slots_(tally.slots.data()),
+          slots_(&tally[0]),
           tally_(tally) {}
 
     void count(const char* p, const char* const limit) {
@@ -431,8 +431,8 @@ std::size_t CompleteLines(const char* buffer, std::size_t newFrom, std::size_t c
 // a line start and ends at a line end (or the file's end). Stops when `stop` is set, or when the
 // total passes the most a count may be.
 template <class Lines>
-void CountRange(const DataFile& file, std::uint64_t begin, std::uint64_t end, std::size_t blockSize,
-                Lines& lines, const Tally& tally, const std::atomic<bool>* stop) {
+void ReadRange(const DataFile& file, std::uint64_t begin, std::uint64_t end, std::size_t blockSize,
+               Lines& lines, const Tally& tally, const std::atomic<bool>* stop) {
     RangeReader reader(file, begin, end);
     blockSize = std::clamp(blockSize, kSmallestBlock, kLargestBlock);
     std::size_t capacity = blockSize;
@@ -477,35 +477,40 @@ void CountRange(const DataFile& file, std::uint64_t begin, std::uint64_t end, st
     }
 }
 
+// Counts the byte range [begin, end) into `tally`; `makeLines(tally)` gives the line counter.
+// The range starts at a line start and ends at a line end (or the file's end).
+template <class MakeLines>
+void CountRange(const DataFile& file, std::uint64_t begin, std::uint64_t end, std::size_t blockSize,
+                const MakeLines& makeLines, Tally& tally, const std::atomic<bool>* stop) {
+    auto lines = makeLines(tally);
+    ReadRange(file, begin, end, blockSize, lines, tally, stop);
+}
+
 // Adds the counts of `second` to `first`; the slots only while the total allows a report.
 void Merge(Tally& first, const Tally& second) {
     first.total += second.total;
     if (first.total > kMostLines) return;
-    for (std::size_t i = 0; i < first.slots.size(); ++i) first.slots[i] += second.slots[i];
+    for (std::size_t i = 0; i < first.slots(); ++i) first[i] += second[i];
 }
 
 // One pass over the file: `makeLines(tally)` gives the line counter of one range.
 template <class MakeLines>
 Tally CountFile(const DataFile& file, std::size_t slots, const CountingSettings& settings,
                 const MakeLines& makeLines) {
-    Tally first;
-    first.slots.assign(slots, 0);
+    Tally first(slots);
     const std::uint64_t size = file.size();
     const bool twoHalves = size > settings.parallelThreshold && slots <= kMostSlotsForTwoHalves;
     const std::uint64_t middle = twoHalves ? MiddleLineStart(file) : kToTheEnd;
     if (middle >= size) {
-        auto lines = makeLines(first);
-        CountRange(file, 0, kToTheEnd, settings.blockSize, lines, first, nullptr);
+        CountRange(file, 0, kToTheEnd, settings.blockSize, makeLines, first, nullptr);
         return first;
     }
 
-    Tally second;
-    second.slots.assign(slots, 0);
+    Tally second(slots);
     std::exception_ptr secondFailure;
     std::atomic<bool> secondNotNeeded{false};
     auto countSecond = [&](const std::atomic<bool>* stop) {
-        auto lines = makeLines(second);
-        CountRange(file, middle, kToTheEnd, settings.blockSize, lines, second, stop);
+        CountRange(file, middle, kToTheEnd, settings.blockSize, makeLines, second, stop);
     };
     std::thread worker;
     try {
@@ -518,15 +523,13 @@ Tally CountFile(const DataFile& file, std::size_t slots, const CountingSettings&
         });
     } catch (const std::system_error&) {
         // No second thread to be had: both halves on this one.
-        auto lines = makeLines(first);
-        CountRange(file, 0, middle, settings.blockSize, lines, first, nullptr);
+        CountRange(file, 0, middle, settings.blockSize, makeLines, first, nullptr);
         if (first.total <= kMostLines) countSecond(nullptr);
         Merge(first, second);
         return first;
     }
     try {
-        auto lines = makeLines(first);
-        CountRange(file, 0, middle, settings.blockSize, lines, first, nullptr);
+        CountRange(file, 0, middle, settings.blockSize, makeLines, first, nullptr);
     } catch (...) {
         // A failure of the first half is reported whatever the second half meets.
         secondNotNeeded = true;

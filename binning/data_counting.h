@@ -14,7 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
-#include <vector>
+#include <memory>
 
 #include "bins.h"
 
@@ -52,9 +52,24 @@ struct CountingSettings {
 // What one pass found. For single values slot i counts the values of slot i of the bins; for
 // pairs, slot r * (column slots) + c counts the pairs of row slot r and column slot c. The slot
 // counts are exact whenever `total` is at most 2147483647, the most a count may be.
-struct Tally {
-    std::vector<std::uint32_t> slots;
+class Tally {
+  public:
+    // `slots` counts, all 0.
+    explicit Tally(std::size_t slots = 0)
+        : slots_(slots), counts_(std::make_unique<std::uint32_t[]>(slots + 2 * kPad)) {}
+
+    std::size_t slots() const noexcept { return slots_; }
+    std::uint32_t& operator[](std::size_t slot) noexcept { return counts_[kPad + slot]; }
+    std::uint32_t operator[](std::size_t slot) const noexcept { return counts_[kPad + slot]; }
+
     std::uint64_t total = 0;  // lines that are not empty after trimming
+
+  private:
+    // A cache line before and after the counts: the counts of two halves counted side by side
+    // must not share a cache line, or every count would pass between the cores.
+    static constexpr std::size_t kPad = 64 / sizeof(std::uint32_t);
+    std::size_t slots_;
+    std::unique_ptr<std::uint32_t[]> counts_;
 };
 
 // Where a regular file is split into two halves: the first line start at or after the middle,
