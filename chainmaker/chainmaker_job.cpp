@@ -39,6 +39,28 @@ inline void CopyWide(char* to, const char* from, std::size_t size) {
 }
 constexpr std::size_t kOverrun = ChunkWriter::kSlack;
 
+// Exclusion::Hash, four bytes a step: the multiplications of a step do not wait for each other.
+inline std::uint64_t QuickHash(std::string_view text) noexcept {
+    constexpr std::uint64_t b1 = Exclusion::kBase, b2 = b1 * b1, b3 = b2 * b1, b4 = b2 * b2;
+    const auto byte = [&text](std::size_t i) -> std::uint64_t {
+        return static_cast<unsigned char>(text[i]);
+    };
+    std::uint64_t hash = 0;
+    std::size_t i = 0;
+    for (; i + 4 <= text.size(); i += 4)
+        hash = hash * b4 + (byte(i) * b3 + byte(i + 1) * b2 + byte(i + 2) * b1 + byte(i + 3));
+    for (; i < text.size(); ++i) hash = hash * b1 + byte(i);
+    return hash;
+}
+
+// The inverse of an odd number modulo 2^64 (Newton's iteration, each step doubling the bits
+// that are right).
+inline std::uint64_t Inverse(std::uint64_t odd) noexcept {
+    std::uint64_t inverse = odd;  // right in the lowest 3 bits
+    for (int i = 0; i < 5; ++i) inverse *= 2 - odd * inverse;
+    return inverse;
+}
+
 // memcmp for `size` bytes, which may be none (and then at a null pointer).
 inline bool SameBytes(const char* a, const char* b, std::size_t size) {
     return size == 0 || std::memcmp(a, b, size) == 0;
@@ -89,20 +111,15 @@ class PrefixIndex {
 
     const HashFilter& filter() const noexcept { return filter_; }
 
-    // A look-up in three steps that each read what the one before brought from memory:
-    // asked for ahead of the look-up, one prefix apart, they let the reads overlap the writing.
+    // A look-up in two steps, the second reading what the first brought from memory: asked for
+    // ahead of the look-up, they let the reads overlap the writing.
     void prefetchBucket(std::uint64_t hash) const noexcept {
-        __builtin_prefetch(starts_.as<std::uint32_t>() + BucketOf(hash));
+        __builtin_prefetch(starts_.as<std::size_t>() + BucketOf(hash));
     }
     void prefetchRecords(std::uint64_t hash) const noexcept {
-        const std::uint32_t* const starts = starts_.as<std::uint32_t>() + BucketOf(hash);
-        if (starts[0] != starts[1]) __builtin_prefetch(records_.as<Record>() + starts[0]);
-    }
-    void prefetchEntries(std::uint64_t hash) const noexcept {
-        const std::uint32_t* const starts = starts_.as<std::uint32_t>() + BucketOf(hash);
-        const Record* const records = records_.as<Record>();
-        for (std::uint32_t r = starts[0]; r != starts[1]; ++r)
-            if (records[r].hash == hash) __builtin_prefetch(records[r].entry);
+        const std::size_t* const starts = starts_.as<std::size_t>() + BucketOf(hash);
+        const std::size_t end = std::min(starts[1], starts[0] + 4 * 64);
+        for (std::size_t at = starts[0]; at < end; at += 64) __builtin_prefetch(pool_.data() + at);
     }
 
     // Appends to `out` each member j whose line with this prefix is an entry; `hash` is
@@ -110,32 +127,37 @@ class PrefixIndex {
     void excludedMembers(std::string_view prefix, std::uint64_t hash,
                          std::vector<std::int32_t>& out) const {
         if (!starts_.data()) return;
-        const std::uint32_t* const starts = starts_.as<std::uint32_t>() + BucketOf(hash);
-        const Record* const records = records_.as<Record>();
-        for (std::uint32_t r = starts[0]; r != starts[1]; ++r) {
-            const Record& record = records[r];
+        const std::size_t* const starts = starts_.as<std::size_t>() + BucketOf(hash);
+        for (std::size_t at = starts[0]; at < starts[1];) {
+            const Record& record = *reinterpret_cast<const Record*>(pool_.data() + at);
+            const char* const rest = pool_.data() + at + sizeof(Record);
             if (record.hash == hash && record.rest == prefix.size() &&
-                SameBytes(record.entry, prefix.data(), prefix.size())) {
+                SameBytes(rest, prefix.data(), prefix.size())) {
                 out.push_back(record.member);
             }
+            at += Footprint(record.rest);
         }
     }
 
   private:
+    // In the pool each record is followed by the entry's text less the member (its rest).
     struct Record {
-        std::uint64_t hash;  // of the entry less the member
-        const char* entry;
-        std::size_t rest;  // the size of the entry less the member
+        std::uint64_t hash;  // of the rest
+        std::size_t rest;    // the size of the rest
         std::int32_t member;
     };
+    static std::size_t Footprint(std::size_t rest) noexcept {
+        return sizeof(Record) + ((rest + alignof(Record) - 1) & ~(alignof(Record) - 1));
+    }
     std::size_t BucketOf(std::uint64_t hash) const noexcept {
         return static_cast<std::size_t>((hash * 0x9E3779B97F4A7C15ull) >> shift_);
     }
 
     HashFilter filter_;
-    // The records by bucket: those of bucket b are records [starts[b], starts[b + 1]).
-    LargePages records_;  // of Record
-    LargePages starts_;   // of std::uint32_t, one more than there are buckets
+    // The records by bucket, each with its rest: bucket b is pool bytes [starts[b],
+    // starts[b + 1]), so that a look-up reads one stretch of memory.
+    LargePages pool_;
+    LargePages starts_;  // of std::size_t, one more than there are buckets
     unsigned shift_ = 63;
 };
 
@@ -154,23 +176,34 @@ PrefixIndex::PrefixIndex(const Exclusion& exclusion, const Members& members,
     std::sort(byHash.begin(), byHash.end());
     std::sort(lengths.begin(), lengths.end());
     lengths.erase(std::unique(lengths.begin(), lengths.end()), lengths.end());
-    std::vector<std::uint64_t> powers;
-    for (const std::size_t length : lengths) powers.push_back(Exclusion::Power(length));
+    // Powers of the base up to the longest member, and the inverses (modulo 2^64; the base is
+    // odd) of those that undo a member's length.
+    std::vector<std::uint64_t> powers(lengths.empty() ? 1 : lengths.back() + 1);
+    powers[0] = 1;
+    for (std::size_t i = 1; i < powers.size(); ++i) powers[i] = powers[i - 1] * Exclusion::kBase;
+    std::vector<std::uint64_t> inverses;
+    for (const std::size_t length : lengths) inverses.push_back(Inverse(powers[length]));
 
     // The records, entry by entry.
-    LargePages found;  // of Record
+    struct Found {
+        std::uint64_t hash;
+        const char* entry;
+        std::size_t rest;
+        std::int32_t member;
+    };
+    LargePages found;  // of Found
     std::size_t count = 0;
-    std::vector<std::uint64_t> running;  // running[i]: the hash of the entry's first i bytes
     for (std::size_t e = 0; e < exclusion.size(); ++e) {
         const std::string_view entry = exclusion[e];
-        running.resize(entry.size() + 1);
-        running[0] = 0;
-        for (std::size_t i = 0; i < entry.size(); ++i)
-            running[i + 1] = running[i] * Exclusion::kBase + static_cast<unsigned char>(entry[i]);
+        const std::uint64_t whole = QuickHash(entry);
+        // The hash of the last bytes, extended backwards one byte at a time up to each length.
+        std::uint64_t last = 0;
+        std::size_t taken = 0;
         for (std::size_t l = 0; l < lengths.size() && lengths[l] <= entry.size(); ++l) {
-            const std::size_t rest = entry.size() - lengths[l];
-            const std::uint64_t last = running[entry.size()] - running[rest] * powers[l];
+            for (; taken < lengths[l]; ++taken)
+                last += static_cast<unsigned char>(entry[entry.size() - 1 - taken]) * powers[taken];
             if (!memberHashes.mayContain(last)) continue;
+            const std::size_t rest = entry.size() - lengths[l];
             if (rest > 0 && !entry.substr(0, rest).ends_with(separator)) continue;
             for (auto it = std::lower_bound(byHash.begin(), byHash.end(),
                                             std::make_pair(last, std::int32_t{0}));
@@ -180,35 +213,44 @@ PrefixIndex::PrefixIndex(const Exclusion& exclusion, const Members& members,
                     !SameBytes(m.ended, entry.data() + rest, lengths[l])) {
                     continue;
                 }
-                if (count == UINT32_MAX) throw std::bad_alloc();
-                found.grow((count + 1) * sizeof(Record), count * sizeof(Record));
-                found.as<Record>()[count++] = Record{running[rest], entry.data(), rest, it->second};
+                // Hash(rest) * base^length + last == whole.
+                const std::uint64_t restHash = (whole - last) * inverses[l];
+                found.grow((count + 1) * sizeof(Found), count * sizeof(Found));
+                found.as<Found>()[count++] = Found{restHash, entry.data(), rest, it->second};
             }
         }
     }
 
-    // The bit array, and the records sorted by bucket (a counting sort).
+    // The bit array, and the records with their rests sorted by bucket (a counting sort).
     filter_ = HashFilter(count, exclusion.filterBits());
     if (count == 0) return;
     int bits = 1;
     while ((std::size_t{1} << bits) < count) ++bits;
     shift_ = static_cast<unsigned>(64 - bits);
     const std::size_t buckets = std::size_t{1} << bits;
-    starts_ = LargePages((buckets + 1) * sizeof(std::uint32_t));
-    records_ = LargePages(count * sizeof(Record));
-    std::uint32_t* const starts = starts_.as<std::uint32_t>();
-    const Record* const unsorted = found.as<Record>();
+    starts_ = LargePages((buckets + 1) * sizeof(std::size_t));
+    std::size_t* const starts = starts_.as<std::size_t>();
+    const Found* const records = found.as<Found>();
+    std::size_t bytes = 0;
     for (std::size_t r = 0; r < count; ++r) {
-        filter_.add(unsorted[r].hash);
-        ++starts[BucketOf(unsorted[r].hash)];
+        filter_.add(records[r].hash);
+        starts[BucketOf(records[r].hash)] += Footprint(records[r].rest);
+        bytes += Footprint(records[r].rest);
     }
     // starts[b] becomes the end of bucket b; each record, from the last, goes just before the
     // end of its bucket, which leaves starts[b] at the bucket's start.
     for (std::size_t b = 1; b < buckets; ++b) starts[b] += starts[b - 1];
-    starts[buckets] = static_cast<std::uint32_t>(count);
-    Record* const records = records_.as<Record>();
-    for (std::size_t r = count; r-- > 0;)
-        records[--starts[BucketOf(unsorted[r].hash)]] = unsorted[r];
+    starts[buckets] = bytes;
+    pool_ = LargePages(bytes);
+    for (std::size_t r = count; r-- > 0;) {
+        const Found& record = records[r];
+        std::size_t& at = starts[BucketOf(record.hash)];
+        at -= Footprint(record.rest);
+        *reinterpret_cast<Record*>(pool_.data() + at) =
+            Record{record.hash, record.rest, record.member};
+        if (record.rest > 0)
+            std::memcpy(pool_.data() + at + sizeof(Record), record.entry, record.rest);
+    }
 }
 
 // The lines of one prefix with the members [from, to), each the prefix and the member with its
@@ -274,7 +316,7 @@ void PrintBlock(const Members& members, int k, std::string_view separator,
     // array lets it pass: asked for all j at once whenever the members before that place
     // change, so that the reads of the array overlap.
     std::vector<std::uint64_t> groupHash(excluded ? static_cast<std::size_t>(n) : 0);
-    std::vector<char> fits(excluded ? static_cast<std::size_t>(n) + 3 : 0);
+    std::vector<char> fits(excluded ? static_cast<std::size_t>(n) + 2 : 0);
     auto askFilter = [&] {
         if (!excluded) return;
         const HashFilter::View filter = excluded->filter().view();
@@ -289,9 +331,8 @@ void PrintBlock(const Members& members, int k, std::string_view separator,
             groupHash[j] = hash;
             fits[j] = filter.mayContain(hash);
         }
-        // The buckets of the first prefixes start coming from memory (the others come three
-        // prefixes ahead).
-        for (std::int32_t j = 0; j < 3 && j < n; ++j)
+        // The buckets of those that pass start coming from memory.
+        for (std::int32_t j = 0; j < n; ++j)
             if (fits[j]) excluded->prefetchBucket(groupHash[j]);
     };
 
@@ -341,11 +382,10 @@ void PrintBlock(const Members& members, int k, std::string_view separator,
         const std::size_t prefixSize = start[k - 1];
         skip.clear();
         if (excluded && k > 1) {
-            // The look-ups of the next three prefixes, one step each.
+            // The records of the prefix after next start coming from memory (its bucket has
+            // been asked for with the bit array).
             const std::int32_t j = index[k - 2];
-            if (fits[j + 3]) excluded->prefetchBucket(groupHash[j + 3]);
             if (fits[j + 2]) excluded->prefetchRecords(groupHash[j + 2]);
-            if (fits[j + 1]) excluded->prefetchEntries(groupHash[j + 1]);
         }
         if (excluded && fits[k == 1 ? 0 : index[k - 2]]) {
             excluded->excludedMembers(std::string_view(prefix, prefixSize), prefixHash[k - 1],
