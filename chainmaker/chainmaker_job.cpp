@@ -114,82 +114,107 @@ class PrefixIndex {
     // A look-up in two steps, the second reading what the first brought from memory: asked for
     // ahead of the look-up, they let the reads overlap the writing.
     void prefetchBucket(std::uint64_t hash) const noexcept {
-        __builtin_prefetch(starts_.as<std::size_t>() + BucketOf(hash));
+        __builtin_prefetch(starts_.as<std::uint32_t>() + BucketOf(hash));
     }
     void prefetchRecords(std::uint64_t hash) const noexcept {
-        const std::size_t* const starts = starts_.as<std::size_t>() + BucketOf(hash);
-        const std::size_t end = std::min(starts[1], starts[0] + 4 * 64);
-        for (std::size_t at = starts[0]; at < end; at += 64) __builtin_prefetch(pool_.data() + at);
+        const std::uint32_t* const starts = starts_.as<std::uint32_t>() + BucketOf(hash);
+        const std::uint32_t end = std::min(starts[1], starts[0] + 4);
+        for (std::uint32_t r = starts[0]; r < end; ++r)
+            __builtin_prefetch(records_.as<Record>() + r);
     }
 
     // Appends to `out` each member j whose line with this prefix is an entry; `hash` is
-    // Exclusion::Hash(prefix). A member may come more than once.
+    // Exclusion::Hash(prefix). A member may come more than once (from an entry that is in the
+    // exclusion twice).
     void excludedMembers(std::string_view prefix, std::uint64_t hash,
                          std::vector<std::int32_t>& out) const {
         if (!starts_.data()) return;
-        const std::size_t* const starts = starts_.as<std::size_t>() + BucketOf(hash);
-        for (std::size_t at = starts[0]; at < starts[1];) {
-            const Record& record = *reinterpret_cast<const Record*>(pool_.data() + at);
-            const char* const rest = pool_.data() + at + sizeof(Record);
-            if (record.hash == hash && record.rest == prefix.size() &&
-                SameBytes(rest, prefix.data(), prefix.size())) {
-                out.push_back(record.member);
+        const std::uint32_t* const starts = starts_.as<std::uint32_t>() + BucketOf(hash);
+        const Record* const records = records_.as<Record>();
+        for (std::uint32_t r = starts[0]; r < starts[1]; ++r) {
+            const Record& record = records[r];
+            if (record.hash != hash || record.rest != prefix.size()) continue;
+            const std::size_t held = std::min(prefix.size(), Record::kHeld);
+            if (!SameBytes(record.start, prefix.data(), held) ||
+                !SameBytes(record.entry + held, prefix.data() + held, prefix.size() - held)) {
+                continue;
             }
-            at += Footprint(record.rest);
+            out.insert(out.end(), same_.begin() + sameStart_[record.text],
+                       same_.begin() + sameStart_[record.text + 1]);
         }
     }
 
   private:
-    // In the pool each record is followed by the entry's text less the member (its rest).
-    struct Record {
+    // An entry less a member (its rest), on one cache line with the start of its text, so that
+    // a rest of up to kHeld bytes is compared without reading the entry.
+    struct alignas(64) Record {
+        static constexpr std::size_t kHeld = 36;
         std::uint64_t hash;  // of the rest
-        std::size_t rest;    // the size of the rest
-        std::int32_t member;
+        const char* entry;
+        std::size_t rest;   // the size of the rest
+        std::int32_t text;  // the member's text: members same_[sameStart_[text]...] have it
+        char start[kHeld];  // the rest's first bytes
     };
-    static std::size_t Footprint(std::size_t rest) noexcept {
-        return sizeof(Record) + ((rest + alignof(Record) - 1) & ~(alignof(Record) - 1));
-    }
+    static_assert(sizeof(Record) == 64);
     std::size_t BucketOf(std::uint64_t hash) const noexcept {
         return static_cast<std::size_t>((hash * 0x9E3779B97F4A7C15ull) >> shift_);
     }
 
+    // The members by text, members of equal text together: one record stands for them all,
+    // however often a text is in the list.
+    std::vector<std::int32_t> same_;
+    std::vector<std::size_t> sameStart_;  // for each text, where its members begin; one more
+
     HashFilter filter_;
-    // The records by bucket, each with its rest: bucket b is pool bytes [starts[b],
-    // starts[b + 1]), so that a look-up reads one stretch of memory.
-    LargePages pool_;
-    LargePages starts_;  // of std::size_t, one more than there are buckets
+    // The records by bucket: bucket b is records [starts[b], starts[b + 1]).
+    LargePages records_;  // of Record
+    LargePages starts_;   // of std::uint32_t, one more than there are buckets
     unsigned shift_ = 63;
 };
 
 PrefixIndex::PrefixIndex(const Exclusion& exclusion, const Members& members,
                          std::string_view separator) {
-    // The members by hash, and their different lengths.
-    std::vector<std::pair<std::uint64_t, std::int32_t>> byHash;
+    // The members grouped by text (in order of hash, then text), the texts by hash, and the
+    // different lengths.
+    const std::vector<Member>& member = members.member;
+    auto text = [&member](std::int32_t j) {
+        return std::string_view(member[j].ended, member[j].size - 2);
+    };
+    same_.resize(member.size());
+    for (std::size_t j = 0; j < member.size(); ++j) same_[j] = static_cast<std::int32_t>(j);
+    std::sort(same_.begin(), same_.end(), [&](std::int32_t a, std::int32_t b) {
+        if (member[a].hash != member[b].hash) return member[a].hash < member[b].hash;
+        if (text(a) != text(b)) return text(a) < text(b);
+        return a < b;
+    });
+    std::vector<std::pair<std::uint64_t, std::int32_t>> byHash;  // (hash, text)
     std::vector<std::size_t> lengths;
-    HashFilter memberHashes(members.member.size());
-    for (std::size_t j = 0; j < members.member.size(); ++j) {
-        const Member& m = members.member[j];
-        byHash.emplace_back(m.hash, static_cast<std::int32_t>(j));
-        memberHashes.add(m.hash);
-        lengths.push_back(m.size - 2);
+    HashFilter memberHashes(member.size());
+    for (std::size_t at = 0; at < same_.size(); ++at) {
+        const std::int32_t j = same_[at];
+        if (at > 0 && member[j].hash == member[same_[at - 1]].hash &&
+            text(j) == text(same_[at - 1])) {
+            continue;
+        }
+        byHash.emplace_back(member[j].hash, static_cast<std::int32_t>(sameStart_.size()));
+        sameStart_.push_back(at);
+        memberHashes.add(member[j].hash);
+        lengths.push_back(member[j].size - 2);
     }
-    std::sort(byHash.begin(), byHash.end());
+    sameStart_.push_back(same_.size());
     std::sort(lengths.begin(), lengths.end());
     lengths.erase(std::unique(lengths.begin(), lengths.end()), lengths.end());
-    // Powers of the base up to the longest member, and the inverses (modulo 2^64; the base is
-    // odd) of those that undo a member's length.
-    std::vector<std::uint64_t> powers(lengths.empty() ? 1 : lengths.back() + 1);
-    powers[0] = 1;
-    for (std::size_t i = 1; i < powers.size(); ++i) powers[i] = powers[i - 1] * Exclusion::kBase;
+    // For each length, the inverse (modulo 2^64; the base is odd) of the power that extends a
+    // hash past that many bytes.
     std::vector<std::uint64_t> inverses;
-    for (const std::size_t length : lengths) inverses.push_back(Inverse(powers[length]));
+    for (const std::size_t length : lengths) inverses.push_back(Inverse(Exclusion::Power(length)));
 
     // The records, entry by entry.
     struct Found {
         std::uint64_t hash;
         const char* entry;
         std::size_t rest;
-        std::int32_t member;
+        std::int32_t text;
     };
     LargePages found;  // of Found
     std::size_t count = 0;
@@ -198,58 +223,60 @@ PrefixIndex::PrefixIndex(const Exclusion& exclusion, const Members& members,
         const std::uint64_t whole = QuickHash(entry);
         // The hash of the last bytes, extended backwards one byte at a time up to each length.
         std::uint64_t last = 0;
+        std::uint64_t power = 1;  // the base to the power `taken`
         std::size_t taken = 0;
         for (std::size_t l = 0; l < lengths.size() && lengths[l] <= entry.size(); ++l) {
-            for (; taken < lengths[l]; ++taken)
-                last += static_cast<unsigned char>(entry[entry.size() - 1 - taken]) * powers[taken];
+            for (; taken < lengths[l]; ++taken, power *= Exclusion::kBase)
+                last += static_cast<unsigned char>(entry[entry.size() - 1 - taken]) * power;
             if (!memberHashes.mayContain(last)) continue;
             const std::size_t rest = entry.size() - lengths[l];
             if (rest > 0 && !entry.substr(0, rest).ends_with(separator)) continue;
             for (auto it = std::lower_bound(byHash.begin(), byHash.end(),
                                             std::make_pair(last, std::int32_t{0}));
                  it != byHash.end() && it->first == last; ++it) {
-                const Member& m = members.member[static_cast<std::size_t>(it->second)];
+                const Member& m = member[same_[sameStart_[it->second]]];
                 if (m.size - 2 != lengths[l] ||
                     !SameBytes(m.ended, entry.data() + rest, lengths[l])) {
                     continue;
                 }
                 // Hash(rest) * base^length + last == whole.
                 const std::uint64_t restHash = (whole - last) * inverses[l];
+                if (count == UINT32_MAX) throw std::bad_alloc();
                 found.grow((count + 1) * sizeof(Found), count * sizeof(Found));
                 found.as<Found>()[count++] = Found{restHash, entry.data(), rest, it->second};
             }
         }
     }
 
-    // The bit array, and the records with their rests sorted by bucket (a counting sort).
+    // The bit array, and the records sorted by bucket (a counting sort).
     filter_ = HashFilter(count, exclusion.filterBits());
     if (count == 0) return;
     int bits = 1;
     while ((std::size_t{1} << bits) < count) ++bits;
     shift_ = static_cast<unsigned>(64 - bits);
     const std::size_t buckets = std::size_t{1} << bits;
-    starts_ = LargePages((buckets + 1) * sizeof(std::size_t));
-    std::size_t* const starts = starts_.as<std::size_t>();
-    const Found* const records = found.as<Found>();
-    std::size_t bytes = 0;
+    starts_ = LargePages((buckets + 1) * sizeof(std::uint32_t));
+    std::uint32_t* const starts = starts_.as<std::uint32_t>();
+    const Found* const unsorted = found.as<Found>();
     for (std::size_t r = 0; r < count; ++r) {
-        filter_.add(records[r].hash);
-        starts[BucketOf(records[r].hash)] += Footprint(records[r].rest);
-        bytes += Footprint(records[r].rest);
+        filter_.add(unsorted[r].hash);
+        ++starts[BucketOf(unsorted[r].hash)];
     }
     // starts[b] becomes the end of bucket b; each record, from the last, goes just before the
     // end of its bucket, which leaves starts[b] at the bucket's start.
     for (std::size_t b = 1; b < buckets; ++b) starts[b] += starts[b - 1];
-    starts[buckets] = bytes;
-    pool_ = LargePages(bytes);
+    starts[buckets] = static_cast<std::uint32_t>(count);
+    records_ = LargePages(count * sizeof(Record));
+    Record* const records = records_.as<Record>();
     for (std::size_t r = count; r-- > 0;) {
-        const Found& record = records[r];
-        std::size_t& at = starts[BucketOf(record.hash)];
-        at -= Footprint(record.rest);
-        *reinterpret_cast<Record*>(pool_.data() + at) =
-            Record{record.hash, record.rest, record.member};
-        if (record.rest > 0)
-            std::memcpy(pool_.data() + at + sizeof(Record), record.entry, record.rest);
+        const Found& from = unsorted[r];
+        Record& record = records[--starts[BucketOf(from.hash)]];
+        record.hash = from.hash;
+        record.entry = from.entry;
+        record.rest = from.rest;
+        record.text = from.text;
+        const std::size_t held = std::min(from.rest, Record::kHeld);
+        if (held > 0) std::memcpy(record.start, from.entry, held);
     }
 }
 

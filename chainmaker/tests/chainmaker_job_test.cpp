@@ -506,6 +506,16 @@ TEST(Index, ManyEntriesOnOnePrefix) {
     ExpectLikeTheScan(list, " ", exclude, blocks);
 }
 
+TEST(Index, ManyCopiesOfOneMember) {
+    // One record stands for all members of one text; every copy's lines are left out.
+    chainmaker::StringList list;
+    for (int i = 0; i < 150; ++i) list.push_back(i % 50 == 0 ? "b" : "a");
+    chainmaker::StringList exclude;
+    for (int i = 0; i < 300; ++i) exclude.push_back(i % 3 == 0 ? "a b" : i % 3 == 1 ? "b" : "a a");
+    const bool blocks[6] = {true, true, false, false, false, false};
+    ExpectLikeTheScan(list, " ", exclude, blocks);
+}
+
 TEST(Index, RandomListsAndEntriesWithTheFilterFull) {
     // Short members from a small alphabet that holds the separators, so that texts of different
     // tuples meet; the entries are lines, pieces of lines and joins of members.
