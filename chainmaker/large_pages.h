@@ -2,7 +2,8 @@
 // Zero-filled memory for large arrays, in 2 MiB pages where the system offers them: the first
 // touch of a page costs about the same for 2 MiB as for 4 KiB, and on virtual machines that
 // cost is high (tens of microseconds), so that a few MiB in small pages cost more to touch
-// than to fill. It grows without copying: the pages are moved, not copied.
+// than to fill. Below 128 KiB it is in small pages, each touched only when used. It grows by
+// moving its pages, not by copying them (only a small block is copied when it turns large).
 
 #include <cstddef>
 #include <new>
