@@ -19,6 +19,7 @@
 #include <utility>
 
 #include "line_feeds.h"
+#include "textfile.h"
 #include "runtime_error.h"
 #include "s.h"
 #include "text.h"
@@ -27,46 +28,9 @@ namespace binning {
 
 // ---- DataFile ---------------------------------------------------------------------------------
 
-namespace {
-
-int OpenErrorNumber(int err) {
-    switch (err) {
-        case ENOENT:
-        case ENOTDIR:
-            return rt::kFileNotFound;
-        case EACCES:
-        case EPERM:
-        case EISDIR:
-        case EROFS:
-        case ETXTBSY:
-        case EBUSY:
-        case ELOOP:
-            return rt::kPermissionDenied;
-        case ENOMEM:
-            return rt::kOutOfMemory;
-        default:
-            return rt::kPathFileAccessError;
-    }
-}
-
-}  // namespace
-
-DataFile::DataFile(const std::filesystem::path& path) {
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0) {
-        const int err = errno;
-        throw rt::RuntimeError(OpenErrorNumber(err), path.string() + ": " + std::strerror(err));
-    }
+DataFile::DataFile(const std::filesystem::path& path) : fd_(rt::OpenInputFile(path)) {
     struct stat info {};
-    if (::fstat(fd_, &info) == 0) {
-        if (S_ISDIR(info.st_mode)) {
-            ::close(std::exchange(fd_, -1));
-            throw rt::RuntimeError(rt::kPermissionDenied,
-                                   path.string() + ": " + std::strerror(EISDIR));
-        }
-        regular_ = S_ISREG(info.st_mode);
-    }
-    ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+    regular_ = ::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode);
 }
 
 DataFile::~DataFile() {

@@ -56,21 +56,25 @@ int WriteErrorNumber(int err) {
 
 }  // namespace
 
-// ---- LineReader -------------------------------------------------------------------------------
-
-LineReader::LineReader(const std::filesystem::path& path, std::size_t blockSize) {
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0) {
+int OpenInputFile(const std::filesystem::path& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
         const int err = errno;
         throw RuntimeError(OpenErrorNumber(err, false), Describe(path, err));
     }
     struct stat info {};
-    if (::fstat(fd_, &info) == 0 && S_ISDIR(info.st_mode)) {
-        ::close(fd_);
-        fd_ = -1;
+    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+        ::close(fd);
         throw RuntimeError(kPermissionDenied, Describe(path, EISDIR));
     }
-    ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    return fd;
+}
+
+// ---- LineReader -------------------------------------------------------------------------------
+
+LineReader::LineReader(const std::filesystem::path& path, std::size_t blockSize) {
+    fd_ = OpenInputFile(path);
     capacity_ = blockSize < 4 ? 4 : blockSize;
     buffer_ = std::make_unique_for_overwrite<char[]>(capacity_);
 }

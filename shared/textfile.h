@@ -14,6 +14,10 @@
 
 namespace rt {
 
+// Opens a file for reading and returns its descriptor: a missing file is error 53; one that
+// exists but cannot be read (no permission, a folder of that name) is error 70.
+int OpenInputFile(const std::filesystem::path& path);
+
 class LineReader {
 public:
     static constexpr std::size_t kBlockSize = std::size_t{1} << 20;
