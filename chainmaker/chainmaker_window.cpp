@@ -20,7 +20,6 @@
 
 namespace {
 
-constexpr int kBadFileNameOrNumber = 52;
 
 template <typename Control>
 Control* Place(Control* control, const char* name, int left, int top, int width, int height) {
@@ -111,7 +110,7 @@ void ChainmakerWindow::Command1_Click() {
         return;
     }
     AlreadyClicked = true;
-    try {
+    rt::RunReportingUnhandledErrors(platform_, [&] {
         ReadInputFile();
         if (ticked(chkExclude)) {
             ExcludeFileMissing = false;
@@ -121,13 +120,7 @@ void ChainmakerWindow::Command1_Click() {
         EstablishSeparator();
         ComputeAndPrintCombinations();
         Command1->setCaptionNow(QString::fromUtf8(kDoneCaption));
-    } catch (const rt::RuntimeError& error) {
-        rt::ReportUnhandledError(platform_, error);
-    } catch (const std::bad_alloc&) {
-        rt::ReportUnhandledError(platform_, rt::RuntimeError(rt::kOutOfMemory));
-    } catch (const std::length_error&) {
-        rt::ReportUnhandledError(platform_, rt::RuntimeError(rt::kOutOfMemory));
-    }
+    });
 }
 
 void ChainmakerWindow::ReadInputFile() {
@@ -176,7 +169,7 @@ void ChainmakerWindow::ComputeAndPrintCombinations() {
 }
 
 void ChainmakerWindow::PrintMe(std::string_view line) {
-    if (!printer_) throw rt::RuntimeError(kBadFileNameOrNumber);
+    if (!printer_) throw rt::RuntimeError(rt::kBadFileNameOrNumber);
     printer_->PrintMe(line);
 }
 

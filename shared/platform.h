@@ -2,6 +2,8 @@
 // What a program asks of its desktop: modal message boxes and its own end. Windows talk to this
 // interface only, so that tests can script the answers and watch the end without ending.
 
+#include <new>
+#include <stdexcept>
 #include <string_view>
 
 #include "runtime_error.h"
@@ -27,5 +29,20 @@ public:
 // The report of an error no handler took: a box naming the error number and its meaning
 // (Run-time error '53': File not found), then the end of the program.
 void ReportUnhandledError(Platform& platform, const RuntimeError& error);
+
+// Runs `run`; a run-time error it does not handle itself is reported as unhandled, and running out
+// of memory counts as error 7.
+template <class Run>
+void RunReportingUnhandledErrors(Platform& platform, Run&& run) {
+    try {
+        run();
+    } catch (const RuntimeError& error) {
+        ReportUnhandledError(platform, error);
+    } catch (const std::bad_alloc&) {
+        ReportUnhandledError(platform, RuntimeError(kOutOfMemory));
+    } catch (const std::length_error&) {
+        ReportUnhandledError(platform, RuntimeError(kOutOfMemory));
+    }
+}
 
 }  // namespace rt

@@ -108,7 +108,7 @@ void Form1::Command1_Click() {
         return;
     }
     AlreadyClicked = true;
-    try {
+    rt::RunReportingUnhandledErrors(platform_, [&] {
         const QByteArray typed = ThresholdLength->text().toUtf8();
         const std::string normalised =
             splitword::NormaliseThresholdText(std::string_view(typed.data(), typed.size()));
@@ -120,9 +120,5 @@ void Form1::Command1_Click() {
         RunProgress progress(*this);
         splitword::Run(".", threshold, progress);
         setCaption(QStringLiteral("Done! Click again to exit."), true);
-    } catch (const rt::RuntimeError& error) {
-        rt::ReportUnhandledError(platform_, error);
-    } catch (const std::bad_alloc&) {
-        rt::ReportUnhandledError(platform_, rt::RuntimeError(rt::kOutOfMemory));
-    }
+    });
 }
