@@ -19,13 +19,7 @@ using binning::Outcome;
 using binning_testing::JobFixture;
 using testing_support::ScriptedPlatform;
 
-const std::string kReport =
-    "[0 - 10]\t3\r\n"
-    "[10 - 20]\t1\r\n"
-    "\r\n"
-    "Forms at bin edges are assigned to the lower bin.\r\n"
-    "Total data:  5\r\n"
-    "Total data not in any bin:  1\r\n";
+const std::string& kReport = binning_testing::kWorkedSingleReport;
 
 void WriteExample(const JobFixture& f) {
     f.folder.write("bins.txt", "0\n10\n20\n");

@@ -32,13 +32,7 @@ TEST(SingleValuesTest, WorkedExample) {
     f.folder.write("bins.txt", "0\r\n10\r\n20\r\n");
     f.folder.write("Data.txt", "5\r\n10\r\n15\r\n25\r\nabc\r\n\r\n");
     EXPECT_EQ(f.run(Mode::SingleValues), Outcome::Completed);
-    EXPECT_EQ(f.results(),
-              "[0 - 10]\t3\r\n"
-              "[10 - 20]\t1\r\n"
-              "\r\n"
-              "Forms at bin edges are assigned to the lower bin.\r\n"
-              "Total data:  5\r\n"
-              "Total data not in any bin:  1\r\n");
+    EXPECT_EQ(f.results(), binning_testing::kWorkedSingleReport);
     EXPECT_TRUE(f.platform.boxes.empty());
 }
 
@@ -47,15 +41,7 @@ TEST(PairsTest, WorkedExample) {
     f.folder.write("bins.txt", "0\r\n10\r\n20\r\n");
     f.folder.write("Data.txt", "5\t15\r\n10\t10\r\n25\t5\r\n15\r\n");
     EXPECT_EQ(f.run(Mode::PairsOfValues), Outcome::Completed);
-    EXPECT_EQ(f.results(),
-              "\t[0 - 10]\t[10 - 20]\r\n"
-              "[0 - 10]\t1\t1\r\n"
-              "[10 - 20]\t1\t0\r\n"
-              "\r\n"
-              "Rows denote the first variable, columns the second.\r\n"
-              "Forms at bin edges are assigned to the lower bin.\r\n"
-              "Total data:  4\r\n"
-              "Total data not in any bin:  1\r\n");
+    EXPECT_EQ(f.results(), binning_testing::kWorkedPairsReport);
     EXPECT_TRUE(f.platform.boxes.empty());
 }
 

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "binning_window.h"
+#include "job_fixture.h"
 #include "scripted_platform.h"
 #include "temp_folder.h"
 #include "ui/caption_button.h"
@@ -22,22 +23,8 @@ namespace fs = std::filesystem;
 using testing_support::ScriptedPlatform;
 using testing_support::TempFolder;
 
-const std::string kSingleReport =
-    "[0 - 10]\t3\r\n"
-    "[10 - 20]\t1\r\n"
-    "\r\n"
-    "Forms at bin edges are assigned to the lower bin.\r\n"
-    "Total data:  5\r\n"
-    "Total data not in any bin:  1\r\n";
-const std::string kPairsReport =
-    "\t[0 - 10]\t[10 - 20]\r\n"
-    "[0 - 10]\t1\t1\r\n"
-    "[10 - 20]\t1\t0\r\n"
-    "\r\n"
-    "Rows denote the first variable, columns the second.\r\n"
-    "Forms at bin edges are assigned to the lower bin.\r\n"
-    "Total data:  4\r\n"
-    "Total data not in any bin:  1\r\n";
+const std::string& kSingleReport = binning_testing::kWorkedSingleReport;
+const std::string& kPairsReport = binning_testing::kWorkedPairsReport;
 const std::string kHelp =
     "This program assumes your data are numbers, included in a text file entitled Data.txt, in "
     "the same folder as this program; and that you have placed a series of numerical cutoffs in "
