@@ -1,14 +1,13 @@
 // Binning: sorts the numbers of Data.txt into bins and writes the counts to Results.txt, all in
 // the program's folder.
-#include <QApplication>
-
 #include "binning_window.h"
 #include "files.h"
+#include "ui/application.h"
 #include "ui/qt_platform.h"
 
 int main(int argc, char** argv) {
     const std::filesystem::path folder = rt::ProgramFolder(argc > 0 ? argv[0] : nullptr);
-    QApplication app(argc, argv);
+    ui::Application app(argc, argv);
     ui::QtPlatform platform("Binning");
     BinningWindow window(folder, platform);
     window.Form_Load();

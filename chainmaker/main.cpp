@@ -1,13 +1,12 @@
 // Chainmaker: writes every combination of one to six strings of in.txt to out.txt.
-#include <QApplication>
-
 #include "chainmaker_window.h"
 #include "files.h"
+#include "ui/application.h"
 #include "ui/qt_platform.h"
 
 int main(int argc, char** argv) {
     const std::filesystem::path folder = rt::ProgramFolder(argc > 0 ? argv[0] : nullptr);
-    QApplication app(argc, argv);
+    ui::Application app(argc, argv);
     ui::QtPlatform platform(QStringLiteral("Chainmaker"));
     ChainmakerWindow window(platform, folder);
     window.show();

@@ -9,37 +9,11 @@
 #include <string>
 #include <utility>
 
+#include "folder_bounds.h"
 #include "runtime_error.h"
 
 namespace rt {
 namespace {
-
-std::string Describe(const std::filesystem::path& path, int err) {
-    return path.string() + ": " + std::strerror(err);
-}
-
-int OpenErrorNumber(int err, bool forWriting) {
-    switch (err) {
-        case ENOENT:
-        case ENOTDIR:
-            return forWriting ? kPathNotFound : kFileNotFound;
-        case EACCES:
-        case EPERM:
-        case EISDIR:
-        case EROFS:
-        case ETXTBSY:
-        case EBUSY:
-        case ELOOP:
-            return kPermissionDenied;
-        case ENOSPC:
-        case EDQUOT:
-            return kDiskFull;
-        case ENOMEM:
-            return kOutOfMemory;
-        default:
-            return kPathFileAccessError;
-    }
-}
 
 int WriteErrorNumber(int err) {
     switch (err) {
@@ -55,21 +29,6 @@ int WriteErrorNumber(int err) {
 }
 
 }  // namespace
-
-int OpenInputFile(const std::filesystem::path& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        const int err = errno;
-        throw RuntimeError(OpenErrorNumber(err, false), Describe(path, err));
-    }
-    struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
-        ::close(fd);
-        throw RuntimeError(kPermissionDenied, Describe(path, EISDIR));
-    }
-    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    return fd;
-}
 
 // ---- LineReader -------------------------------------------------------------------------------
 
@@ -211,11 +170,7 @@ std::string_view LineReader::readLine() {
 // ---- LineWriter -------------------------------------------------------------------------------
 
 LineWriter::LineWriter(const std::filesystem::path& path) {
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd_ < 0) {
-        const int err = errno;
-        throw RuntimeError(OpenErrorNumber(err, true), Describe(path, err));
-    }
+    fd_ = OpenOutputFile(path);
     buffer_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
 }
 

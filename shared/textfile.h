@@ -12,18 +12,16 @@
 #include <string>
 #include <string_view>
 
-namespace rt {
+#include "folder_bounds.h"
 
-// Opens a file for reading and returns its descriptor: a missing file is error 53; one that
-// exists but cannot be read (no permission, a folder of that name) is error 70.
-int OpenInputFile(const std::filesystem::path& path);
+namespace rt {
 
 class LineReader {
 public:
     static constexpr std::size_t kBlockSize = std::size_t{1} << 20;
 
-    // Opens a file for reading: a missing file is error 53; one that exists but cannot be read
-    // (no permission, a folder of that name) is error 70.
+    // Opens a file for reading as OpenInputFile does: a missing file is error 53; one that may
+    // not be read is error 70.
     // `blockSize` is how much is read at a time (tests choose small ones to try every boundary).
     explicit LineReader(const std::filesystem::path& path, std::size_t blockSize = kBlockSize);
     ~LineReader();
@@ -58,8 +56,8 @@ class LineWriter {
 public:
     static constexpr std::size_t kBufferSize = std::size_t{1} << 20;
 
-    // Creates the file, or empties it. A file that cannot be opened for writing (held, read-only,
-    // a folder of that name) is error 70.
+    // Creates the file, or empties it, as OpenOutputFile does: one that may not be written is
+    // error 70.
     explicit LineWriter(const std::filesystem::path& path);
     // Writes what is buffered and closes; failures here are swallowed (the program is ending).
     ~LineWriter();

@@ -1,12 +1,11 @@
 // Splitword: finds the words of a list that are two words of the same list joined together.
 // It works on in.txt, Debug.txt and out.txt in the current directory.
-#include <QApplication>
-
 #include "splitword_window.h"
+#include "ui/application.h"
 #include "ui/qt_platform.h"
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    ui::Application app(argc, argv);
     ui::QtPlatform platform(QStringLiteral("Splitword"));
     Form1 window(platform);
     window.show();
