@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "files.h"
+#include "output_size.h"
 #include "runtime_error.h"
 #include "ui/caption_button.h"
 #include "ui/twips.h"
@@ -118,6 +119,16 @@ void ChainmakerWindow::Command1_Click() {
             if (ExcludeFileMissing) return;
         }
         EstablishSeparator();
+        if (!OutputSizeAccepted()) {
+            // Nothing was written: the next click is a new run, from the files and the settings
+            // of that time.
+            AlreadyClicked = false;
+            InputList = {};
+            InputCount = rt::Counter32();
+            ExcludeList = {};
+            ExcludeCount = rt::Counter32();
+            return;
+        }
         ComputeAndPrintCombinations();
         Command1->setCaptionNow(QString::fromUtf8(kDoneCaption));
     });
@@ -147,6 +158,27 @@ void ChainmakerWindow::EstablishSeparator() {
     } else {
         Separator = txtSeparator->text().toStdString();
     }
+}
+
+bool ChainmakerWindow::OutputSizeAccepted() {
+    const QCheckBox* const blocks[] = {chkOne, chkTwo, chkThree, chkFour, chkFive, chkSix};
+    const chainmaker::OutputSize size = chainmaker::SizeOfOutput(
+        InputList, InputCount.value(), Separator.size(),
+        [&](int members) { return ticked(blocks[members - 1]); });
+    const auto room = chainmaker::RoomForOutput(rt::ResolveName(folder_, chainmaker::kOutputName));
+    const bool bounded = ticked(chkExclude) && ExcludeCount.value() > 0;
+    switch (chainmaker::JudgeSize(size, room)) {
+        case chainmaker::SizeVerdict::Fits:
+            return true;
+        case chainmaker::SizeVerdict::TooLarge:
+            platform_.messageBox(chainmaker::TooLargeMessage(size, *room, bounded),
+                                 rt::Buttons::Ok);
+            return false;
+        case chainmaker::SizeVerdict::Large:
+            break;
+    }
+    return platform_.messageBox(chainmaker::LargeMessage(size, room, bounded),
+                                rt::Buttons::OkCancel) == rt::Answer::Ok;
 }
 
 void ChainmakerWindow::ComputeAndPrintCombinations() {

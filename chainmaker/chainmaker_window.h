@@ -48,6 +48,9 @@ class ChainmakerWindow : public QMainWindow {
     void ReadInputFile();
     void ReadExcludeFile();
     void EstablishSeparator();
+    // Before out.txt is touched: whether the run fits its disk and, when it is large, whether
+    // the user wants it. False leaves out.txt as it was.
+    bool OutputSizeAccepted();
     void ComputeAndPrintCombinations();
     // Writes one line to the open out.txt unless the exclusion list holds it. Only while
     // ComputeAndPrintCombinations runs; otherwise there is no file to write to (error 52).

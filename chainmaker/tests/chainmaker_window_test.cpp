@@ -206,6 +206,31 @@ TEST_F(ChainmakerWindowTest, DefaultRunWritesTheExampleWithSpaces) {
     EXPECT_EQ(window.inputCount(), 2);
 }
 
+TEST_F(ChainmakerWindowTest, ARunNoDiskHoldsIsNotStartedAndTheNextClickIsAFreshRun) {
+    // 2000 strings in block six: 6.4 * 10^19 lines, more than any disk.
+    std::string strings;
+    for (int i = 0; i < 2000; ++i) strings += "s" + std::to_string(i) + "\n";
+    folder.write("in.txt", strings);
+    folder.write("out.txt", "old\r\n");
+    tick("chkSix", true);
+    go()->click();
+    ASSERT_EQ(platform.boxes.size(), 1u);
+    EXPECT_EQ(platform.boxes[0].buttons, rt::Buttons::Ok);
+    EXPECT_NE(platform.boxes[0].text.find("64,000,000,008,004,002,000 lines"), std::string::npos)
+        << platform.boxes[0].text;
+    EXPECT_EQ(folder.read("out.txt"), "old\r\n");
+    EXPECT_EQ(caption(), "Go");
+    EXPECT_FALSE(window.alreadyClicked());
+
+    // The settings of the next click count: block one alone, from the list as it is then.
+    folder.write("in.txt", "a\n");
+    for (const char* box : {"chkTwo", "chkThree", "chkSix"}) tick(box, false);
+    go()->click();
+    EXPECT_EQ(folder.read("out.txt"), "a\r\n");
+    EXPECT_EQ(caption(), QString::fromUtf8(ChainmakerWindow::kDoneCaption));
+    EXPECT_EQ(platform.endCount, 0);
+}
+
 TEST_F(ChainmakerWindowTest, ClickAfterDoneEndsWithoutTouchingFiles) {
     folder.write("in.txt", "a\r\n");
     window.Command1_Click();
