@@ -451,7 +451,7 @@ void PrintCombinations(const StringList& list, std::int32_t count, std::string_v
         std::min<std::int32_t>(std::max(count, std::int32_t{0}),
                                static_cast<std::int32_t>(std::min<std::size_t>(
                                    list.size(), static_cast<std::size_t>(rt::Counter32::kMax))));
-    ChunkWriter writer(printer.out());
+    ChunkWriter writer(printer.out(), printer.progress());
     std::unique_ptr<Members> members;
     std::unique_ptr<char[]> prefix;
     std::unique_ptr<PrefixIndex> excluded;

@@ -96,9 +96,17 @@ class LinePrinter {
     // Null when nothing is left out.
     const Exclusion* exclusion() const noexcept { return exclusion_; }
 
+    // Called by the combination writer each time it has handed about a megabyte of whole lines
+    // to the output, with the bytes handed over so far. What it throws stops the writing there,
+    // the output holding whole lines only.
+    using Progress = std::function<void(std::uint64_t bytes)>;
+    void setProgress(Progress progress) { progress_ = std::move(progress); }
+    const Progress& progress() const noexcept { return progress_; }
+
   private:
     rt::LineWriter& out_;
     const Exclusion* exclusion_;
+    Progress progress_;
 };
 
 // Asked right before block k (k = 1 to 6) whether that block is wanted.

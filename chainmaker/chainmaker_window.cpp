@@ -17,6 +17,7 @@
 #include "output_size.h"
 #include "runtime_error.h"
 #include "ui/caption_button.h"
+#include "ui/live_run.h"
 #include "ui/twips.h"
 
 namespace {
@@ -111,6 +112,15 @@ void ChainmakerWindow::Command1_Click() {
         return;
     }
     AlreadyClicked = true;
+    try {
+        RunSteps();
+    } catch (const ui::RunStopped&) {
+        // The window was closed during the run: out.txt holds whole lines; the program ends.
+        platform_.endProgram();
+    }
+}
+
+void ChainmakerWindow::RunSteps() {
     rt::RunReportingUnhandledErrors(platform_, [&] {
         ReadInputFile();
         if (ticked(chkExclude)) {
@@ -167,6 +177,7 @@ bool ChainmakerWindow::OutputSizeAccepted() {
         [&](int members) { return ticked(blocks[members - 1]); });
     const auto room = chainmaker::RoomForOutput(rt::ResolveName(folder_, chainmaker::kOutputName));
     const bool bounded = ticked(chkExclude) && ExcludeCount.value() > 0;
+    expectedBytes_ = size.bytes;
     switch (chainmaker::JudgeSize(size, room)) {
         case chainmaker::SizeVerdict::Fits:
             return true;
@@ -186,6 +197,11 @@ void ChainmakerWindow::ComputeAndPrintCombinations() {
     std::optional<chainmaker::Exclusion> exclusion;
     if (ticked(chkExclude)) exclusion.emplace(ExcludeList, ExcludeCount.value());
     chainmaker::LinePrinter printer(out, exclusion ? &*exclusion : nullptr);
+    ui::LiveRun live(this, Command1);
+    const double expected = static_cast<double>(expectedBytes_);
+    printer.setProgress([&](std::uint64_t bytes) {
+        live.pulse([&] { return ui::ProgressCaption("Writing...", static_cast<double>(bytes), expected); });
+    });
 
     struct Open {
         chainmaker::LinePrinter*& current;

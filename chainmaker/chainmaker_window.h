@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "chainmaker_job.h"
+#include "output_size.h"
 #include "counter.h"
 #include "platform.h"
 
@@ -67,6 +68,8 @@ class ChainmakerWindow : public QMainWindow {
 
   private:
     bool ticked(const QCheckBox* box) const;
+    // The steps of a run; the window being closed meanwhile stops them.
+    void RunSteps();
 
     rt::Platform& platform_;
     std::filesystem::path folder_;
@@ -96,4 +99,5 @@ class ChainmakerWindow : public QMainWindow {
     std::string Separator;
 
     chainmaker::LinePrinter* printer_ = nullptr;  // while out.txt is open
+    chainmaker::BigCount expectedBytes_ = 0;  // what the run will write at most
 };

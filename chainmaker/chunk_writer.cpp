@@ -24,7 +24,11 @@ void ChunkWriter::print(std::string_view text) {
 }
 
 void ChunkWriter::handOver() {
-    if (used_ > 0) print(std::string_view(chunk_.data(), std::exchange(used_, 0)));
+    if (used_ == 0) return;
+    total_ += used_;
+    print(std::string_view(chunk_.data(), std::exchange(used_, 0)));
+    // A chunk ends with a whole line, so the output does too if this throws.
+    if (handedOver_) handedOver_(total_);
 }
 
 void ChunkWriter::append(std::string_view text) {
@@ -35,6 +39,7 @@ void ChunkWriter::append(std::string_view text) {
     }
     // Longer than the room: what is formed goes first, then the text directly.
     handOver();
+    total_ += text.size();
     print(text);
 }
 

@@ -7,7 +7,10 @@
 // cache lines then travel between the cores.)
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <string_view>
+#include <utility>
 
 #include "large_pages.h"
 #include "textfile.h"
@@ -27,7 +30,10 @@ class ChunkWriter {
     // copies in whole 16-byte pieces that run past the end of what they copy.
     static constexpr std::size_t kSlack = 64;
 
-    explicit ChunkWriter(rt::LineWriter& out) : out_(out), chunk_(kChunk + kRoom + kSlack) {}
+    // `handedOver`, when set, is called after each chunk with the bytes handed over so far.
+    explicit ChunkWriter(rt::LineWriter& out,
+                         std::function<void(std::uint64_t)> handedOver = nullptr)
+        : out_(out), handedOver_(std::move(handedOver)), chunk_(kChunk + kRoom + kSlack) {}
     // What was formed and not yet handed over goes to the LineWriter unless writing failed
     // before, failures swallowed (as the LineWriter's destructor does with its buffer).
     ~ChunkWriter();
@@ -52,6 +58,8 @@ class ChunkWriter {
     void print(std::string_view text);
 
     rt::LineWriter& out_;
+    std::function<void(std::uint64_t)> handedOver_;
+    std::uint64_t total_ = 0;
     LargePages chunk_;
     std::size_t used_ = 0;
     bool failed_ = false;  // a failure to write was thrown; nothing more is written

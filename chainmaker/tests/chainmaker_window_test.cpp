@@ -21,6 +21,7 @@
 #include "runtime_error.h"
 #include "scripted_platform.h"
 #include "temp_folder.h"
+#include "ui/live_run.h"
 #include "ui/twips.h"
 
 namespace {
@@ -229,6 +230,31 @@ TEST_F(ChainmakerWindowTest, ARunNoDiskHoldsIsNotStartedAndTheNextClickIsAFreshR
     EXPECT_EQ(folder.read("out.txt"), "a\r\n");
     EXPECT_EQ(caption(), QString::fromUtf8(ChainmakerWindow::kDoneCaption));
     EXPECT_EQ(platform.endCount, 0);
+}
+
+TEST_F(ChainmakerWindowTest, ClosingTheWindowDuringARunStopsItAfterAWholeLine) {
+    // 100 strings, blocks one to three: about 9 MB, written in chunks of a megabyte.
+    std::string strings;
+    for (int i = 0; i < 100; ++i) strings += "string" + std::to_string(i) + "\n";
+    folder.write("in.txt", strings);
+    go()->click();
+    const std::string whole = folder.read("out.txt");
+
+    ScriptedPlatform closing;
+    ChainmakerWindow closed(closing, folder.path());
+    ui::LiveRun::setIntervals(std::chrono::milliseconds(0), std::chrono::milliseconds(0));
+    QMetaObject::invokeMethod(&closed, [&] { closed.close(); }, Qt::QueuedConnection);
+    closed.Command1_Click();
+    ui::LiveRun::setIntervals(std::chrono::milliseconds(500), std::chrono::milliseconds(100));
+
+    EXPECT_EQ(closing.endCount, 1);
+    EXPECT_TRUE(closing.boxes.empty());
+    const std::string stopped = folder.read("out.txt");
+    EXPECT_LT(stopped.size(), whole.size());
+    EXPECT_GT(stopped.size(), 0u);
+    EXPECT_EQ(whole.compare(0, stopped.size(), stopped), 0);
+    EXPECT_EQ(stopped.substr(stopped.size() - 2), "\r\n");
+    EXPECT_EQ(closed.findChild<QPushButton*>("Command1")->text().left(10), "Writing...");
 }
 
 TEST_F(ChainmakerWindowTest, ClickAfterDoneEndsWithoutTouchingFiles) {
