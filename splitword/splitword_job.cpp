@@ -638,6 +638,7 @@ class Searcher {
         // Both members are list words: neither is shorter than the shortest word.
         const std::size_t shortest = words_.shortestBytes();
         const std::size_t longest = words_.longestBytes();
+        const std::uint64_t base = base_;  // in a register, whatever the stores below touch
         probes_.clear();
         for (std::int32_t i = first; i <= last; ++i) {
             probesOf_[i - first] = probes_.size();
@@ -661,7 +662,7 @@ class Searcher {
                     boundary +=
                         static_cast<unsigned char>(word[pos]) < 0x80 ? 1 : CharacterSize(word, pos);
                 }
-                hash = Extend(hash, word[pos], base_);
+                hash = Extend(hash, word[pos], base);
             }
             // For now each probe holds the hash of the whole word in place of its rest's.
             hash = Reduced(hash);
