@@ -44,7 +44,8 @@ class DataFile {
 };
 
 struct CountingSettings {
-    // How much is read at a time (at least 4 bytes; a longer line makes the buffer grow).
+    // How much is read at a time (at least 4 bytes; a longer line makes the buffer grow, up to
+    // longestLineHeld).
     std::size_t blockSize = std::size_t{1} << 20;
     // A regular file larger than this is counted in two halves side by side.
     std::uint64_t parallelThreshold = std::uint64_t{8} << 20;
