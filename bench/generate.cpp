@@ -3,6 +3,11 @@
 //   benchgen pairs DIR PAIRS CUTOFFS1 CUTOFFS2 Data.txt (pairs), Bins1.txt and Bins2.txt
 //   benchgen chainmaker DIR WORDS EXCLUDED     in.txt, and exclude.txt when EXCLUDED > 0
 //   benchgen compounds DIR WORDS               in.txt built from syllables, rich in compounds
+//   benchgen crowded DIR WORDS                 in.txt whose words all fall into one corner of
+//                                              Splitword's index as it was hashed before its
+//                                              hashes took a seed for each run
+//   benchgen uncrowded DIR WORDS               in.txt of words made the same way, not chosen
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -73,6 +78,33 @@ std::string Syllable() {
     return std::string(onsets[Uniform(0, 17)]) + vowels[Uniform(0, 7)] + codas[Uniform(0, 7)];
 }
 
+// Distinct words of 8 letters, one for each number.
+std::string WordOf(std::uint64_t number) {
+    std::string word(8, 'a');
+    for (char& c : word) {
+        c = static_cast<char>('a' + number % 26);
+        number /= 26;
+    }
+    return word;
+}
+
+// Splitword's word hash as it was, with a fixed base and spreading factor: whether a word falls
+// into the first half of the index and into the first 1/128 of that half's table (of 2^k slots
+// for 2^(k-1) words, the top bits of hash * factor pick the slot).
+bool InOldCorner(const std::string& word) {
+    __extension__ typedef unsigned __int128 Wide;
+    constexpr std::uint64_t kPrime = (std::uint64_t{1} << 61) - 1;
+    std::uint64_t hash = 0;
+    for (const char c : word) {
+        const Wide product = static_cast<Wide>(hash) * 1'000'003;
+        hash = (static_cast<std::uint64_t>(product) & kPrime) +
+               static_cast<std::uint64_t>(product >> 61) + static_cast<unsigned char>(c) + 1;
+    }
+    if (hash >= kPrime) hash -= kPrime;
+    const bool firstHalf = ((hash >> 60) & 1) == 0;
+    return firstHalf && (hash * 0x9E3779B97F4A7C15ull) >> 57 == 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -130,6 +162,16 @@ int main(int argc, char** argv) {
                     word += stems[static_cast<std::size_t>(Uniform(0, stemCount - 1))];
             }
             in << word << "\n";
+        }
+    } else if (kind == "crowded" || kind == "uncrowded") {
+        // Words of random numbers; for the crowded list only those in the corner (1 in 256).
+        const bool crowded = kind == "crowded";
+        Out in(dir / "in.txt");
+        for (long i = 0; i < n;) {
+            const std::string word = WordOf(random_source() % 208'827'064'576);  // 26^8
+            if (crowded && !InOldCorner(word)) continue;
+            in << word << "\r\n";
+            ++i;
         }
     } else {
         std::fprintf(stderr, "unknown data set %s\n", kind.c_str());

@@ -134,6 +134,7 @@ CountingSettings CountingSettingsOf(const RunSettings& settings) {
     CountingSettings counting;
     counting.blockSize = settings.blockSize;
     counting.parallelThreshold = settings.parallelThreshold;
+    counting.longestLineHeld = settings.longestLineHeld;
     return counting;
 }
 

@@ -96,6 +96,8 @@ struct RunSettings {
     std::size_t blockSize = std::size_t{1} << 20;
     // Data.txt larger than this is counted in two halves side by side, one on each core.
     std::uint64_t parallelThreshold = std::uint64_t{8} << 20;
+    // A longer line of Data.txt is read as it comes rather than held whole.
+    std::size_t longestLineHeld = std::size_t{1} << 20;
 };
 
 // One run in `folder`. Messages of the cutoff check go to `platform`; every failure goes to

@@ -19,6 +19,7 @@
 #include <utility>
 
 #include "line_feeds.h"
+#include "numbers.h"
 #include "textfile.h"
 #include "runtime_error.h"
 #include "s.h"
@@ -253,9 +254,48 @@ inline void ForEachLine(const char* p, const char* const limit, const Plain& pla
     while (start != limit) start = line(start, limit);
 }
 
+// A line too long to be held: its bytes come in pieces, and only the numbers at its start (for
+// pairs: at the start of its first two fields) are read from them. The values are those of the
+// full reading: NumericPrefix skips the spaces that trimming removes, and, for pairs, a field
+// ends at a tab.
+class LongLine {
+  public:
+    explicit LongLine(bool pairs) : pairs_(pairs) {}
+
+    // Bytes of the line, without its line end.
+    void feed(const char* p, const char* end) {
+        if (!nonSpace_) nonSpace_ = std::find_if(p, end, [](char c) { return c != ' '; }) != end;
+        if (!pairs_) {
+            if (!fields_[0].ended()) fields_[0].feed({p, static_cast<std::size_t>(end - p)});
+            return;
+        }
+        while (p != end && field_ < 2) {
+            const void* found = std::memchr(p, '\t', static_cast<std::size_t>(end - p));
+            const char* const tab = found ? static_cast<const char*>(found) : end;
+            if (!fields_[field_].ended())
+                fields_[field_].feed({p, static_cast<std::size_t>(tab - p)});
+            if (tab == end) return;
+            ++field_;
+            p = tab + 1;
+        }
+    }
+    // Empty after trimming: it counts nowhere.
+    bool blank() const noexcept { return !nonSpace_; }
+    double first() const { return fields_[0].value(); }
+    double second() const { return fields_[1].value(); }
+
+  private:
+    bool pairs_;
+    bool nonSpace_ = false;
+    int field_ = 0;  // the tabs passed, up to 2
+    rt::NumericPrefixReader fields_[2];
+};
+
 // The lines of single values: each non-empty line counts in the slot of its value.
 class SingleValueLines {
   public:
+    static constexpr bool kPairs = false;
+
     SingleValueLines(const BinSearch& bins, Tally& tally)
         : bins_(bins.finder()), slots_(&tally[0]), tally_(tally) {}
 
@@ -297,6 +337,13 @@ class SingleValueLines {
         tally_.total += total;
     }
 
+    void countLong(const LongLine& line) {
+        if (line.blank()) return;
+        const double x = line.first();
+        ++tally_.total;
+        ++slots_[bins_.slot(x)];
+    }
+
   private:
     BinSearch::Finder bins_;
     std::uint32_t* slots_;
@@ -306,6 +353,8 @@ class SingleValueLines {
 // The lines of pairs: each non-empty line counts in the slot of its row and column.
 class PairLines {
   public:
+    static constexpr bool kPairs = true;
+
     PairLines(const BinSearch& rows, const BinSearch& columns, Tally& tally)
         : rows_(rows.finder()),
           columns_(columns.finder()),
@@ -369,6 +418,14 @@ class PairLines {
         tally_.total += total;
     }
 
+    void countLong(const LongLine& line) {
+        if (line.blank()) return;
+        const double x1 = line.first();
+        const double x2 = line.second();
+        ++tally_.total;
+        ++slots_[rows_.slot(x1) * columnSlots_ + columns_.slot(x2)];
+    }
+
   private:
     BinSearch::Finder rows_;
     BinSearch::Finder columns_;
@@ -391,14 +448,49 @@ std::size_t CompleteLines(const char* buffer, std::size_t newFrom, std::size_t c
     return 0;
 }
 
+// The rest of a line too long to be held, whose first `have` bytes fill `buffer` (of `capacity`
+// bytes; no line end among them but maybe a final CR): counts it with `lines`, reading on until
+// its line end. Returns how many bytes of what follows the line are left at the buffer's start.
+template <class Lines>
+std::size_t CountLongLine(RangeReader& reader, char* buffer, std::size_t have,
+                          std::size_t capacity, Lines& lines, const std::atomic<bool>* stop) {
+    LongLine line(Lines::kPairs);
+    for (std::size_t filled = have;;) {
+        const char* const end = std::find_if(buffer, buffer + filled, IsLineEnd);
+        line.feed(buffer, end);
+        if (end != buffer + filled) {
+            lines.countLong(line);
+            std::size_t next = static_cast<std::size_t>(end - buffer) + 1;
+            if (*end == '\r') {
+                if (next == filled) {
+                    // The LF of a CR LF may be the first byte of the next block.
+                    filled = reader.read(buffer, capacity);
+                    next = filled > 0 && buffer[0] == '\n' ? 1 : 0;
+                } else if (buffer[next] == '\n') {
+                    ++next;
+                }
+            }
+            std::memmove(buffer, buffer + next, filled - next);
+            return filled - next;
+        }
+        if (stop && stop->load(std::memory_order_relaxed)) return 0;
+        filled = reader.read(buffer, capacity);
+        if (filled == 0) {
+            lines.countLong(line);
+            return 0;
+        }
+    }
+}
+
 // Counts the lines of the byte range [begin, end) of the file with `lines`; the range starts at
 // a line start and ends at a line end (or the file's end). Stops when `stop` is set, or when the
 // total passes the most a count may be.
 template <class Lines>
-void ReadRange(const DataFile& file, std::uint64_t begin, std::uint64_t end, std::size_t blockSize,
-               Lines& lines, const Tally& tally, const std::atomic<bool>* stop) {
+void ReadRange(const DataFile& file, std::uint64_t begin, std::uint64_t end,
+               const CountingSettings& settings, Lines& lines, const Tally& tally,
+               const std::atomic<bool>* stop) {
     RangeReader reader(file, begin, end);
-    blockSize = std::clamp(blockSize, kSmallestBlock, kLargestBlock);
+    const std::size_t blockSize = std::clamp(settings.blockSize, kSmallestBlock, kLargestBlock);
     std::size_t capacity = blockSize;
     // Past the capacity: the line end put after a last line without one, then bytes that the
     // reading of a number may look at beyond a line end.
@@ -411,6 +503,21 @@ void ReadRange(const DataFile& file, std::uint64_t begin, std::uint64_t end, std
     std::size_t crFrom = 0;  // the carried bytes before this hold no CR that ends a line
     for (;;) {
         if (stop && stop->load(std::memory_order_relaxed)) return;
+        if (have == capacity && capacity >= settings.longestLineHeld) {
+            // One line longer than may be held: read as it comes. What follows it may hold
+            // whole lines.
+            have = CountLongLine(reader, buffer.get(), have, capacity, lines, stop);
+            if (tally.total > kMostLines) return;
+            const std::size_t cut = have > 0 ? CompleteLines(buffer.get(), 0, 0, have) : 0;
+            if (cut > 0) {
+                lines.count(buffer.get(), buffer.get() + cut);
+                if (tally.total > kMostLines) return;
+                have -= cut;
+                std::memmove(buffer.get(), buffer.get() + cut, have);
+            }
+            crFrom = 0;
+            continue;
+        }
         if (have == capacity) {
             // One line longer than the buffer: make room for more of it.
             auto larger = std::make_unique<char[]>(capacity * 2 + 1 + kSlack);
@@ -444,10 +551,11 @@ void ReadRange(const DataFile& file, std::uint64_t begin, std::uint64_t end, std
 // Counts the byte range [begin, end) into `tally`; `makeLines(tally)` gives the line counter.
 // The range starts at a line start and ends at a line end (or the file's end).
 template <class MakeLines>
-void CountRange(const DataFile& file, std::uint64_t begin, std::uint64_t end, std::size_t blockSize,
-                const MakeLines& makeLines, Tally& tally, const std::atomic<bool>* stop) {
+void CountRange(const DataFile& file, std::uint64_t begin, std::uint64_t end,
+                const CountingSettings& settings, const MakeLines& makeLines, Tally& tally,
+                const std::atomic<bool>* stop) {
     auto lines = makeLines(tally);
-    ReadRange(file, begin, end, blockSize, lines, tally, stop);
+    ReadRange(file, begin, end, settings, lines, tally, stop);
 }
 
 // Adds the counts of `second` to `first`; the slots only while the total allows a report.
@@ -466,7 +574,7 @@ Tally CountFile(const DataFile& file, std::size_t slots, const CountingSettings&
     const bool twoHalves = size > settings.parallelThreshold && slots <= kMostSlotsForTwoHalves;
     const std::uint64_t middle = twoHalves ? MiddleLineStart(file) : kToTheEnd;
     if (middle >= size) {
-        CountRange(file, 0, kToTheEnd, settings.blockSize, makeLines, first, nullptr);
+        CountRange(file, 0, kToTheEnd, settings, makeLines, first, nullptr);
         return first;
     }
 
@@ -474,7 +582,7 @@ Tally CountFile(const DataFile& file, std::size_t slots, const CountingSettings&
     std::exception_ptr secondFailure;
     std::atomic<bool> secondNotNeeded{false};
     auto countSecond = [&](const std::atomic<bool>* stop) {
-        CountRange(file, middle, kToTheEnd, settings.blockSize, makeLines, second, stop);
+        CountRange(file, middle, kToTheEnd, settings, makeLines, second, stop);
     };
     std::thread worker;
     try {
@@ -487,13 +595,13 @@ Tally CountFile(const DataFile& file, std::size_t slots, const CountingSettings&
         });
     } catch (const std::system_error&) {
         // No second thread to be had: both halves on this one.
-        CountRange(file, 0, middle, settings.blockSize, makeLines, first, nullptr);
+        CountRange(file, 0, middle, settings, makeLines, first, nullptr);
         if (first.total <= kMostLines) countSecond(nullptr);
         Merge(first, second);
         return first;
     }
     try {
-        CountRange(file, 0, middle, settings.blockSize, makeLines, first, nullptr);
+        CountRange(file, 0, middle, settings, makeLines, first, nullptr);
     } catch (...) {
         // A failure of the first half is reported whatever the second half meets.
         secondNotNeeded = true;

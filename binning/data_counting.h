@@ -10,6 +10,7 @@
 // NumberValue of the text before the first tab and of the text between the first and the second
 // tab. The common plain line ("-12.5" with spaces around it, or two such numbers around a tab)
 // is read right where it stands with the same value; any other line takes the full reading.
+// A line longer than the settings hold is read as it comes (rt::NumericPrefixReader).
 
 #include <cstddef>
 #include <cstdint>
@@ -43,10 +44,14 @@ class DataFile {
 };
 
 struct CountingSettings {
-    // How much is read at a time (at least 4 bytes; a longer line makes the buffer grow).
+    // How much is read at a time (at least 4 bytes; a longer line makes the buffer grow, up to
+    // longestLineHeld).
     std::size_t blockSize = std::size_t{1} << 20;
     // A regular file larger than this is counted in two halves side by side.
     std::uint64_t parallelThreshold = std::uint64_t{8} << 20;
+    // A line longer than this is not held whole: the numbers at its start are read as its bytes
+    // come, with the same values, so that memory does not grow with the length of a line.
+    std::size_t longestLineHeld = std::size_t{1} << 20;
 };
 
 // What one pass found. For single values slot i counts the values of slot i of the bins; for

@@ -9,9 +9,16 @@
 #include "chunk_writer.h"
 #include "files.h"
 #include "hash_filter.h"
+#include "hash_seed.h"
 #include "text.h"
 
 namespace chainmaker {
+
+TextHash::TextHash(std::uint64_t seed) {
+    std::uint64_t state = seed == 0 ? rt::RandomSeed() : seed;
+    base_ = rt::NextFromSeed(state) | 1;  // odd, so that its powers can be divided by
+    spread_ = rt::NextFromSeed(state) | 1;
+}
 
 void ReadList(const std::filesystem::path& path, StringList& list, rt::Counter32& count) {
     rt::LineReader in(path);
@@ -39,9 +46,9 @@ inline void CopyWide(char* to, const char* from, std::size_t size) {
 }
 constexpr std::size_t kOverrun = ChunkWriter::kSlack;
 
-// Exclusion::Hash, four bytes a step: the multiplications of a step do not wait for each other.
-inline std::uint64_t QuickHash(std::string_view text) noexcept {
-    constexpr std::uint64_t b1 = Exclusion::kBase, b2 = b1 * b1, b3 = b2 * b1, b4 = b2 * b2;
+// TextHash, four bytes a step: the multiplications of a step do not wait for each other.
+inline std::uint64_t QuickHash(std::string_view text, const TextHash& textHash) noexcept {
+    const std::uint64_t b1 = textHash.base(), b2 = b1 * b1, b3 = b2 * b1, b4 = b2 * b2;
     const auto byte = [&text](std::size_t i) -> std::uint64_t {
         return static_cast<unsigned char>(text[i]);
     };
@@ -81,7 +88,8 @@ struct Members {
     std::vector<Member> member;
     std::size_t longest = 0;  // the longest entry, without CR LF
 
-    Members(const StringList& list, std::int32_t n) : member(static_cast<std::size_t>(n)) {
+    Members(const StringList& list, std::int32_t n, const TextHash& hash)
+        : member(static_cast<std::size_t>(n)) {
         std::size_t total = kOverrun;
         for (std::int32_t i = 0; i < n; ++i) total += list[i].size() + 2;
         text = std::make_unique<char[]>(total);
@@ -91,8 +99,8 @@ struct Members {
             if (!entry.empty()) std::memcpy(text.get() + at, entry.data(), entry.size());
             text[at + entry.size()] = '\r';
             text[at + entry.size() + 1] = '\n';
-            member[i] = Member{text.get() + at, entry.size() + 2, Exclusion::Hash(entry),
-                               Exclusion::Power(entry.size())};
+            member[i] = Member{text.get() + at, entry.size() + 2, hash(entry),
+                               hash.power(entry.size())};
             longest = std::max(longest, entry.size());
             at += entry.size() + 2;
         }
@@ -123,8 +131,8 @@ class PrefixIndex {
             __builtin_prefetch(records_.as<Record>() + r);
     }
 
-    // Appends to `out` each member j whose line with this prefix is an entry; `hash` is
-    // Exclusion::Hash(prefix). A member may come more than once (from an entry that is in the
+    // Appends to `out` each member j whose line with this prefix is an entry; `hash` is the
+    // exclusion's hash of the prefix. A member may come more than once (from an entry that is in the
     // exclusion twice).
     void excludedMembers(std::string_view prefix, std::uint64_t hash,
                          std::vector<std::int32_t>& out) const {
@@ -157,7 +165,7 @@ class PrefixIndex {
     };
     static_assert(sizeof(Record) == 64);
     std::size_t BucketOf(std::uint64_t hash) const noexcept {
-        return static_cast<std::size_t>((hash * 0x9E3779B97F4A7C15ull) >> shift_);
+        return static_cast<std::size_t>((hash * spread_) >> shift_);
     }
 
     // The members by text, members of equal text together: one record stands for them all,
@@ -170,10 +178,13 @@ class PrefixIndex {
     LargePages records_;  // of Record
     LargePages starts_;   // of std::uint32_t, one more than there are buckets
     unsigned shift_ = 63;
+    std::uint64_t spread_ = 1;
 };
 
 PrefixIndex::PrefixIndex(const Exclusion& exclusion, const Members& members,
-                         std::string_view separator) {
+                         std::string_view separator)
+    : spread_(exclusion.hash().spread()) {
+    const TextHash& textHash = exclusion.hash();
     // The members grouped by text (in order of hash, then text), the texts by hash, and the
     // different lengths.
     const std::vector<Member>& member = members.member;
@@ -189,7 +200,7 @@ PrefixIndex::PrefixIndex(const Exclusion& exclusion, const Members& members,
     });
     std::vector<std::pair<std::uint64_t, std::int32_t>> byHash;  // (hash, text)
     std::vector<std::size_t> lengths;
-    HashFilter memberHashes(member.size());
+    HashFilter memberHashes(member.size(), 0, spread_);
     for (std::size_t at = 0; at < same_.size(); ++at) {
         const std::int32_t j = same_[at];
         if (at > 0 && member[j].hash == member[same_[at - 1]].hash &&
@@ -207,7 +218,7 @@ PrefixIndex::PrefixIndex(const Exclusion& exclusion, const Members& members,
     // For each length, the inverse (modulo 2^64; the base is odd) of the power that extends a
     // hash past that many bytes.
     std::vector<std::uint64_t> inverses;
-    for (const std::size_t length : lengths) inverses.push_back(Inverse(Exclusion::Power(length)));
+    for (const std::size_t length : lengths) inverses.push_back(Inverse(textHash.power(length)));
 
     // The records, entry by entry.
     struct Found {
@@ -220,13 +231,13 @@ PrefixIndex::PrefixIndex(const Exclusion& exclusion, const Members& members,
     std::size_t count = 0;
     for (std::size_t e = 0; e < exclusion.size(); ++e) {
         const std::string_view entry = exclusion[e];
-        const std::uint64_t whole = QuickHash(entry);
+        const std::uint64_t whole = QuickHash(entry, textHash);
         // The hash of the last bytes, extended backwards one byte at a time up to each length.
         std::uint64_t last = 0;
         std::uint64_t power = 1;  // the base to the power `taken`
         std::size_t taken = 0;
         for (std::size_t l = 0; l < lengths.size() && lengths[l] <= entry.size(); ++l) {
-            for (; taken < lengths[l]; ++taken, power *= Exclusion::kBase)
+            for (; taken < lengths[l]; ++taken, power *= textHash.base())
                 last += static_cast<unsigned char>(entry[entry.size() - 1 - taken]) * power;
             if (!memberHashes.mayContain(last)) continue;
             const std::size_t rest = entry.size() - lengths[l];
@@ -249,7 +260,7 @@ PrefixIndex::PrefixIndex(const Exclusion& exclusion, const Members& members,
     }
 
     // The bit array, and the records sorted by bucket (a counting sort).
-    filter_ = HashFilter(count, exclusion.filterBits());
+    filter_ = HashFilter(count, exclusion.filterBits(), spread_);
     if (count == 0) return;
     int bits = 1;
     while ((std::size_t{1} << bits) < count) ++bits;
@@ -324,7 +335,7 @@ FormFunction FormFor(std::size_t prefixSize, std::size_t memberSize) {
 // prefix, the innermost index runs over all entries, less those whose line the exclusion holds.
 // Then the prefix advances like an odometer and only the members from the one that changed
 // onwards are written again.
-void PrintBlock(const Members& members, int k, std::string_view separator,
+void PrintBlock(const Members& members, int k, std::string_view separator, const TextHash& hash,
                 const PrefixIndex* excluded, ChunkWriter& writer, char* prefix) {
     const auto n = static_cast<std::int32_t>(members.member.size());
     const Member* const first = members.member.data();
@@ -332,8 +343,8 @@ void PrintBlock(const Members& members, int k, std::string_view separator,
     std::array<std::int32_t, kMaxMembers> index{};
     std::array<std::size_t, kMaxMembers> start{};
     std::array<std::uint64_t, kMaxMembers> prefixHash{};
-    const std::uint64_t separatorHash = Exclusion::Hash(separator);
-    const std::uint64_t separatorPower = Exclusion::Power(separator.size());
+    const std::uint64_t separatorHash = hash(separator);
+    const std::uint64_t separatorPower = hash.power(separator.size());
     const std::size_t longestMember = members.longest + 2;
     // The separator with room to be copied in whole 16-byte pieces.
     std::string paddedSeparator(separator);
@@ -455,10 +466,12 @@ void PrintCombinations(const StringList& list, std::int32_t count, std::string_v
     std::unique_ptr<Members> members;
     std::unique_ptr<char[]> prefix;
     std::unique_ptr<PrefixIndex> excluded;
+    // Without an exclusion the hashes are not used: any seed will do.
+    const TextHash hash = printer.exclusion() ? printer.exclusion()->hash() : TextHash(1);
     for (int k = 1; k <= kMaxMembers; ++k) {
         if (!wanted(k) || n <= 0) continue;
         if (!members) {
-            members = std::make_unique<Members>(list, n);
+            members = std::make_unique<Members>(list, n, hash);
             // Members 1 to 5 with their separators, then room for a whole line behind them.
             const std::size_t capacity =
                 kMaxMembers * (members->longest + separator.size()) + 2 + kOverrun;
@@ -466,7 +479,7 @@ void PrintCombinations(const StringList& list, std::int32_t count, std::string_v
             if (printer.exclusion())
                 excluded = std::make_unique<PrefixIndex>(*printer.exclusion(), *members, separator);
         }
-        PrintBlock(*members, k, separator, excluded.get(), writer, prefix.get());
+        PrintBlock(*members, k, separator, hash, excluded.get(), writer, prefix.get());
     }
     writer.finish();
 }

@@ -26,6 +26,35 @@ inline constexpr std::string_view kExcludeName = "exclude.txt";
 inline constexpr std::string_view kOutputName = "out.txt";
 inline constexpr int kMaxMembers = 6;
 
+// The hashes of the exclusion's index: the bytes of a text as digits of a number in an odd base,
+// modulo 2^64, so that the hash of a text follows from the hashes of its parts; and an odd factor
+// that spreads hashes over a table. Both are drawn from a seed, at random for each run unless
+// one is given: no list made in advance can make its entries crowd the index.
+class TextHash {
+  public:
+    // A seed of 0 draws one at random.
+    explicit TextHash(std::uint64_t seed = 0);
+
+    std::uint64_t base() const noexcept { return base_; }
+    std::uint64_t spread() const noexcept { return spread_; }
+    std::uint64_t operator()(std::string_view text) const noexcept {
+        std::uint64_t hash = 0;
+        for (const char c : text) hash = hash * base_ + static_cast<unsigned char>(c);
+        return hash;
+    }
+    // The base to the power `length`: hash(a + b) == hash(a) * power(b.size()) + hash(b).
+    std::uint64_t power(std::size_t length) const noexcept {
+        std::uint64_t power = 1;
+        for (std::uint64_t base = base_; length > 0; length >>= 1, base *= base)
+            if (length & 1) power *= base;
+        return power;
+    }
+
+  private:
+    std::uint64_t base_;
+    std::uint64_t spread_;
+};
+
 // Reads a list file: every line, less the spaces at both ends (tabs stay), that is not empty
 // after that is appended to `list` and counted in `count` (entry number i, counted from 1, is
 // list[i - 1]). Entries appended before a failure
@@ -38,17 +67,21 @@ void ReadList(const std::filesystem::path& path, StringList& list, rt::Counter32
 // A single line is looked up by scanning the entries in order. The combination writer does not
 // look lines up one by one: it indexes the entries by the prefix of a tuple that they can be a
 // line of, and tests only the lines of the prefixes that some entry fits (see PrintCombinations).
-// Its hashes are polynomial in the bytes, so that the hash of a text follows from the hashes of
-// its parts: the writer extends the hash of a tuple's prefix as it extends its text.
+// Its hashes (TextHash) are polynomial in the bytes, so that the hash of a text follows from the
+// hashes of its parts: the writer extends the hash of a tuple's prefix as it extends its text.
 class Exclusion {
   public:
     // `filterBits`: the size of the writer's bit array of prefixes as a power of two (7 to 24);
     // 0 sizes it to the number of entries (see HashFilter). Tests choose small ones.
-    Exclusion(const StringList& entries, std::int32_t count, int filterBits = 0)
+    // `hashSeed`: the seed of the writer's hashes, 0 for one drawn at random; the lines written
+    // do not depend on it.
+    Exclusion(const StringList& entries, std::int32_t count, int filterBits = 0,
+              std::uint64_t hashSeed = 0)
         : entries_(&entries),
           size_(
               std::min(static_cast<std::size_t>(std::max(count, std::int32_t{0})), entries.size())),
-          filterBits_(filterBits) {}
+          filterBits_(filterBits),
+          hash_(hashSeed) {}
 
     bool contains(std::string_view line) const {
         for (std::size_t i = 0; i < size_; ++i)
@@ -59,26 +92,13 @@ class Exclusion {
     std::size_t size() const noexcept { return size_; }
     std::string_view operator[](std::size_t i) const noexcept { return (*entries_)[i]; }
     int filterBits() const noexcept { return filterBits_; }
-
-    // The hash of a text: the bytes as digits of a number in base kBase, modulo 2^64.
-    static constexpr std::uint64_t kBase = 0x100000001B3ull;
-    static std::uint64_t Hash(std::string_view text) noexcept {
-        std::uint64_t hash = 0;
-        for (const char c : text) hash = hash * kBase + static_cast<unsigned char>(c);
-        return hash;
-    }
-    // kBase to the power `length`: Hash(a + b) == Hash(a) * Power(b.size()) + Hash(b).
-    static std::uint64_t Power(std::size_t length) noexcept {
-        std::uint64_t power = 1;
-        for (std::uint64_t base = kBase; length > 0; length >>= 1, base *= base)
-            if (length & 1) power *= base;
-        return power;
-    }
+    const TextHash& hash() const noexcept { return hash_; }
 
   private:
     const StringList* entries_;
     std::size_t size_;
     int filterBits_;
+    TextHash hash_;
 };
 
 // Writes single lines with CR LF, unless the exclusion (when there is one) holds them; and

@@ -1,7 +1,8 @@
 #pragma once
 // A quick first test for a set of 64-bit hashes: it may answer "maybe" for a hash that is not
 // in the set, never "no" for one that is. Two bits are set for each hash, in one 64-bit word
-// picked by the hash, so that a test reads one word.
+// picked by the hash, so that a test reads one word. The hash is spread by an odd factor, which
+// callers draw at random for each run so that no set made in advance crowds a few words.
 
 #include <algorithm>
 #include <cstddef>
@@ -17,11 +18,12 @@ class HashFilter {
     struct View {
         const std::uint64_t* words;
         unsigned shift;  // 64 less the number of bits that pick a word
+        std::uint64_t factor;
 
-        // The top bits of hash * kFactor pick the word (every bit of the hash reaches them), two
+        // The top bits of hash * factor pick the word (every bit of the hash reaches them), two
         // groups of 6 bits below those the two bits in it.
         bool mayContain(std::uint64_t hash) const noexcept {
-            const std::uint64_t spread = hash * kFactor;
+            const std::uint64_t spread = hash * factor;
             const std::uint64_t bits = Bits(spread);
             return (words[spread >> shift] & bits) == bits;
         }
@@ -33,7 +35,8 @@ class HashFilter {
     // from 2^12 to 2^24 bits (512 bytes to 2 MiB), so that a hash that is not in the set passes
     // with a chance of 1 in 300 to 1 in 1000 while the words stay in the cache. Tests choose
     // small sizes, so that many hashes share a word.
-    explicit HashFilter(std::size_t count, int bits = 0) {
+    explicit HashFilter(std::size_t count, int bits = 0, std::uint64_t factor = kFactor)
+        : factor_(factor | 1) {
         if (bits <= 0) {
             bits = 12;
             while (bits < 24 && (std::size_t{1} << bits) < 32 * count) ++bits;
@@ -44,11 +47,12 @@ class HashFilter {
     }
 
     void add(std::uint64_t hash) noexcept {
-        const std::uint64_t spread = hash * kFactor;
+        const std::uint64_t spread = hash * factor_;
         words_.as<std::uint64_t>()[spread >> shift_] |= Bits(spread);
     }
     View view() const noexcept {
-        return words_.data() ? View{words_.as<std::uint64_t>(), shift_} : View{kNothing, 63};
+        return words_.data() ? View{words_.as<std::uint64_t>(), shift_, factor_}
+                             : View{kNothing, 63, factor_};
     }
     bool mayContain(std::uint64_t hash) const noexcept { return view().mayContain(hash); }
 
@@ -63,6 +67,7 @@ class HashFilter {
 
     LargePages words_;
     unsigned shift_ = 63;
+    std::uint64_t factor_ = kFactor;
 };
 
 }  // namespace chainmaker

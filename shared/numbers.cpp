@@ -1,5 +1,6 @@
 #include "numbers.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -174,6 +175,107 @@ double NumericPrefix(std::string_view text) {
         }
     }
     return Convert(chars, negative, scale);
+}
+
+void NumericPrefixReader::mantissa(char c) {
+    // The steps of NumericPrefix's reading of the mantissa, character by character.
+    if (IsDigit(c)) {
+        anyDigit_ = true;
+        if (!leadingFound_) {
+            if (c != '0') {
+                leadingFound_ = true;
+                scale_ = point_ ? -zerosAfterPoint_ : 0;
+            } else if (point_) {
+                ++zerosAfterPoint_;
+            }
+        }
+        if (!point_ && leadingFound_) ++intDigits_;
+        if (leadingFound_) {
+            if (digits_.size() < kDigitsKept) {
+                digits_.push_back(c);
+            } else if (c != '0') {
+                nonZeroDropped_ = true;
+            }
+        }
+    } else if (c == '.' && !point_) {
+        point_ = true;
+    } else if (!IsSkipped(c)) {
+        phase_ = IsExponentMark(c) ? Phase::kMark : Phase::kEnded;
+    }
+}
+
+void NumericPrefixReader::feed(std::string_view piece) {
+    for (const char c : piece) {
+        switch (phase_) {
+        case Phase::kLead:
+            if (IsSkipped(c)) break;
+            phase_ = Phase::kMantissa;
+            if (c == '+' || c == '-') {
+                negative_ = c == '-';
+                break;
+            }
+            mantissa(c);
+            break;
+        case Phase::kMantissa:
+            mantissa(c);
+            break;
+        case Phase::kMark:
+        case Phase::kExponentSign:
+            if (IsSkipped(c)) break;
+            if (phase_ == Phase::kMark && (c == '+' || c == '-')) {
+                exponentNegative_ = c == '-';
+                phase_ = Phase::kExponentSign;
+                break;
+            }
+            if (!IsDigit(c)) {
+                phase_ = Phase::kEnded;
+                return;
+            }
+            phase_ = Phase::kExponent;
+            [[fallthrough]];
+        case Phase::kExponent:
+            if (IsDigit(c)) {
+                exponentTaken_ = true;
+                if (exponent_ < 1'000'000'000) exponent_ = exponent_ * 10 + (c - '0');
+                if (fullExponent_ < 100'000'000'000'000'000)
+                    fullExponent_ = fullExponent_ * 10 + (c - '0');
+            } else if (!IsSkipped(c)) {
+                phase_ = Phase::kEnded;
+            }
+            break;
+        case Phase::kEnded:
+            return;
+        }
+    }
+}
+
+double NumericPrefixReader::value() const {
+    if (!anyDigit_) return 0;
+    if (!leadingFound_) return negative_ ? -0.0 : 0.0;
+    // The value is 0.D x 10^place, D the significant digits; NumericPrefix's scale before the
+    // exponent is that place.
+    const std::int64_t place = scale_ == 0 ? intDigits_ : scale_;
+    std::int64_t scale = place;
+    constexpr std::int64_t kFar = 1'000'000'000'000'000'000;  // more than any file's bytes
+    std::int64_t fullPlace = std::clamp<std::int64_t>(place, -kFar, kFar);
+    if (exponentTaken_) {
+        scale += exponentNegative_ ? -exponent_ : exponent_;
+        fullPlace += exponentNegative_ ? -fullExponent_ : fullExponent_;
+    }
+    // Far beyond the range of a double either way, a place reads as well as any further one.
+    fullPlace = std::clamp<std::int64_t>(fullPlace, -100'000, 100'000);
+    NumberChars chars;
+    if (negative_) chars.push('-');
+    chars.push('0');
+    chars.push('.');
+    for (const char c : digits_) chars.push(c);
+    // A digit after the kept ones moves the value off any halfway point, as the dropped ones do.
+    if (nonZeroDropped_) chars.push('1');
+    chars.push('e');
+    char exponent[24];
+    const auto written = std::to_chars(exponent, exponent + sizeof exponent, fullPlace);
+    for (const char* c = exponent; c != written.ptr; ++c) chars.push(*c);
+    return Convert(chars, negative_, scale);
 }
 
 std::string NumberText(double value) {

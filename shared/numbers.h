@@ -1,6 +1,8 @@
 #pragma once
 // Numbers read from text and written as text.
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -12,6 +14,40 @@ namespace rt {
 // follows is ignored; a text that does not begin with a number reads 0. A number too large for
 // a double throws error 6. The value is correctly rounded.
 double NumericPrefix(std::string_view text);
+
+// NumericPrefix of a text that comes in pieces (a line too long to be held), holding a bounded
+// part of it however long the text is: the number's first 800 significant digits, whether any
+// digit after those is not 0, and counts for the rest. The value is NumericPrefix's for the whole
+// text: those digits decide the rounding (every double, and every point halfway between two, has
+// at most 767 significant digits), and the counts place the point and the exponent.
+class NumericPrefixReader {
+  public:
+    // The next piece of the text. Once the number has ended, pieces are not looked at.
+    void feed(std::string_view piece);
+    bool ended() const noexcept { return phase_ == Phase::kEnded; }
+    // The value of the text fed so far; error 6 as NumericPrefix.
+    double value() const;
+
+  private:
+    enum class Phase : unsigned char { kLead, kMantissa, kMark, kExponentSign, kExponent, kEnded };
+    static constexpr std::size_t kDigitsKept = 800;
+    void mantissa(char c);
+
+    Phase phase_ = Phase::kLead;
+    bool negative_ = false;
+    bool point_ = false;
+    bool anyDigit_ = false;
+    bool leadingFound_ = false;
+    bool nonZeroDropped_ = false;  // a digit after the kept ones is not 0
+    bool exponentNegative_ = false;
+    bool exponentTaken_ = false;  // a digit followed the exponent's mark
+    std::int64_t intDigits_ = 0;
+    std::int64_t zerosAfterPoint_ = 0;
+    std::int64_t scale_ = 0;
+    std::int64_t exponent_ = 0;      // counted as NumericPrefix counts it
+    std::int64_t fullExponent_ = 0;  // the exponent's value, up to 10^17
+    std::string digits_;             // the significant digits kept
+};
 
 // A double as text, without blanks: "-" before negatives, whole numbers as plain digits,
 // fractions with up to 15 significant digits and a 0 before the point (0.5, -0.25), and an

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "files.h"
+#include "hash_seed.h"
 #include "numbers.h"
 #include "runtime_error.h"
 #include "s.h"
@@ -133,10 +134,22 @@ const std::string_view kHeader = "Possible compound\tFirst member\tSecond member
 // ---- Hashes -----------------------------------------------------------------------------------
 
 // Polynomial hashes modulo the prime 2^61 - 1, so that the hash of the rest of a word follows
-// from the hashes of the word and of its beginning.
+// from the hashes of the word and of its beginning. The base, and the multiplier that spreads the
+// hashes over a table, come from a seed drawn for each run: no list made in advance can make its
+// words share hashes or crowd one part of the table.
 __extension__ typedef unsigned __int128 Wide;
 constexpr std::uint64_t kPrime = (std::uint64_t{1} << 61) - 1;
-constexpr std::uint64_t kBase = 1'000'003;
+
+struct Hashing {
+    explicit Hashing(std::uint64_t seed) {
+        std::uint64_t state = seed == 0 ? rt::RandomSeed() : seed;
+        // Below 2^59, so that a running hash stays below 2 * kPrime (see Extend).
+        base = (std::uint64_t{1} << 58) | (rt::NextFromSeed(state) >> 6);
+        mix = rt::NextFromSeed(state) | 1;
+    }
+    std::uint64_t base;
+    std::uint64_t mix;  // odd
+};
 
 std::uint64_t MulMod(std::uint64_t a, std::uint64_t b) noexcept {
     const Wide product = static_cast<Wide>(a) * b;
@@ -153,17 +166,18 @@ std::uint64_t Reduced(std::uint64_t running) noexcept {
 }
 
 // The running hash after appending one byte (bytes count from 1, so leading zero bytes still
-// count). Below 2^62 times kBase below 2^20: the product's high part stays below 2^21.
-std::uint64_t Extend(std::uint64_t running, char c) noexcept {
-    const Wide product = static_cast<Wide>(running) * kBase;
+// count). Below 2^62 times a base below 2^59: the product's high part stays below 2^60, and the
+// sum below 2^61 + 2^60 + 2^8 < 2 * kPrime.
+std::uint64_t Extend(std::uint64_t running, char c, std::uint64_t base) noexcept {
+    const Wide product = static_cast<Wide>(running) * base;
     const std::uint64_t low = static_cast<std::uint64_t>(product) & kPrime;
     const std::uint64_t high = static_cast<std::uint64_t>(product >> 61);
     return low + high + static_cast<unsigned char>(c) + 1;
 }
 
-std::uint64_t HashOf(std::string_view text) noexcept {
+std::uint64_t HashOf(std::string_view text, std::uint64_t base) noexcept {
     std::uint64_t running = 0;
-    for (const char c : text) running = Extend(running, c);
+    for (const char c : text) running = Extend(running, c, base);
     return Reduced(running);
 }
 
@@ -174,17 +188,17 @@ std::uint64_t RestHash(std::uint64_t whole, std::uint64_t before, std::uint64_t 
     return whole >= moved ? whole - moved : whole + kPrime - moved;
 }
 
-// kBase to the power `exponent`: from a table for short words, by squaring beyond.
+// The base to the power `exponent`: from a table for short words, by squaring beyond.
 class Powers {
   public:
-    Powers() {
+    explicit Powers(std::uint64_t base) : base_(base) {
         table_[0] = 1;
-        for (std::size_t k = 1; k < kTable; ++k) table_[k] = MulMod(table_[k - 1], kBase);
+        for (std::size_t k = 1; k < kTable; ++k) table_[k] = MulMod(table_[k - 1], base);
     }
     std::uint64_t operator()(std::uint64_t exponent) const noexcept {
         if (exponent < kTable) return table_[exponent];
         std::uint64_t result = 1;
-        std::uint64_t square = kBase;
+        std::uint64_t square = base_;
         for (; exponent != 0; exponent >>= 1) {
             if (exponent & 1) result = MulMod(result, square);
             square = MulMod(square, square);
@@ -194,10 +208,9 @@ class Powers {
 
   private:
     static constexpr std::size_t kTable = 1024;
+    std::uint64_t base_;
     std::uint64_t table_[kTable];
 };
-
-constexpr std::uint64_t kMix = 0x9E3779B97F4A7C15ULL;
 
 unsigned ShiftFor(std::size_t size) noexcept {
     unsigned shift = 64;
@@ -238,8 +251,9 @@ class WordIndex {
     static constexpr unsigned kHalves = 2;
     static constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
 
-    explicit WordIndex(const WordList& words)
-        : words_(words),
+    WordIndex(const WordList& words, const Hashing& hashing)
+        : hashing_(hashing),
+          words_(words),
           all_(words.lines()),
           hashes_(static_cast<std::size_t>(words.count())),
           textOf_(static_cast<std::size_t>(words.count())) {}
@@ -253,7 +267,7 @@ class WordIndex {
         const auto to = static_cast<std::uint32_t>(count * (share + 1) / shares);
         for (std::uint32_t k = from; k < to; ++k) {
             if ((k & 0xFFFF) == 0 && cancelled.load(std::memory_order_relaxed)) throw Cancelled{};
-            hashes_[k] = HashOf(words_.word(static_cast<std::int32_t>(k)));
+            hashes_[k] = HashOf(words_.word(static_cast<std::int32_t>(k)), hashing_.base);
         }
     }
 
@@ -329,6 +343,8 @@ class WordIndex {
         }
         for (std::uint32_t t = 0; t < texts; ++t) h.texts[t].begin -= h.texts[t].count;
     }
+
+    const Hashing& hashing() const noexcept { return hashing_; }
 
     // Once both halves are built: the memory that only building needed.
     void built() noexcept {
@@ -408,16 +424,16 @@ class WordIndex {
     static unsigned HalfOf(std::uint64_t hash) noexcept {
         return static_cast<unsigned>((hash >> 60) & 1);
     }
-    static std::size_t home(const Half& h, std::uint64_t hash) noexcept {
-        return static_cast<std::size_t>((hash * kMix) >> h.shift);
+    std::size_t home(const Half& h, std::uint64_t hash) const noexcept {
+        return static_cast<std::size_t>((hash * hashing_.mix) >> h.shift);
     }
-    static std::size_t block(const Half& h, std::uint64_t hash) noexcept {
-        return static_cast<std::size_t>((hash * kMix) >> h.filterShift);
+    std::size_t block(const Half& h, std::uint64_t hash) const noexcept {
+        return static_cast<std::size_t>((hash * hashing_.mix) >> h.filterShift);
     }
     static std::uint64_t bits(std::uint64_t hash) noexcept {
         return (std::uint64_t{1} << (hash & 63)) | (std::uint64_t{1} << ((hash >> 6) & 63));
     }
-    static void prefetchSlot(const Half& h, std::uint64_t hash) noexcept {
+    void prefetchSlot(const Half& h, std::uint64_t hash) const noexcept {
         Prefetch(&h.slots[home(h, hash)]);
     }
     void prefetchText(const Half& h, std::uint64_t hash) const noexcept {
@@ -426,6 +442,7 @@ class WordIndex {
             Prefetch(all_.data() + entry.offset);
     }
 
+    const Hashing hashing_;
     const WordList& words_;
     std::string_view all_;
     BigArray<std::uint64_t> hashes_;  // of each word, while building
@@ -580,7 +597,8 @@ struct Head {
 // Searches words of the list and writes their finds. One for each thread that searches.
 class Searcher {
   public:
-    Searcher(const WordList& words, const WordIndex& index) : words_(words), index_(index) {}
+    Searcher(const WordList& words, const WordIndex& index)
+        : words_(words), index_(index), base_(index.hashing().base), power_(base_) {}
 
     // Words `first` to `last` (from 1), with a progress mark before every hundredth word;
     // returns the number of finds.
@@ -620,6 +638,7 @@ class Searcher {
         // Both members are list words: neither is shorter than the shortest word.
         const std::size_t shortest = words_.shortestBytes();
         const std::size_t longest = words_.longestBytes();
+        const std::uint64_t base = base_;  // in a register, whatever the stores below touch
         probes_.clear();
         for (std::int32_t i = first; i <= last; ++i) {
             probesOf_[i - first] = probes_.size();
@@ -643,7 +662,7 @@ class Searcher {
                     boundary +=
                         static_cast<unsigned char>(word[pos]) < 0x80 ? 1 : CharacterSize(word, pos);
                 }
-                hash = Extend(hash, word[pos]);
+                hash = Extend(hash, word[pos], base);
             }
             // For now each probe holds the hash of the whole word in place of its rest's.
             hash = Reduced(hash);
@@ -776,6 +795,7 @@ class Searcher {
 
     const WordList& words_;
     const WordIndex& index_;
+    const std::uint64_t base_;
     const Powers power_;
     std::int64_t finds_ = 0;
 
@@ -792,13 +812,17 @@ class Searcher {
 // The search on the calling thread, after the files are opened: blocks go straight to out.txt.
 class DirectSearch : public BlockSink {
   public:
-    DirectSearch(const WordList& words, std::size_t blockBytes)
-        : words_(words), memory_(blockBytes), block_(memory_.data()), blockBytes_(blockBytes) {}
+    DirectSearch(const WordList& words, std::size_t blockBytes, std::uint64_t hashSeed)
+        : words_(words),
+          hashing_(hashSeed),
+          memory_(blockBytes),
+          block_(memory_.data()),
+          blockBytes_(blockBytes) {}
 
     std::int64_t writeFinds(FindWriter& writer) {
         writer_ = &writer;
         const std::atomic<bool> never{false};
-        WordIndex index(words_);
+        WordIndex index(words_, hashing_);
         index.hashWords(0, 1, never);
         for (unsigned half = 0; half < WordIndex::kHalves; ++half) index.buildHalf(half, never);
         index.built();
@@ -817,6 +841,7 @@ class DirectSearch : public BlockSink {
 
   private:
     const WordList& words_;
+    const Hashing hashing_;
     BigArray<char> memory_;
     Block block_;
     std::size_t blockBytes_;
@@ -832,7 +857,7 @@ class ParallelSearch {
   public:
     ParallelSearch(const WordList& words, const Tuning& tuning, std::size_t blockBytes)
         : words_(words),
-          index_(words),
+          index_(words, Hashing(tuning.hashSeed)),
           threads_(std::max(1u, tuning.searchThreads)),
           segmentWords_(std::max<std::int32_t>(tuning.segmentWords, 1)),
           segments_(words.count() == 0 ? 0 : (words.count() - 1) / segmentWords_ + 1),
@@ -1066,7 +1091,7 @@ RunResult Run(const std::filesystem::path& folder, double threshold, Progress& p
     } else {
         // Here a block is written as soon as it is full: a small one does as well.
         const std::size_t directBytes = std::min<std::size_t>(blockBytes, std::size_t{64} << 10);
-        result.findCount = DirectSearch(words, directBytes).writeFinds(writer);
+        result.findCount = DirectSearch(words, directBytes, tuning.hashSeed).writeFinds(writer);
     }
     out.close();
     return result;

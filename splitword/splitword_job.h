@@ -106,6 +106,9 @@ struct Tuning {
     std::size_t blockBytes = std::size_t{1} << 20;
     // The search threads take the words in segments of this many.
     std::int32_t segmentWords = 4096;
+    // The seed of the word index's hashes; 0 draws one at random for each run. The finds do not
+    // depend on it, only how the words spread over the index.
+    std::uint64_t hashSeed = 0;
 };
 
 struct RunResult {

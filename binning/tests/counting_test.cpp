@@ -68,15 +68,19 @@ std::string PlainOutcome(const testing_support::TempFolder& folder, Mode mode) {
     return "ok\n" + folder.read("Results.txt");
 }
 
-binning::RunSettings Settings(std::size_t blockSize, std::uint64_t parallelThreshold) {
+binning::RunSettings Settings(std::size_t blockSize, std::uint64_t parallelThreshold,
+                              bool holdLongLines = true) {
     binning::RunSettings settings;
     settings.blockSize = blockSize;
     settings.parallelThreshold = parallelThreshold;
+    // Lines longer than a block read as they come, or held whole.
+    if (!holdLongLines) settings.longestLineHeld = 0;
     return settings;
 }
 
 // Every block size from 4 to 16 (a block boundary at every place of a short line), some larger
-// ones, each counted in one piece and in two halves.
+// ones, each counted in one piece and in two halves; lines longer than a block held whole or
+// read as they come.
 void ExpectSameAsPlainEverywhere(const testing_support::TempFolder& folder, Mode mode,
                                  const std::string& label) {
     const std::string expected = PlainOutcome(folder, mode);
@@ -85,8 +89,11 @@ void ExpectSameAsPlainEverywhere(const testing_support::TempFolder& folder, Mode
     for (const std::size_t b : {23, 31, 40, 64, 1 << 20}) blocks.push_back(b);
     for (const std::size_t block : blocks) {
         for (const std::uint64_t threshold : {std::uint64_t{0}, std::uint64_t{1} << 40}) {
-            ASSERT_EQ(JobOutcome(folder, mode, Settings(block, threshold)), expected)
-                << label << ", block " << block << ", threshold " << threshold;
+            for (const bool hold : {true, false}) {
+                ASSERT_EQ(JobOutcome(folder, mode, Settings(block, threshold, hold)), expected)
+                    << label << ", block " << block << ", threshold " << threshold
+                    << (hold ? "" : ", long lines read as they come");
+            }
         }
     }
 }
@@ -151,7 +158,25 @@ INSTANTIATE_TEST_SUITE_P(
         LinesCase{"ManyDigitsTooLarge", std::string(400, '9') + "\r\n"},
         LinesCase{"LongLines", kLongBlanks + "5" + kLongBlanks + "\r\n" + std::string(300, '7') +
                                    "\r\n" + kLongBlanks + "\t" + kLongBlanks + "1\r\n" + "0." +
-                                   std::string(200, '0') + "1\r\n"}),
+                                   std::string(200, '0') + "1\r\n"},
+        // Numbers of more digits than decide a double's rounding, their point and exponent far
+        // from their start.
+        LinesCase{"HalfwayDecidedByAFarDigit",
+                  "9007199254740993." + std::string(1000, '0') + "1\r\n9007199254740993." +
+                      std::string(1000, '0') + "\r\n-9007199254740993" + std::string(900, ' ') +
+                      "1\t" + "9007199254740995" + std::string(900, '0') + "e-900\r\n"},
+        LinesCase{"PointAndExponentFarAway",
+                  "0." + std::string(1000, '0') + "5e1000\r\n" + std::string(1000, '0') +
+                      "5\t1" + std::string(1000, '3') + "e-1000\r\n7e" +
+                      std::string(1000, '0') + "2\r\n1" + std::string(1000, '0') + "e-997\r\n"},
+        LinesCase{"FarBeyondADouble",
+                  "0." + std::string(1000, '0') + "5\r\n-0." + std::string(1000, '0') +
+                      "5e10\r\n5e-" + std::string(30, '9') + "\r\n"},
+        LinesCase{"ManyZerosTooLarge", "5" + std::string(999, '0') + "\r\n"},
+        LinesCase{"LongLinesOfOtherBytes",
+                  "5" + std::string(1000, '\0') + "\r\n" + std::string(500, ' ') + "\t" +
+                      std::string(500, ' ') + "\r\n" + std::string(1000, ' ') + "\r\n" +
+                      "1\t2\t" + std::string(1000, '3') + "\r" + std::string(1000, '\t') + "\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---- Random files -------------------------------------------------------------------------------
@@ -184,8 +209,10 @@ TEST(RandomFiles, CountAsThePlainReadingForEveryBlockAndSplit) {
             for (int k = 0; k < 4; ++k) {
                 const std::uint64_t threshold = random() % (data.size() + 2);
                 const std::size_t b = block(random);
-                ASSERT_EQ(JobOutcome(folder, mode, Settings(b, threshold)), expected)
-                    << "data \"" << data << "\", block " << b << ", threshold " << threshold;
+                const bool hold = k % 2 == 0;
+                ASSERT_EQ(JobOutcome(folder, mode, Settings(b, threshold, hold)), expected)
+                    << "data \"" << data << "\", block " << b << ", threshold " << threshold
+                    << (hold ? "" : ", long lines read as they come");
             }
         }
     }

@@ -386,13 +386,14 @@ TEST(Exclusion, AgreesWithAScanOnManyEntries) {
 namespace {
 
 TEST(Exclusion, HashOfJoinedTextFollowsFromItsParts) {
-    using chainmaker::Exclusion;
     const std::string parts[] = {"", "a", "\t", "long member", "\xFF\x80"};
-    for (const auto& a : parts) {
-        for (const auto& b : parts) {
-            EXPECT_EQ(Exclusion::Hash(a + b),
-                      Exclusion::Hash(a) * Exclusion::Power(b.size()) + Exclusion::Hash(b))
-                << "[" << a << "][" << b << "]";
+    for (const std::uint64_t seed : {1u, 2u, 0u}) {
+        const chainmaker::TextHash hash(seed);
+        for (const auto& a : parts) {
+            for (const auto& b : parts) {
+                EXPECT_EQ(hash(a + b), hash(a) * hash.power(b.size()) + hash(b))
+                    << "[" << a << "][" << b << "] " << seed;
+            }
         }
     }
 }
