@@ -5,7 +5,8 @@
 // A permission test makes its files unusable to everyone, owner included (mode 000 for a file
 // that may not be read, 0444 for one that may not be written, 0555 for a folder that may not be
 // written), so that it means the same for an ordinary user, who runs the check as themselves,
-// and for root, who runs it as user nobody.
+// and for root, who runs it as user nobody. CI runs each test that uses this a second time as an
+// ordinary user: such a test belongs in the list of .ci/run.
 
 #include <fcntl.h>
 #include <sys/wait.h>
