@@ -46,7 +46,7 @@ inline std::optional<std::string> WhyPermissionsDoNotBind() {
                            ("tools-probe-" + std::to_string(::getpid()) + "-" +
                             std::to_string(std::random_device{}()));
     const int fd = ::open(probe.c_str(), O_CREAT | O_EXCL | O_WRONLY, 0);
-    if (fd < 0) return "cannot create a file in the temporary folder " + probe.parent_path().string();
+    if (fd < 0) return "cannot create a file in " + probe.parent_path().string();
     ::close(fd);
     const int opened = RunUnprivileged([&] {
         const int in = ::open(probe.c_str(), O_RDONLY);

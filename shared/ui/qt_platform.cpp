@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QMessageBox>
+#include <QScreen>
 #include <QSpacerItem>
 #include <QWidget>
 #include <algorithm>
@@ -12,8 +13,8 @@
 namespace ui {
 
 int TitleWidth(const QString& title) {
-    // The window manager draws the title in a font of its own, often bold: take the wider of the
-    // application's bold font and Qt's title font, then room for an icon, three buttons and margins.
+    // The window manager draws the title in a font of its own, often bold: take the wider of
+    // the application's bold font and Qt's title font, then room for an icon, buttons, margins.
     QFont bold = QApplication::font();
     bold.setBold(true);
     const int text = std::max(QFontMetrics(bold).horizontalAdvance(title),
@@ -44,8 +45,10 @@ rt::Answer QtPlatform::messageBox(std::string_view text, rt::Buttons buttons,
     // QMessageBox fixes its own size when shown and ignores a minimum width; a spacer across its
     // grid widens the layout it measures, so the title bar has room for the whole title.
     if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
-        grid->addItem(new QSpacerItem(TitleWidth(box.windowTitle()), 0, QSizePolicy::Minimum,
-                                      QSizePolicy::Minimum),
+        int width = TitleWidth(box.windowTitle());
+        if (const QScreen* screen = box.screen())
+            width = std::min(width, screen->availableGeometry().width() * 3 / 4);
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
                       grid->rowCount(), 0, 1, grid->columnCount());
     }
     return box.exec() == QMessageBox::Cancel ? rt::Answer::Cancel : rt::Answer::Ok;
