@@ -1,6 +1,7 @@
 // Files the user may not read or write: an input without read permission, an output that is
 // read-only, a folder that is read-only. The tests run as root in CI, where permissions do not
-// bind, so each run happens as user nobody in a child process: the job exactly as the window runs
+// bind, so each run happens as user nobody in a child process (as the user themselves when that is
+// not root, with the files made unusable to their owner too): the job exactly as the window runs
 // it, without Qt, its outcome handed back as the exit status. Every such failure is a permission
 // failure (error 70): Binning shows its permission box (answered Cancel, which ends the program),
 // Chainmaker and Splitword let the error pass to their report of an unhandled error. The files are
@@ -269,8 +270,7 @@ const PermissionCase kCases[] = {
 class PermissionTest : public ::testing::TestWithParam<PermissionCase> {};
 
 TEST_P(PermissionTest, IsAPermissionFailureAndChangesNoFile) {
-    if (testing_support::RunUnprivileged([] { return 0; }) != 0)
-        GTEST_SKIP() << "no process can run as an unprivileged user here";
+    if (const auto why = testing_support::WhyPermissionsDoNotBind()) GTEST_SKIP() << *why;
     const PermissionCase& c = GetParam();
     testing_support::TempFolder folder;
     for (const auto& [name, bytes] : c.files) {
@@ -279,8 +279,10 @@ TEST_P(PermissionTest, IsAPermissionFailureAndChangesNoFile) {
     }
     const Snapshot before = TakeSnapshot(folder.path());
 
-    // Anyone may enter the folder and create files in it, unless it is the read-only one.
+    // Anyone may enter the folder and create files in it, unless it is the read-only one. The
+    // files already there are read-only to everyone, their owner included, as they are to nobody.
     fs::permissions(folder.path(), c.readOnlyFolder ? kReadOnlyFolder : fs::perms::all);
+    for (const auto& [name, bytes] : c.files) fs::permissions(folder / name, kReadOnly);
     if (c.locked) fs::permissions(folder / c.locked, c.mode);
     const int seen = testing_support::RunUnprivileged([&] {
         switch (c.program) {
@@ -294,7 +296,8 @@ TEST_P(PermissionTest, IsAPermissionFailureAndChangesNoFile) {
         return 0;
     });
     fs::permissions(folder.path(), kReadOnlyFolder | fs::perms::owner_write);
-    if (c.locked) fs::permissions(folder / c.locked, kReadOnly | fs::perms::owner_write);
+    for (const auto& [name, bytes] : c.files)
+        fs::permissions(folder / name, kReadOnly | fs::perms::owner_write);
 
     EXPECT_EQ(seen, c.seen) << "-1: the child crashed";
     // Nothing changed but the outputs written before the failure.

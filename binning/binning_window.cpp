@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QButtonGroup>
+#include <QEvent>
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
@@ -94,6 +95,16 @@ void BinningWindow::Form_Load() {
     const QSize outer = frameGeometry().size();
     move(area.x() + (area.width() - outer.width()) / 2,
          area.y() + (area.height() - outer.height()) / 2);
+}
+
+bool BinningWindow::event(QEvent* event) {
+    // The frame is known only after the window manager has framed the shown window; without a
+    // window manager it never differs from the window, which Form_Load has centred already.
+    if (!centredOnFrame_ && isVisible() && frameGeometry().size() != size()) {
+        centredOnFrame_ = true;
+        Form_Load();
+    }
+    return QMainWindow::event(event);
 }
 
 void BinningWindow::cmdGo_Click() {

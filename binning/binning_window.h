@@ -29,7 +29,8 @@ class BinningWindow : public QMainWindow {
     BinningWindow(std::filesystem::path programFolder, rt::Platform& platform,
                   QWidget* parent = nullptr);
 
-    // Centres the window, its frame included, on the screen.
+    // Centres the window, its frame included, on the screen. Before the window is first shown its
+    // frame is not known; it is centred again once, as soon as the window manager has framed it.
     void Form_Load();
     void cmdGo_Click();
     void mnuHelp_Click();
@@ -46,9 +47,13 @@ class BinningWindow : public QMainWindow {
     QLabel* Label2 = nullptr;
     QAction* mnuHelp = nullptr;
 
+  protected:
+    bool event(QEvent* event) override;
+
   private:
     std::filesystem::path programFolder_;
     rt::Platform& platform_;
     QButtonGroup* options_ = nullptr;
     bool AlreadyClicked = false;
+    bool centredOnFrame_ = false;
 };

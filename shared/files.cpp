@@ -1,9 +1,6 @@
 #include "files.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <cstdlib>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -56,21 +53,10 @@ fs::path ProgramFolder(const char* argv0) {
         return WithoutTrailingSeparator(program.parent_path());
     }
     if (!started.empty()) {
-        // Started by name: the first folder of PATH that holds an executable of that name.
-        const char* pathList = std::getenv("PATH");
-        std::string_view rest = pathList ? pathList : "";
-        while (true) {
-            const auto colon = rest.find(':');
-            const std::string_view entry = rest.substr(0, colon);
-            fs::path folder = entry.empty() ? fs::path(".") : fs::path(std::string(entry));
-            const fs::path candidate = folder / started;
-            if (::access(candidate.c_str(), X_OK) == 0 && !fs::is_directory(candidate, ec)) {
-                if (folder.is_relative()) folder = fs::current_path(ec) / folder;
-                return WithoutTrailingSeparator(folder);
-            }
-            if (colon == std::string_view::npos) break;
-            rest.remove_prefix(colon + 1);
-        }
+        // Started by name through the search path: nothing tells the user which folder the
+        // program lies in, so it works where they are, like any command typed in a terminal.
+        fs::path here = fs::current_path(ec);
+        if (!ec) return WithoutTrailingSeparator(here);
     }
     const fs::path self = fs::read_symlink("/proc/self/exe", ec);
     if (!ec) return WithoutTrailingSeparator(self.parent_path());

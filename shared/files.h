@@ -14,9 +14,10 @@ std::filesystem::path ResolveName(const std::filesystem::path& folder, std::stri
 // True when `folder` holds an ordinary file of that name, in any letter case. Nothing is opened.
 bool FileExists(const std::filesystem::path& folder, std::string_view name);
 
-// The folder that holds the program as the user started it, without a trailing separator. A
-// program started through a symbolic link gets the link's folder: that is how a user points a
-// program at a folder of data.
+// The folder a program works on, without a trailing separator. Started through a path (argv[0]
+// holds a "/"), the folder of that path: a program started through a symbolic link gets the link's
+// folder, which is how the launcher and a user point a program at a folder of data. Started by
+// name through the search path, the current directory.
 std::filesystem::path ProgramFolder(const char* argv0);
 
 }  // namespace rt

@@ -289,9 +289,39 @@ std::string NumberText(double value) {
     return text;
 }
 
-std::string NumberToText(double value) { return NumberText(value); }
+std::string NumberToText(double value, std::string_view decimalMark) {
+    std::string text = NumberText(value);
+    double back = 0;
+    if (std::from_chars(text.data(), text.data() + text.size(), back).ec ==
+        std::errc::result_out_of_range) {
+        // Only the largest doubles get here: 17 digits are exact enough to cut to 15.
+        char buffer[64];
+        const auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
+                                          std::chars_format::scientific, 16);
+        const std::string_view full(buffer, result.ptr);  // "-1.7976931348623157e+308"
+        const std::size_t e = full.find('e');
+        std::string mantissa(full.substr(0, e - 2));
+        while (mantissa.back() == '0') mantissa.pop_back();
+        if (mantissa.back() == '.') mantissa.pop_back();
+        text = mantissa + "E" + std::string(full.substr(e + 1));
+    }
+    if (decimalMark != ".") {
+        const std::size_t point = text.find('.');
+        if (point != std::string::npos) text.replace(point, 1, decimalMark);
+    }
+    return text;
+}
 
-double TextToNumber(std::string_view text) {
+double TextToNumber(std::string_view text, std::string_view decimalMark) {
+    std::string marked;
+    if (decimalMark != "." && !decimalMark.empty()) {
+        // Written with the user's mark: a "." is no decimal point there.
+        if (text.find('.') != std::string_view::npos) throw RuntimeError(kTypeMismatch);
+        marked.assign(text);
+        const std::size_t mark = marked.find(decimalMark);
+        if (mark != std::string::npos) marked.replace(mark, decimalMark.size(), ".");
+        text = marked;
+    }
     const std::string_view t = Trim(text);
     // sign? digits* (. digits*)? with at least one digit, then (E sign? digits+)?
     std::size_t i = 0;

@@ -54,11 +54,15 @@ class NumericPrefixReader {
 // exponent form (1E+15, 1E-05) for magnitudes too large or too small for that. -0 reads "0".
 std::string NumberText(double value);
 
-// The text a number shows in a text box: the same form as NumberText.
-std::string NumberToText(double value);
+// The text a number shows in a text box: the form of NumberText with the user's decimal mark
+// ("," in German) in place of ".". It always reads back with TextToNumber: where 15 digits
+// rounded to nearest would pass the largest double (1.79769313486232E+308), they are cut toward
+// zero instead (1.79769313486231E+308).
+std::string NumberToText(double value, std::string_view decimalMark = ".");
 
 // The number a text box's text stands for: blanks around it allowed, otherwise the whole text
-// must be one number in the form NumericPrefix reads; anything else throws error 13.
-double TextToNumber(std::string_view text);
+// must be one number in the form NumericPrefix reads, written with the user's decimal mark;
+// anything else throws error 13.
+double TextToNumber(std::string_view text, std::string_view decimalMark = ".");
 
 }  // namespace rt

@@ -70,8 +70,8 @@ bool LongEnough(std::string_view text, double threshold) noexcept {
     return !(threshold > static_cast<double>(count));
 }
 
-std::string NormaliseThresholdText(std::string_view boxText) {
-    return rt::NumberToText(rt::NumericPrefix(rt::Trim(boxText)));
+std::string NormaliseThresholdText(std::string_view boxText, std::string_view decimalMark) {
+    return rt::NumberToText(rt::NumericPrefix(rt::Trim(boxText)), decimalMark);
 }
 
 void WordList::reserveFor(std::uint64_t fileBytes) {

@@ -34,9 +34,10 @@ std::int64_t CharacterCount(std::string_view text) noexcept;
 bool LongEnough(std::string_view text, double threshold) noexcept;
 
 // The threshold box's text as the run shows it: blanks removed at both ends, then the value of
-// its leading number as number text (" 3 " -> "3", "3x" -> "3", "abc" -> "0"). Error 6 when the
-// number is too large for a double.
-std::string NormaliseThresholdText(std::string_view boxText);
+// its leading number (read with "." as decimal point in every locale) as text with the user's
+// decimal mark (" 3 " -> "3", "3x" -> "3", "abc" -> "0", "2.5" -> "2,5" in German). Error 6
+// when the number is too large for a double.
+std::string NormaliseThresholdText(std::string_view boxText, std::string_view decimalMark = ".");
 
 // Told how the run goes on. The default does nothing. Calls come on the thread that called
 // Run, in the order of the run.

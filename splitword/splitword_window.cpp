@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <new>
 #include <string>
 
@@ -110,11 +111,13 @@ void Form1::Command1_Click() {
     AlreadyClicked = true;
     rt::RunReportingUnhandledErrors(platform_, [&] {
         const QByteArray typed = ThresholdLength->text().toUtf8();
-        const std::string normalised =
-            splitword::NormaliseThresholdText(std::string_view(typed.data(), typed.size()));
+        // Number to text and back follow the desktop's locale; the leading number does not.
+        const std::string mark = locale().decimalPoint().toStdString();
+        const std::string normalised = splitword::NormaliseThresholdText(
+            std::string_view(typed.data(), typed.size()), mark);
         ThresholdLength->setText(QString::fromStdString(normalised));
         ThresholdLength->repaint();
-        const double threshold = rt::TextToNumber(normalised);
+        const double threshold = rt::TextToNumber(normalised, mark);
 
         // The bare file names, in the current directory.
         RunProgress progress(*this);

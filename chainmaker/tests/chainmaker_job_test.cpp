@@ -403,6 +403,7 @@ TEST(Exclusion, HashOfJoinedTextFollowsFromItsParts) {
 namespace {
 
 TEST(Output, ReadOnlyOutputIsError70) {
+    if (const auto why = testing_support::WhyPermissionsDoNotBind()) GTEST_SKIP() << *why;
     TempFolder folder;
     folder.write("in.txt", "a\r\n");
     folder.write("out.txt", "kept\r\n");

@@ -1,11 +1,22 @@
 #pragma once
 // Runs a check as an unprivileged user, so that file permissions bind also where the tests run
 // as root. The check runs in a child process; its result is the child's exit status.
+//
+// A permission test makes its files unusable to everyone, owner included (mode 000 for a file
+// that may not be read, 0444 for one that may not be written, 0555 for a folder that may not be
+// written), so that it means the same for an ordinary user, who runs the check as themselves,
+// and for root, who runs it as user nobody. CI runs each test that uses this a second time as an
+// ordinary user: such a test belongs in the list of .ci/run.
 
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <functional>
+#include <optional>
+#include <random>
+#include <string>
 
 namespace testing_support {
 
@@ -24,6 +35,33 @@ inline int RunUnprivileged(const std::function<int()>& check) {
     if (::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
     const int code = WEXITSTATUS(status);
     return code == 255 ? -1 : code;
+}
+
+// Why a permission test cannot prove its point here, or nothing when it can: a file of mode 000
+// must be unreadable to the checks that RunUnprivileged runs. Meant for GTEST_SKIP.
+inline std::optional<std::string> WhyPermissionsDoNotBind() {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path probe = fs::temp_directory_path(ec) /
+                           ("tools-probe-" + std::to_string(::getpid()) + "-" +
+                            std::to_string(std::random_device{}()));
+    const int fd = ::open(probe.c_str(), O_CREAT | O_EXCL | O_WRONLY, 0);
+    if (fd < 0) return "cannot create a file in " + probe.parent_path().string();
+    ::close(fd);
+    const int opened = RunUnprivileged([&] {
+        const int in = ::open(probe.c_str(), O_RDONLY);
+        if (in < 0) return 0;
+        ::close(in);
+        return 1;
+    });
+    fs::remove(probe, ec);
+    if (opened == -1)
+        return "the tests run as root and no process can switch to user nobody here, so "
+               "file permissions cannot be made to bind";
+    if (opened == 1)
+        return "a file of mode 000 can be read by the user running the tests (root or a user "
+               "allowed to override file permissions), so file permissions cannot be made to bind";
+    return std::nullopt;
 }
 
 }  // namespace testing_support

@@ -61,9 +61,13 @@ TEST(ProgramFolder, IsTheFolderOfTheProgramAsStarted) {
     EXPECT_EQ(rt::ProgramFolder("./Tool"), folder / "data");
     fs::current_path(before);
 
+    // Started by name through the search path, from a data folder: the data folder, not the
+    // folder on PATH that holds the program.
     const std::string oldPath = getenv("PATH") ? getenv("PATH") : "";
-    setenv("PATH", ((folder / "data").string() + ":" + oldPath).c_str(), 1);
+    setenv("PATH", ((folder / "bin").string() + ":" + oldPath).c_str(), 1);
+    fs::current_path(folder / "data");
     EXPECT_EQ(rt::ProgramFolder("Tool"), folder / "data");
+    fs::current_path(before);
     setenv("PATH", oldPath.c_str(), 1);
 }
 

@@ -132,6 +132,32 @@ TEST(NumberText, Forms) {
     }
 }
 
+TEST(NumberToText, UsesTheDecimalMarkGivenAndAlwaysReadsBack) {
+    const struct {
+        double value;
+        std::string mark;
+        std::string text;
+        double readBack;
+    } cases[] = {
+        {2.5, ".", "2.5", 2.5},
+        {2.5, ",", "2,5", 2.5},
+        {-0.25, ",", "-0,25", -0.25},
+        {3, ",", "3", 3},
+        {1.5e300, ",", "1,5E+300", 1.5e300},
+        // 15 digits rounded to nearest would pass the largest double: cut toward zero.
+        {1.7976931348623157e308, ".", "1.79769313486231E+308", 1.79769313486231e308},
+        {-1.7976931348623157e308, ",", "-1,79769313486231E+308", -1.79769313486231e308},
+        {1.797693134862314e308, ".", "1.79769313486231E+308", 1.79769313486231e308},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(rt::NumberToText(c.value, c.mark), c.text);
+        EXPECT_EQ(rt::TextToNumber(c.text, c.mark), c.readBack);
+    }
+    // In a locale with a decimal comma, a point is no decimal mark.
+    EXPECT_THROW(rt::TextToNumber("2.5", ","), rt::RuntimeError);
+}
+
 TEST(TextToNumber, AcceptsOnlyWholeNumbers) {
     EXPECT_EQ(rt::TextToNumber("3"), 3);
     EXPECT_EQ(rt::TextToNumber(" -2.5 "), -2.5);

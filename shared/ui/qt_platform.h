@@ -7,6 +7,12 @@
 
 namespace ui {
 
+// Room a window manager's title bar takes besides the title: an icon, three buttons, margins.
+constexpr int kTitleBarExtras = 150;
+
+// The width a window needs for its title bar to show `title` whole.
+int TitleWidth(const QString& title);
+
 class QtPlatform : public rt::Platform {
 public:
     // `applicationTitle` is the title of boxes that give none of their own.

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QLocale>
 #include <QLineEdit>
 #include <filesystem>
 #include <string>
@@ -41,6 +42,7 @@ struct Fixture : ::testing::Test {
     std::vector<std::string> captions;
 
     Fixture() {
+        form.setLocale(QLocale(QLocale::English, QLocale::UnitedStates));
         form.onCaption = [this](const QString& caption) {
             captions.push_back(caption.toStdString());
         };
@@ -149,15 +151,37 @@ TEST_F(Fixture, SecondClickEndsWithoutTouchingFiles) {
 }
 
 TEST_F(Fixture, ThresholdTextShownAsItsNumber) {
-    const std::vector<std::pair<QString, QString>> cases = {
-        {" 3 ", "3"}, {"3x", "3"}, {"abc", "0"}, {"", "0"}, {"2.5", "2.5"}};
-    for (const auto& [typed, shown] : cases) {
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    const QLocale german(QLocale::German, QLocale::Germany);
+    const struct {
+        QLocale locale;
+        QString typed;
+        QString shown;
+        std::string kept;  // Debug.txt of the list "ab", "abc", ""
+    } cases[] = {
+        {english, " 3 ", "3", "abc\r\n"},
+        {english, "3x", "3", "abc\r\n"},
+        {english, "abc", "0", "ab\r\nabc\r\n\r\n"},
+        {english, "", "0", "ab\r\nabc\r\n\r\n"},
+        {english, "2.5", "2.5", "abc\r\n"},
+        // The leading number is read with "." everywhere; it is shown and read back with ",".
+        {german, "2.5", "2,5", "abc\r\n"},
+        {german, "2,5", "2", "ab\r\nabc\r\n"},
+        // The largest double shows as a text that reads back, not as one past it.
+        {english, "1.7976931348623157e308", "1.79769313486231E+308", ""},
+        {german, "1.7976931348623157e308", "1,79769313486231E+308", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.locale.name().toStdString() + " " + c.typed.toStdString());
         ScriptedPlatform own;
         Form1 other(own);
-        folder.write("in.txt", "");
-        other.ThresholdLength->setText(typed);
+        other.setLocale(c.locale);
+        folder.write("in.txt", "ab\nabc\n\n");
+        other.ThresholdLength->setText(c.typed);
         other.Command1_Click();
-        EXPECT_EQ(other.ThresholdLength->text(), shown) << typed.toStdString();
+        EXPECT_EQ(other.ThresholdLength->text(), c.shown);
+        EXPECT_TRUE(own.boxes.empty());
+        EXPECT_EQ(folder.read("Debug.txt"), c.kept);
     }
 }
 
