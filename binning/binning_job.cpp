@@ -135,6 +135,7 @@ CountingSettings CountingSettingsOf(const RunSettings& settings) {
     counting.blockSize = settings.blockSize;
     counting.parallelThreshold = settings.parallelThreshold;
     counting.longestLineHeld = settings.longestLineHeld;
+    counting.progress = settings.progress;
     return counting;
 }
 

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -98,6 +99,9 @@ struct RunSettings {
     std::uint64_t parallelThreshold = std::uint64_t{8} << 20;
     // A longer line of Data.txt is read as it comes rather than held whole.
     std::size_t longestLineHeld = std::size_t{1} << 20;
+    // Told, on the run's thread, how many bytes of Data.txt have been counted and its size;
+    // what it throws ends the run at once, before Results.txt is touched.
+    std::function<void(std::uint64_t read, std::uint64_t size)> progress;
 };
 
 // One run in `folder`. Messages of the cutoff check go to `platform`; every failure goes to

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "ui/caption_button.h"
+#include "ui/live_run.h"
 #include "ui/twips.h"
 
 // The icon lives in this static library; its resources must be registered by hand.
@@ -123,12 +124,24 @@ void BinningWindow::cmdGo_Click() {
         optPairsOfValues->isChecked() ? binning::Mode::PairsOfValues : binning::Mode::SingleValues;
     binning::BoxFailureHandler failures(platform_);
     try {
-        if (binning::Run(programFolder_, mode, platform_, failures) ==
+        ui::LiveRun live(this, cmdGo);
+        binning::RunSettings settings;
+        settings.progress = [&](std::uint64_t read, std::uint64_t size) {
+            live.pulse([&] {
+                return ui::ProgressCaption("Counting...", static_cast<double>(read),
+                                           static_cast<double>(size));
+            });
+        };
+        if (binning::Run(programFolder_, mode, platform_, failures, settings) ==
             binning::Outcome::StoppedOnCutoffs) {
             AlreadyClicked = false;
             return;
         }
     } catch (const binning::RunEnded&) {
+        platform_.endProgram();
+        return;
+    } catch (const ui::RunStopped&) {
+        // The window was closed while Data.txt was counted: nothing was written.
         platform_.endProgram();
         return;
     }

@@ -485,10 +485,16 @@ std::size_t CountLongLine(RangeReader& reader, char* buffer, std::size_t have,
 // Counts the lines of the byte range [begin, end) of the file with `lines`; the range starts at
 // a line start and ends at a line end (or the file's end). Stops when `stop` is set, or when the
 // total passes the most a count may be.
+// How much of the file the halves have read together; the calling thread tells.
+struct ReadSoFar {
+    std::atomic<std::uint64_t> bytes{0};
+    std::uint64_t size = 0;
+};
+
 template <class Lines>
 void ReadRange(const DataFile& file, std::uint64_t begin, std::uint64_t end,
                const CountingSettings& settings, Lines& lines, const Tally& tally,
-               const std::atomic<bool>* stop) {
+               const std::atomic<bool>* stop, ReadSoFar& soFar, bool tells) {
     RangeReader reader(file, begin, end);
     const std::size_t blockSize = std::clamp(settings.blockSize, kSmallestBlock, kLargestBlock);
     std::size_t capacity = blockSize;
@@ -528,6 +534,8 @@ void ReadRange(const DataFile& file, std::uint64_t begin, std::uint64_t end,
         const std::size_t got =
             reader.read(buffer.get() + have, std::min(capacity - have, blockSize));
         if (got == 0) break;
+        const std::uint64_t sum = soFar.bytes.fetch_add(got, std::memory_order_relaxed) + got;
+        if (tells && settings.progress) settings.progress(sum, soFar.size);
         const std::size_t filled = have + got;
         const std::size_t cut = CompleteLines(buffer.get(), have, crFrom, filled);
         if (cut == 0) {
@@ -553,9 +561,9 @@ void ReadRange(const DataFile& file, std::uint64_t begin, std::uint64_t end,
 template <class MakeLines>
 void CountRange(const DataFile& file, std::uint64_t begin, std::uint64_t end,
                 const CountingSettings& settings, const MakeLines& makeLines, Tally& tally,
-                const std::atomic<bool>* stop) {
+                const std::atomic<bool>* stop, ReadSoFar& soFar, bool tells) {
     auto lines = makeLines(tally);
-    ReadRange(file, begin, end, settings, lines, tally, stop);
+    ReadRange(file, begin, end, settings, lines, tally, stop, soFar, tells);
 }
 
 // Adds the counts of `second` to `first`; the slots only while the total allows a report.
@@ -573,35 +581,37 @@ Tally CountFile(const DataFile& file, std::size_t slots, const CountingSettings&
     const std::uint64_t size = file.size();
     const bool twoHalves = size > settings.parallelThreshold && slots <= kMostSlotsForTwoHalves;
     const std::uint64_t middle = twoHalves ? MiddleLineStart(file) : kToTheEnd;
+    ReadSoFar soFar;
+    soFar.size = size;
     if (middle >= size) {
-        CountRange(file, 0, kToTheEnd, settings, makeLines, first, nullptr);
+        CountRange(file, 0, kToTheEnd, settings, makeLines, first, nullptr, soFar, true);
         return first;
     }
 
     Tally second(slots);
     std::exception_ptr secondFailure;
     std::atomic<bool> secondNotNeeded{false};
-    auto countSecond = [&](const std::atomic<bool>* stop) {
-        CountRange(file, middle, kToTheEnd, settings, makeLines, second, stop);
+    auto countSecond = [&](const std::atomic<bool>* stop, bool tells) {
+        CountRange(file, middle, kToTheEnd, settings, makeLines, second, stop, soFar, tells);
     };
     std::thread worker;
     try {
         worker = std::thread([&] {
             try {
-                countSecond(&secondNotNeeded);
+                countSecond(&secondNotNeeded, false);
             } catch (...) {
                 secondFailure = std::current_exception();
             }
         });
     } catch (const std::system_error&) {
         // No second thread to be had: both halves on this one.
-        CountRange(file, 0, middle, settings, makeLines, first, nullptr);
-        if (first.total <= kMostLines) countSecond(nullptr);
+        CountRange(file, 0, middle, settings, makeLines, first, nullptr, soFar, true);
+        if (first.total <= kMostLines) countSecond(nullptr, true);
         Merge(first, second);
         return first;
     }
     try {
-        CountRange(file, 0, middle, settings, makeLines, first, nullptr);
+        CountRange(file, 0, middle, settings, makeLines, first, nullptr, soFar, true);
     } catch (...) {
         // A failure of the first half is reported whatever the second half meets.
         secondNotNeeded = true;

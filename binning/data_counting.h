@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "bins.h"
@@ -52,6 +53,10 @@ struct CountingSettings {
     // A line longer than this is not held whole: the numbers at its start are read as its bytes
     // come, with the same values, so that memory does not grow with the length of a line.
     std::size_t longestLineHeld = std::size_t{1} << 20;
+    // Called on the calling thread after each block it reads, with the bytes read so far by
+    // both halves and the size of the file (0 when it has none). What it throws ends the pass,
+    // the other half stopped first.
+    std::function<void(std::uint64_t read, std::uint64_t size)> progress;
 };
 
 // What one pass found. For single values slot i counts the values of slot i of the bins; for

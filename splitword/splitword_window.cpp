@@ -13,6 +13,7 @@
 #include "runtime_error.h"
 #include "splitword_job.h"
 #include "ui/caption_button.h"
+#include "ui/live_run.h"
 #include "ui/twips.h"
 
 namespace {
@@ -42,16 +43,19 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, QRect geo
 // Shows the run's progress on the button.
 class Form1::RunProgress : public splitword::Progress {
   public:
-    explicit RunProgress(Form1& form) : form_(form) {}
+    RunProgress(Form1& form, ui::LiveRun& live) : form_(form), live_(live) {}
     void readingInput() override {
         form_.setCaption(QStringLiteral("Reading input file ..."), true);
     }
     void workingOn(std::int32_t index, std::int32_t count) override {
         form_.setCaption(QStringLiteral("Working on #%1 out of %2").arg(index).arg(count), false);
+        // Called before the lines of word `index` are written: a stop here leaves whole lines.
+        live_.pulse();
     }
 
   private:
     Form1& form_;
+    ui::LiveRun& live_;
 };
 
 static void LoadIcons() {
@@ -109,6 +113,15 @@ void Form1::Command1_Click() {
         return;
     }
     AlreadyClicked = true;
+    try {
+        RunSteps();
+    } catch (const ui::RunStopped&) {
+        // The window was closed during the run: out.txt holds whole lines; the program ends.
+        platform_.endProgram();
+    }
+}
+
+void Form1::RunSteps() {
     rt::RunReportingUnhandledErrors(platform_, [&] {
         const QByteArray typed = ThresholdLength->text().toUtf8();
         // Number to text and back follow the desktop's locale; the leading number does not.
@@ -120,7 +133,8 @@ void Form1::Command1_Click() {
         const double threshold = rt::TextToNumber(normalised, mark);
 
         // The bare file names, in the current directory.
-        RunProgress progress(*this);
+        ui::LiveRun live(this, nullptr);  // the captions are the run's own
+        RunProgress progress(*this, live);
         splitword::Run(".", threshold, progress);
         setCaption(QStringLiteral("Done! Click again to exit."), true);
     });

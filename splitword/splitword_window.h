@@ -36,6 +36,9 @@ class Form1 : public QWidget {
   private:
     class RunProgress;
 
+    // The run of a first click; the window being closed meanwhile stops it.
+    void RunSteps();
+
     // Sets the button's caption. Captions that follow each other quickly are painted at most
     // every 30 ms, so that painting never costs more than the search; `now` paints at once.
     void setCaption(const QString& caption, bool now);

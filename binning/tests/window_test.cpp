@@ -15,6 +15,7 @@
 #include "scripted_platform.h"
 #include "temp_folder.h"
 #include "ui/caption_button.h"
+#include "ui/live_run.h"
 #include "ui/twips.h"
 
 namespace {
@@ -269,6 +270,31 @@ TEST(WindowRunTest, ProgramErrorEndsTheProgram) {
     EXPECT_EQ(f.platform.boxes[0].buttons, rt::Buttons::Ok);
     EXPECT_EQ(f.platform.endCount, 1);
     EXPECT_FALSE(f.folder.exists("Results.txt"));
+}
+
+TEST(WindowRunTest, ClosingTheWindowWhileDataIsCountedEndsWithoutAReport) {
+    WindowFixture f;
+    f.folder.write("bins.txt", "0\n10\n");
+    std::string data;
+    for (int i = 0; i < (3 << 19); ++i) data += "5\n";  // three blocks
+    f.folder.write("Data.txt", data);
+    f.folder.write("Results.txt", "an old report");
+    f.window.optSingleValues->setChecked(true);
+    ui::LiveRun::setIntervals(std::chrono::milliseconds(0), std::chrono::milliseconds(0));
+    QString during;
+    QMetaObject::invokeMethod(
+        &f.window,
+        [&] {
+            during = f.window.cmdGo->text();
+            f.window.close();
+        },
+        Qt::QueuedConnection);
+    f.window.cmdGo_Click();
+    ui::LiveRun::setIntervals(std::chrono::milliseconds(500), std::chrono::milliseconds(100));
+    EXPECT_TRUE(during.startsWith("Counting... ")) << during.toStdString();
+    EXPECT_EQ(f.platform.endCount, 1);
+    EXPECT_TRUE(f.platform.boxes.empty());
+    EXPECT_EQ(f.folder.read("Results.txt"), "an old report");
 }
 
 TEST(WindowRunTest, AClickAfterTheRunEndsTheProgramWithoutTouchingFiles) {

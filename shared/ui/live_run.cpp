@@ -19,10 +19,12 @@ std::chrono::milliseconds serveEvery{100};
 LiveRun::LiveRun(QWidget* window, QPushButton* button)
     : window_(window), button_(button), next_(std::chrono::steady_clock::now() + firstServe) {
     if (window_) window_->installEventFilter(this);
+    if (button_) caption_ = button_->text();
 }
 
 LiveRun::~LiveRun() {
     if (window_) window_->removeEventFilter(this);
+    if (button_ && !shown_.isEmpty() && button_->text() == shown_) button_->setText(caption_);
 }
 
 bool LiveRun::eventFilter(QObject* watched, QEvent* event) {
@@ -37,7 +39,10 @@ bool LiveRun::eventFilter(QObject* watched, QEvent* event) {
 
 void LiveRun::serve(std::chrono::steady_clock::time_point now, const QString& caption) {
     next_ = now + serveEvery;
-    if (button_ && !caption.isEmpty() && button_->text() != caption) button_->setText(caption);
+    if (button_ && !caption.isEmpty() && button_->text() != caption) {
+        button_->setText(caption);
+        shown_ = caption;
+    }
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     if (stopRequested_) throw RunStopped{};
 }

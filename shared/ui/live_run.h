@@ -21,7 +21,8 @@ struct RunStopped {};
 class LiveRun : public QObject {
     Q_OBJECT
 public:
-    // `window` is watched for a request to close; `button` shows the progress captions.
+    // `window` is watched for a request to close; `button` shows the progress captions, and its
+    // own caption again once the LiveRun is gone.
     LiveRun(QWidget* window, QPushButton* button);
     ~LiveRun() override;
     LiveRun(const LiveRun&) = delete;
@@ -51,6 +52,8 @@ private:
 
     QPointer<QWidget> window_;
     QPointer<QPushButton> button_;
+    QString caption_;  // the button's own caption, shown again when the run leaves
+    QString shown_;    // the last progress caption shown
     std::chrono::steady_clock::time_point next_;
     bool stopRequested_ = false;
 };

@@ -14,6 +14,7 @@
 #include "splitword_window.h"
 #include "temp_folder.h"
 #include "ui/caption_button.h"
+#include "ui/live_run.h"
 #include "ui/twips.h"
 
 namespace {
@@ -133,6 +134,21 @@ TEST_F(Fixture, ProgressCaptionsEveryHundredWords) {
     EXPECT_EQ(captions, (std::vector<std::string>{
                             "Reading input file ...", "Working on #100 out of 250",
                             "Working on #200 out of 250", "Done! Click again to exit."}));
+}
+
+TEST_F(Fixture, ClosingTheWindowDuringTheSearchEndsAfterWholeLines) {
+    std::string list = "black\nbird\nblackbird\n";
+    for (int k = 0; k < 250; ++k) list += "word" + std::to_string(k) + "\n";
+    folder.write("in.txt", list);
+    ui::LiveRun::setIntervals(std::chrono::milliseconds(0), std::chrono::milliseconds(0));
+    QMetaObject::invokeMethod(&form, [&] { form.close(); }, Qt::QueuedConnection);
+    form.Command1_Click();
+    ui::LiveRun::setIntervals(std::chrono::milliseconds(500), std::chrono::milliseconds(100));
+    EXPECT_EQ(platform.endCount, 1);
+    EXPECT_TRUE(platform.boxes.empty());
+    // Stopped before the lines of word 100 were written: whole lines, at most the one find.
+    const std::string out = folder.read("out.txt");
+    EXPECT_TRUE(out == kHeader || out == kHeader + "blackbird\tblack\tbird\r\n") << out;
 }
 
 TEST_F(Fixture, SecondClickEndsWithoutTouchingFiles) {
