@@ -61,10 +61,24 @@ class BigArray {
     BigArray& operator=(const BigArray&) = delete;
 
     // Room for `size` values, the first `keep` of them kept (as far as there are any); the
-    // rest are zero.
+    // rest are zero. Growing moves the pages instead of copying them where the system can.
     void grow(std::size_t size, std::size_t keep) {
-        BigArray larger(size);
         keep = std::min({keep, size_, size});
+        if (data_ != nullptr && size > size_ &&
+            size <= std::numeric_limits<std::size_t>::max() / sizeof(T)) {
+            const std::size_t bytes = size * sizeof(T);
+            void* moved = ::mremap(data_, bytes_, bytes, MREMAP_MAYMOVE);
+            if (moved != MAP_FAILED) {
+                data_ = static_cast<T*>(moved);
+                // The new pages are zero; the old ones past `keep` are made so.
+                std::memset(static_cast<void*>(data_ + keep), 0, (size_ - keep) * sizeof(T));
+                if (bytes >= kLargePage) ::madvise(moved, bytes, MADV_HUGEPAGE);
+                size_ = size;
+                bytes_ = bytes;
+                return;
+            }
+        }
+        BigArray larger(size);
         if (keep > 0) std::memcpy(larger.data_, data_, keep * sizeof(T));
         *this = std::move(larger);
     }

@@ -75,11 +75,13 @@ std::string NormaliseThresholdText(std::string_view boxText, std::string_view de
 }
 
 void WordList::reserveFor(std::uint64_t fileBytes) {
+    // What a list of words of ten bytes needs; a list that needs more grows by moving its pages,
+    // so that the memory taken follows what the words really need.
     if (fileBytes > std::numeric_limits<std::size_t>::max() / 16) return;
     const auto bytes = static_cast<std::size_t>(fileBytes);
-    if (bytes_.size() < 2 * bytes + 2) bytes_.grow(2 * bytes + 2, used_);
-    // No more words than lines, and no more lines than bytes and one.
-    if (offsets_.size() < bytes + 2) offsets_.grow(bytes + 2, static_cast<std::size_t>(count_) + 1);
+    if (bytes_.size() < bytes + bytes / 8 + 64) bytes_.grow(bytes + bytes / 8 + 64, used_);
+    if (offsets_.size() < bytes / 10 + 2)
+        offsets_.grow(bytes / 10 + 2, static_cast<std::size_t>(count_) + 1);
 }
 
 void WordList::makeRoom(std::size_t bytes) {

@@ -61,8 +61,8 @@ class Progress {
 // word k (from 0) begins at offset(k) and ends two bytes before offset(k + 1).
 class WordList {
   public:
-    // Room for the words of a file of that many bytes, taken at once so that the words are
-    // never moved (a word and its CR LF take at most twice the bytes of a line of one byte).
+    // Room for the words of a file of that many bytes, as far as they are of ten bytes or more;
+    // shorter words make the list grow (by moving its pages, not copying its bytes).
     void reserveFor(std::uint64_t fileBytes);
     // Adds a word; error 6 past 2147483647 words.
     void add(std::string_view word);
