@@ -8,6 +8,8 @@
 #include <QStandardPaths>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
+#include <string>
 
 #include "launch.h"
 
@@ -18,6 +20,8 @@ namespace {
 void Tell(const QString& program, const std::string& problem) {
     QMessageBox box(QMessageBox::Warning, program, QString::fromStdString(problem),
                     QMessageBox::Ok);
+    // The text holds a folder's name, which may hold anything, markup included.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 
@@ -33,13 +37,19 @@ int main(int argc, char** argv) {
     const fs::path programPath =
         launch::ProgramPath(fs::read_symlink("/proc/self/exe", ec).parent_path(), program);
 
-    QApplication app(argc, argv);
+    // Qt sees only the launcher's own name: a folder named like one of its options ("-reverse")
+    // is still that folder.
+    const std::optional<std::string> given =
+        argc == 3 ? std::optional<std::string>(argv[2]) : std::nullopt;
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    QApplication app(qtArgc, qtArgv);
     QApplication::setOrganizationName("datatools");
     QApplication::setApplicationName("datatools-open");
     const QString title = QString::fromStdString(program);
 
-    if (argc == 3) {
-        const fs::path folder = launch::FolderOf(argv[2]);
+    if (given) {
+        const fs::path folder = launch::FolderOf(*given);
         if (const auto problem = launch::FolderProblem(folder, program)) {
             Tell(title, *problem);
             return 1;
