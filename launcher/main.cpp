@@ -1,7 +1,6 @@
 // Starts Binning, Chainmaker or Splitword on a folder of data:
 //   datatools-open PROGRAM [FOLDER]
 // Without a folder it asks for one with the desktop's folder chooser and remembers the choice.
-#include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QSettings>
@@ -12,6 +11,7 @@
 #include <string>
 
 #include "launch.h"
+#include "ui/application.h"
 
 namespace fs = std::filesystem;
 
@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
         argc == 3 ? std::optional<std::string>(argv[2]) : std::nullopt;
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
-    QApplication app(qtArgc, qtArgv);
+    ui::Application app(qtArgc, qtArgv);
     QApplication::setOrganizationName("datatools");
     QApplication::setApplicationName("datatools-open");
     const QString title = QString::fromStdString(program);
