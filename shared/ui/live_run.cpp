@@ -14,16 +14,43 @@ namespace {
 std::chrono::milliseconds firstServe{500};
 std::chrono::milliseconds serveEvery{100};
 
+bool IsInput(QEvent::Type type) {
+    switch (type) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::ContextMenu:
+        case QEvent::InputMethod:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::TabletPress:
+        case QEvent::TabletRelease:
+        case QEvent::TabletMove:
+            return true;
+        default:
+            return false;
+    }
+}
+
 }  // namespace
 
 LiveRun::LiveRun(QWidget* window, QPushButton* button)
     : window_(window), button_(button), next_(std::chrono::steady_clock::now() + firstServe) {
-    if (window_) window_->installEventFilter(this);
+    // Every event passes the filter: the window's input is dropped, its close noted. (Serving
+    // the window with user input excluded would also hold back the desktop's request to close.)
+    QCoreApplication::instance()->installEventFilter(this);
     if (button_) caption_ = button_->text();
 }
 
 LiveRun::~LiveRun() {
-    if (window_) window_->removeEventFilter(this);
+    QCoreApplication::instance()->removeEventFilter(this);
     if (button_ && !shown_.isEmpty() && button_->text() == shown_) button_->setText(caption_);
 }
 
@@ -34,6 +61,10 @@ bool LiveRun::eventFilter(QObject* watched, QEvent* event) {
         event->ignore();
         return true;
     }
+    // The controls take no input while the run goes on; a box the run shows does.
+    if (IsInput(event->type()) && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == window_)
+        return true;
     return QObject::eventFilter(watched, event);
 }
 
@@ -43,7 +74,7 @@ void LiveRun::serve(std::chrono::steady_clock::time_point now, const QString& ca
         button_->setText(caption);
         shown_ = caption;
     }
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    QCoreApplication::processEvents();
     if (stopRequested_) throw RunStopped{};
 }
 
