@@ -25,6 +25,8 @@ inline constexpr std::string_view kInputName = "in.txt";
 inline constexpr std::string_view kExcludeName = "exclude.txt";
 inline constexpr std::string_view kOutputName = "out.txt";
 inline constexpr int kMaxMembers = 6;
+// What a run shows when exclude.txt is asked for and cannot be read; the run stops unwritten.
+inline constexpr std::string_view kExcludeMissingMessage = "Can't find the file exclude.txt";
 
 // Reads a list file: every line, less the spaces at both ends (tabs stay), that is not empty
 // after that is appended to `list` and counted in `count` (entry number i, counted from 1, is
