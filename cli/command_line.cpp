@@ -31,19 +31,20 @@ constexpr std::string_view kBinningHelp =
 
 constexpr std::string_view kChainmakerHelp =
     "Usage: datatools chainmaker [--blocks LIST] [--separator space|tab|none]\n"
-    "                            [--separator-text TEXT] [--exclude] [--quiet] [FOLDER]\n"
+    "         [--separator-text TEXT] [--exclude] [--quiet] [FOLDER]\n"
     "Write the strings of in.txt, and every combination of two to six of them, to\n"
     "out.txt, all in FOLDER (the current directory when none is given).\n"
     "\n"
-    "      --blocks LIST          the blocks to write, as digits or a comma list: 1 the\n"
-    "                             list itself, 2 to 6 the combinations of that many\n"
-    "                             (default 123; an empty LIST writes an empty out.txt)\n"
-    "      --separator NAME       what joins the members: space (default), tab or none\n"
-    "      --separator-text TEXT  join the members with TEXT instead (any bytes, empty\n"
-    "                             too); the last of the two separator options counts\n"
-    "      --exclude              leave out the lines listed in exclude.txt\n"
-    "  -q, --quiet                show no progress line\n"
-    "  -h, --help                 show this help and exit\n";
+    "      --blocks LIST      the blocks to write, as digits or a comma list: 1 the\n"
+    "                         list itself, 2 to 6 the combinations of that many\n"
+    "                         (default 123; an empty LIST writes an empty out.txt)\n"
+    "      --separator NAME   what joins the members: space (default), tab or none\n"
+    "      --separator-text TEXT\n"
+    "                         join the members with TEXT instead (any bytes, empty\n"
+    "                         too); the last of the two separator options counts\n"
+    "      --exclude          leave out the lines listed in exclude.txt\n"
+    "  -q, --quiet            show no progress line\n"
+    "  -h, --help             show this help and exit\n";
 
 constexpr std::string_view kSplitwordHelp =
     "Usage: datatools splitword [--threshold TEXT] [--quiet] [FOLDER]\n"

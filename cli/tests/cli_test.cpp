@@ -223,8 +223,9 @@ TEST_P(SameAsWindow, SameFilesAndMessages) {
     for (const auto& [name, entry] : byLine) names.insert(name);
     for (const std::string& name : names) {
         EXPECT_EQ(byWindow.count(name), byLine.count(name)) << name;
-        if (byWindow.count(name) && byLine.count(name))
+        if (byWindow.count(name) && byLine.count(name)) {
             EXPECT_EQ(byWindow.at(name).bytes, byLine.at(name).bytes) << name;
+        }
     }
 }
 
