@@ -67,8 +67,8 @@ bool ProgressLine::Wanted(bool quiet) {
 }
 
 ProgressLine::ProgressLine(bool shown, std::FILE* out, std::string command,
-                           std::function<Reading()> sample)
-    : out_(out), command_(std::move(command)), sample_(std::move(sample)) {
+                           std::function<Reading()> sample, std::chrono::milliseconds delay)
+    : out_(out), command_(std::move(command)), sample_(std::move(sample)), delay_(delay) {
     if (shown) thread_ = std::jthread([this](std::stop_token stop) { watch(stop); });
 }
 
@@ -92,7 +92,10 @@ void ProgressLine::watch(std::stop_token stop) {
     double stepDone = 0;
 
     std::unique_lock lock(mutex);
-    while (!wake.wait_for(lock, stop, kInterval, [] { return false; })) {
+    for (;;) {
+        // Returns at once, and for good, once the run is over.
+        wake.wait_for(lock, stop, kInterval, [] { return false; });
+        if (stop.stop_requested()) return;
         const Reading reading = sample_();
         const auto now = Clock::now();
         if (reading.step != step) {
@@ -100,7 +103,7 @@ void ProgressLine::watch(std::stop_token stop) {
             stepStart = now;
             stepDone = reading.done;
         }
-        if (now - start < kDelay || reading.total <= 0) continue;
+        if (now - start < delay_ || reading.total <= 0) continue;
         const double seconds = std::chrono::duration<double>(now - stepStart).count();
         const double rate = seconds > 0.2 ? (reading.done - stepDone) / seconds : 0;
         const double left = rate > 0 ? std::max(reading.total - reading.done, 0.0) / rate : -1;

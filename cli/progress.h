@@ -38,9 +38,10 @@ class ProgressLine {
     static constexpr std::chrono::milliseconds kDelay{1000};
     static constexpr std::chrono::milliseconds kInterval{250};
 
-    // Starts looking at `sample` when `shown`, else does nothing at all.
-    ProgressLine(bool shown, std::FILE* out, std::string command,
-                 std::function<Reading()> sample);
+    // Starts looking at `sample` when `shown`, else does nothing at all. The line shows once
+    // `delay` has passed.
+    ProgressLine(bool shown, std::FILE* out, std::string command, std::function<Reading()> sample,
+                 std::chrono::milliseconds delay = kDelay);
     // Stops and erases the line.
     ~ProgressLine();
     ProgressLine(const ProgressLine&) = delete;
@@ -55,6 +56,7 @@ class ProgressLine {
     std::FILE* out_;
     std::string command_;
     std::function<Reading()> sample_;
+    std::chrono::milliseconds delay_;
     bool drawn_ = false;
     std::jthread thread_;
 };

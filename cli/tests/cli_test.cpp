@@ -5,6 +5,9 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -177,6 +180,10 @@ const Case kCases[] = {
     {"SplitwordThresholdTooLarge", Program::Splitword, Threshold("1e999"), {{"in.txt", kWords}},
      1},
 };
+
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class SameAsWindow : public ::testing::TestWithParam<Case> {};
 
@@ -357,6 +364,28 @@ TEST(Progress, LineText) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(cli::ProgressText("binning", c.reading, c.rate, c.left), c.text);
+}
+
+// The line is drawn in place and erased when the run ends, and the end does not wait for it.
+TEST(Progress, DrawnThenErased) {
+    const TempFolder folder;
+    std::FILE* out = std::fopen((folder / "err").c_str(), "w");
+    ASSERT_NE(out, nullptr);
+    std::atomic<int> samples{0};
+    const auto start = std::chrono::steady_clock::now();
+    {
+        const cli::ProgressLine line(true, out, "binning", [&] {
+            ++samples;
+            return cli::Reading{"reading Data.txt", 1, 2, true};
+        }, std::chrono::milliseconds(0));
+        while (samples < 3) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    std::fclose(out);
+    const std::string text = folder.read("err");
+    EXPECT_TRUE(text.starts_with("\rbinning: reading Data.txt   50%")) << text;
+    EXPECT_TRUE(text.ends_with("left\033[K\r\033[K")) << text;
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 0);
 }
 
 }  // namespace
