@@ -98,8 +98,8 @@ enum : int {
 };
 
 constexpr option kBinningOptions[] = {
-    {"single", no_argument, nullptr, kOptSingle},  {"pairs", no_argument, nullptr, kOptPairs},
-    {"quiet", no_argument, nullptr, 'q'},          {"help", no_argument, nullptr, 'h'},
+    {"single", no_argument, nullptr, kOptSingle},   {"pairs", no_argument, nullptr, kOptPairs},
+    {"quiet", no_argument, nullptr, 'q'},           {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, kOptVersion}, {nullptr, 0, nullptr, 0}};
 constexpr option kChainmakerOptions[] = {
     {"blocks", required_argument, nullptr, kOptBlocks},
@@ -110,12 +110,11 @@ constexpr option kChainmakerOptions[] = {
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, kOptVersion},
     {nullptr, 0, nullptr, 0}};
-constexpr option kSplitwordOptions[] = {
-    {"threshold", required_argument, nullptr, kOptThreshold},
-    {"quiet", no_argument, nullptr, 'q'},
-    {"help", no_argument, nullptr, 'h'},
-    {"version", no_argument, nullptr, kOptVersion},
-    {nullptr, 0, nullptr, 0}};
+constexpr option kSplitwordOptions[] = {{"threshold", required_argument, nullptr, kOptThreshold},
+                                        {"quiet", no_argument, nullptr, 'q'},
+                                        {"help", no_argument, nullptr, 'h'},
+                                        {"version", no_argument, nullptr, kOptVersion},
+                                        {nullptr, 0, nullptr, 0}};
 
 Request Misuse(Command command, const std::string& what) {
     Request request;
@@ -243,8 +242,8 @@ Request Parse(const std::vector<std::string>& args) {
                 break;
             case kOptBlocks:
                 if (!ReadBlocks(optarg, request.chainmaker.blocks))
-                    return Misuse(command, "--blocks takes digits 1 to 6, not '" +
-                                               std::string(optarg) + "'");
+                    return Misuse(
+                        command, "--blocks takes digits 1 to 6, not '" + std::string(optarg) + "'");
                 break;
             case kOptSeparator: {
                 const std::string_view name = optarg;
@@ -277,7 +276,8 @@ Request Parse(const std::vector<std::string>& args) {
                 const std::string name = isLong ? arg.substr(0, arg.find('=')) : arg;
                 if (isLong && optopt != 0) return Misuse(command, "'" + name + "' takes no value");
                 if (!isLong && optopt > 0 && optopt < 256)
-                    return Misuse(command, "unknown option '-" + std::string(1, static_cast<char>(optopt)) + "'");
+                    return Misuse(command, "unknown option '-" +
+                                               std::string(1, static_cast<char>(optopt)) + "'");
                 return Misuse(command, "unknown option '" + name + "'");
             }
         }

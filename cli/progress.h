@@ -20,7 +20,7 @@ namespace cli {
 struct Reading {
     std::string step;  // "reading Data.txt"; a new step starts the rate afresh
     double done = 0;
-    double total = 0;  // 0: nothing to show
+    double total = 0;   // 0: nothing to show
     bool bytes = true;  // else words
 };
 

@@ -1,5 +1,6 @@
 // `datatools` as a user runs it: as a separate process without a display, on folders that the
 // windows also run on, compared file by file and message by message.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -7,15 +8,14 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <thread>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <map>
 #include <regex>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "command_line.h"
@@ -94,7 +94,8 @@ std::vector<std::string> CommandLine(Program program, const Settings& settings,
         case Program::Chainmaker: {
             std::string blocks;
             for (int k = 0; k < 6; ++k)
-                if ((settings.blocks >> k) & 1u) blocks += (blocks.empty() ? "" : ",") + std::to_string(k + 1);
+                if ((settings.blocks >> k) & 1u)
+                    blocks += (blocks.empty() ? "" : ",") + std::to_string(k + 1);
             const std::string separator = settings.separator;
             args = {"chainmaker", "--blocks", blocks};
             if (separator == "\t") {
@@ -150,35 +151,61 @@ const Case kCases[] = {
     // The worked examples and variants.
     {"BinningSingle", Program::Binning, {}, {{"bins.txt", kBins}, {"Data.txt", kData}}, 0},
     {"BinningPairs", Program::Binning, Pairs(), {{"bins.txt", kBins}, {"Data.txt", kPairData}}, 0},
-    {"BinningPairsOwnCutoffs", Program::Binning, Pairs(),
-     {{"Bins1.txt", "0\n5\n"}, {"bins2.txt", "-5\n0\n20\n"}, {"Data.txt", kPairData}}, 0},
+    {"BinningPairsOwnCutoffs",
+     Program::Binning,
+     Pairs(),
+     {{"Bins1.txt", "0\n5\n"}, {"bins2.txt", "-5\n0\n20\n"}, {"Data.txt", kPairData}},
+     0},
     {"ChainmakerExample", Program::Chainmaker, Chain(0b111, ""), {{"in.txt", "a\nb\n"}}, 0},
-    {"ChainmakerOtherExcluded", Program::Chainmaker, Chain(0b11, " - ", true),
-     {{"in.txt", "  red apple  \n\t\npear\n"}, {"exclude.txt", "pear - pear\nred apple\n"}}, 0},
-    {"ChainmakerTabNoBlocks", Program::Chainmaker, Chain(0, "\t"),
-     {{"in.txt", "x\n"}, {"out.txt", "old"}}, 0},
+    {"ChainmakerOtherExcluded",
+     Program::Chainmaker,
+     Chain(0b11, " - ", true),
+     {{"in.txt", "  red apple  \n\t\npear\n"}, {"exclude.txt", "pear - pear\nred apple\n"}},
+     0},
+    {"ChainmakerTabNoBlocks",
+     Program::Chainmaker,
+     Chain(0, "\t"),
+     {{"in.txt", "x\n"}, {"out.txt", "old"}},
+     0},
     {"ChainmakerSixOfTwo", Program::Chainmaker, Chain(0b111111, "\t"), {{"in.txt", "x\ny\n"}}, 0},
     {"SplitwordDefault", Program::Splitword, {}, {{"in.txt", kWords}}, 0},
     {"SplitwordThreshold3x", Program::Splitword, Threshold(" 3x"), {{"in.txt", kWords}}, 0},
-    {"SplitwordThresholdText", Program::Splitword, Threshold("abc"),
-     {{"in.txt", "\r\n\tx\r\nab\r\nabab\r\n"}}, 0},
+    {"SplitwordThresholdText",
+     Program::Splitword,
+     Threshold("abc"),
+     {{"in.txt", "\r\n\tx\r\nab\r\nabab\r\n"}},
+     0},
     {"SplitwordEmpty", Program::Splitword, {}, {{"in.txt", ""}}, 0},
     // Stops and failures: the window's box on stderr, the files as the window leaves them.
-    {"BinningNotRising", Program::Binning, {}, {{"bins.txt", "0\n10\n5\n"}, {"Data.txt", kData}},
+    {"BinningNotRising",
+     Program::Binning,
+     {},
+     {{"bins.txt", "0\n10\n5\n"}, {"Data.txt", kData}},
      1},
-    {"BinningBins2NotRising", Program::Binning, Pairs(),
-     {{"Bins1.txt", "0\n5\n"}, {"Bins2.txt", "3\n1\n"}, {"Data.txt", kPairData}}, 1},
+    {"BinningBins2NotRising",
+     Program::Binning,
+     Pairs(),
+     {{"Bins1.txt", "0\n5\n"}, {"Bins2.txt", "3\n1\n"}, {"Data.txt", kPairData}},
+     1},
     {"BinningNoData", Program::Binning, {}, {{"bins.txt", kBins}, {"Results.txt", "old"}}, 1},
-    {"BinningResultsIsFolder", Program::Binning, {},
-     {{"bins.txt", kBins}, {"Data.txt", kData}, {"Results.txt/", ""}}, 1},
-    {"ChainmakerNoExclude", Program::Chainmaker, Chain(0b111, " ", true),
-     {{"in.txt", "a\n"}, {"out.txt", "old"}}, 1},
-    {"ChainmakerNoInput", Program::Chainmaker, Chain(0b111, " ", true), {}, 1},
-    {"ChainmakerOutIsFolder", Program::Chainmaker, Chain(0b1, " "),
-     {{"in.txt", "a\n"}, {"out.txt/", ""}}, 1},
-    {"SplitwordNoInput", Program::Splitword, {}, {{"out.txt", "old"}}, 1},
-    {"SplitwordThresholdTooLarge", Program::Splitword, Threshold("1e999"), {{"in.txt", kWords}},
+    {"BinningResultsIsFolder",
+     Program::Binning,
+     {},
+     {{"bins.txt", kBins}, {"Data.txt", kData}, {"Results.txt/", ""}},
      1},
+    {"ChainmakerNoExclude",
+     Program::Chainmaker,
+     Chain(0b111, " ", true),
+     {{"in.txt", "a\n"}, {"out.txt", "old"}},
+     1},
+    {"ChainmakerNoInput", Program::Chainmaker, Chain(0b111, " ", true), {}, 1},
+    {"ChainmakerOutIsFolder",
+     Program::Chainmaker,
+     Chain(0b1, " "),
+     {{"in.txt", "a\n"}, {"out.txt/", ""}},
+     1},
+    {"SplitwordNoInput", Program::Splitword, {}, {{"out.txt", "old"}}, 1},
+    {"SplitwordThresholdTooLarge", Program::Splitword, Threshold("1e999"), {{"in.txt", kWords}}, 1},
 };
 
 void PrintTo(const Case& c, std::ostream* os) {
@@ -215,10 +242,9 @@ TEST_P(SameAsWindow, SameFilesAndMessages) {
 
     // The folder by its name relative to the current directory, first for every other program.
     const bool folderFirst = c.program == Program::Chainmaker;
-    const Outcome outcome =
-        RunDatatools(CommandLine(c.program, c.settings, lineFolder.path().filename().string(),
-                                 folderFirst),
-                     lineFolder.path().parent_path());
+    const Outcome outcome = RunDatatools(
+        CommandLine(c.program, c.settings, lineFolder.path().filename().string(), folderFirst),
+        lineFolder.path().parent_path());
     EXPECT_EQ(outcome.status, c.status);
     EXPECT_EQ(outcome.err, boxes);
     EXPECT_EQ(outcome.out, "");
@@ -251,7 +277,8 @@ TEST(Misuse, OneLineHintAndStatus2) {
         {{}, "datatools: no command given; see 'datatools --help'"},
         {{"frobnicate"}, "no command 'frobnicate'"},
         {{"--single", "binning"}, "the command comes first"},
-        {{"binning", "."}, "datatools binning: choose --single or --pairs; see 'datatools binning --help'"},
+        {{"binning", "."},
+         "datatools binning: choose --single or --pairs; see 'datatools binning --help'"},
         {{"binning", "--single", "--nope"}, "unknown option '--nope'"},
         {{"binning", "-x", "--single"}, "unknown option '-x'"},
         {{"binning", "--single=1"}, "'--single' takes no value"},
@@ -346,7 +373,8 @@ TEST(Linking, NoQtGui) {
     ASSERT_NE(ldd, nullptr);
     std::string libraries;
     char buffer[4096];
-    while (const std::size_t got = std::fread(buffer, 1, sizeof buffer, ldd)) libraries.append(buffer, got);
+    while (const std::size_t got = std::fread(buffer, 1, sizeof buffer, ldd))
+        libraries.append(buffer, got);
     pclose(ldd);
     EXPECT_EQ(libraries.find("libQt6Gui"), std::string::npos) << libraries;
     EXPECT_EQ(libraries.find("libQt6Widgets"), std::string::npos) << libraries;
@@ -358,8 +386,14 @@ TEST(Progress, LineText) {
         double rate, left;
         const char* text;
     } cases[] = {
-        {{"reading Data.txt", 45, 100, true}, 123.4e6, 7.2, "binning: reading Data.txt   45%  123 MB/s  0:07 left"},
-        {{"searching", 1, 3, false}, 12345, 3725, "binning: searching   33%  12k words/s  1:02:05 left"},
+        {{"reading Data.txt", 45, 100, true},
+         123.4e6,
+         7.2,
+         "binning: reading Data.txt   45%  123 MB/s  0:07 left"},
+        {{"searching", 1, 3, false},
+         12345,
+         3725,
+         "binning: searching   33%  12k words/s  1:02:05 left"},
         {{"writing out.txt", 0, 9, true}, 0, -1, "binning: writing out.txt    0%  -:-- left"},
     };
     for (const auto& c : cases)
@@ -374,10 +408,13 @@ TEST(Progress, DrawnThenErased) {
     std::atomic<int> samples{0};
     const auto start = std::chrono::steady_clock::now();
     {
-        const cli::ProgressLine line(true, out, "binning", [&] {
-            ++samples;
-            return cli::Reading{"reading Data.txt", 1, 2, true};
-        }, std::chrono::milliseconds(0));
+        const cli::ProgressLine line(
+            true, out, "binning",
+            [&] {
+                ++samples;
+                return cli::Reading{"reading Data.txt", 1, 2, true};
+            },
+            std::chrono::milliseconds(0));
         while (samples < 3) std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
