@@ -25,6 +25,8 @@ inline constexpr std::string_view kInputName = "in.txt";
 inline constexpr std::string_view kExcludeName = "exclude.txt";
 inline constexpr std::string_view kOutputName = "out.txt";
 inline constexpr int kMaxMembers = 6;
+// What a run shows when exclude.txt is asked for and cannot be read; the run stops unwritten.
+inline constexpr std::string_view kExcludeMissingMessage = "Can't find the file exclude.txt";
 
 // The hashes of the exclusion's index: the bytes of a text as digits of a number in an odd base,
 // modulo 2^64, so that the hash of a text follows from the hashes of its parts; and an odd factor

@@ -1,0 +1,223 @@
+#include "commands.h"
+
+#include <atomic>
+#include <cmath>
+#include <filesystem>
+#include <new>
+#include <optional>
+#include <stdexcept>
+#include <string_view>
+
+#include "binning_job.h"
+#include "chainmaker_job.h"
+#include "files.h"
+#include "numbers.h"
+#include "platform.h"
+#include "progress.h"
+#include "runtime_error.h"
+#include "splitword_job.h"
+
+namespace cli {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The desktop of a run without a window: every box is kept to be written to standard error once
+// the run is over, and answered Cancel, so that a run offered a retry ends instead.
+class BoxesToStderr : public rt::Platform {
+  public:
+    rt::Answer messageBox(std::string_view text, rt::Buttons, std::string_view) override {
+        boxes.emplace_back(text);
+        return rt::Answer::Cancel;
+    }
+    void endProgram() override {}
+
+    std::vector<std::string> boxes;
+};
+
+// The size of an ordinary file, 0 for anything else; nothing is opened.
+double FileSize(const fs::path& path) {
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec)) return 0;
+    const auto size = fs::file_size(path, ec);
+    return ec ? 0 : static_cast<double>(size);
+}
+
+// How much of `file` the process has read since `start` bytes had been read (nothing to show
+// where the system does not count them).
+Reading ReadingOf(const fs::path& file, std::uint64_t start) {
+    Reading reading;
+    reading.step = "reading " + file.filename().string();
+    const auto now = BytesReadSoFar();
+    if (!now || *now < start) return reading;
+    reading.done = static_cast<double>(*now - start);
+    reading.total = FileSize(file);
+    return reading;
+}
+
+int RunBinning(const Request& request, BoxesToStderr& platform, bool progress) {
+    const fs::path data = rt::ResolveName(request.folder, "Data.txt");
+    const std::uint64_t start = BytesReadSoFar().value_or(0);
+    const ProgressLine line(progress, stderr, "binning", [&] { return ReadingOf(data, start); });
+    binning::BoxFailureHandler failures(platform);
+    try {
+        if (binning::Run(request.folder, request.mode, platform, failures) ==
+            binning::Outcome::StoppedOnCutoffs)
+            return kFailed;
+    } catch (const binning::RunEnded&) {
+        return kFailed;
+    }
+    return kCompleted;
+}
+
+// The bytes out.txt will have when nothing is left out.
+double OutputBytes(const chainmaker::StringList& list, std::int32_t count,
+                   std::string_view separator, const bool (&blocks)[chainmaker::kMaxMembers]) {
+    const double n = count;
+    double entryBytes = 0;
+    for (std::int32_t i = 0; i < count; ++i) entryBytes += static_cast<double>(list[i].size());
+    double total = 0;
+    for (int k = 1; k <= chainmaker::kMaxMembers; ++k) {
+        if (!blocks[k - 1]) continue;
+        const double lines = std::pow(n, k);
+        total += k * std::pow(n, k - 1) * entryBytes +
+                 lines * ((k - 1) * static_cast<double>(separator.size()) + 2);
+    }
+    return total;
+}
+
+// The steps of the window's click, in its order: in.txt, exclude.txt when ticked (a failure
+// there stops the run with its own message), the separator, out.txt.
+int RunChainmaker(const Request& request, BoxesToStderr& platform, bool progress) {
+    const chainmaker::Options& options = request.chainmaker;
+    const fs::path inPath = rt::ResolveName(request.folder, chainmaker::kInputName);
+    const fs::path excludePath = rt::ResolveName(request.folder, chainmaker::kExcludeName);
+    const fs::path outPath = rt::ResolveName(request.folder, chainmaker::kOutputName);
+
+    enum Step { kReadingInput, kReadingExclude, kWriting };
+    std::atomic<int> step{kReadingInput};
+    std::atomic<double> outputBytes{0};
+    std::atomic<std::uint64_t> start{BytesReadSoFar().value_or(0)};
+    const ProgressLine line(progress, stderr, "chainmaker", [&]() -> Reading {
+        switch (step.load()) {
+            case kReadingInput:
+                return ReadingOf(inPath, start);
+            case kReadingExclude:
+                return ReadingOf(excludePath, start);
+            default:
+                return Reading{"writing out.txt", FileSize(outPath), outputBytes.load(), true};
+        }
+    });
+
+    rt::RunReportingUnhandledErrors(platform, [&] {
+        chainmaker::StringList inputList;
+        rt::Counter32 inputCount;
+        chainmaker::ReadList(inPath, inputList, inputCount);
+
+        chainmaker::StringList excludeList;
+        rt::Counter32 excludeCount;
+        if (options.exclude) {
+            start = BytesReadSoFar().value_or(0);
+            step = kReadingExclude;
+            try {
+                chainmaker::ReadList(excludePath, excludeList, excludeCount);
+            } catch (const std::exception&) {
+                platform.messageBox(chainmaker::kExcludeMissingMessage, rt::Buttons::Ok, {});
+                return;
+            }
+        }
+        const chainmaker::Exclusion exclusion(excludeList, excludeCount.value());
+
+        outputBytes = OutputBytes(inputList, inputCount.value(), options.separator, options.blocks);
+        step = kWriting;
+        chainmaker::WriteCombinations(
+            outPath, inputList, inputCount.value(), options.separator,
+            [&](int members) { return options.blocks[members - 1]; },
+            options.exclude ? &exclusion : nullptr);
+    });
+    return platform.boxes.empty() ? kCompleted : kFailed;
+}
+
+// Counts the words searched, for the progress line.
+class WordsSearched : public splitword::Progress {
+  public:
+    void workingOn(std::int32_t index, std::int32_t count) override {
+        count_ = count;
+        index_ = index;
+    }
+    std::int32_t index() const { return index_; }
+    std::int32_t count() const { return count_; }
+
+  private:
+    std::atomic<std::int32_t> index_{0}, count_{0};
+};
+
+int RunSplitword(const Request& request, BoxesToStderr& platform, bool progress) {
+    const fs::path inPath = rt::ResolveName(request.folder, "in.txt");
+    const std::uint64_t start = BytesReadSoFar().value_or(0);
+    WordsSearched words;
+    const ProgressLine line(progress, stderr, "splitword", [&]() -> Reading {
+        if (words.count() == 0) return ReadingOf(inPath, start);
+        return Reading{"searching", static_cast<double>(words.index()),
+                       static_cast<double>(words.count()), false};
+    });
+    rt::RunReportingUnhandledErrors(platform, [&] {
+        // The box's text as the window shows it when the run starts, and its value.
+        const std::string normalised = splitword::NormaliseThresholdText(request.threshold);
+        splitword::Run(request.folder, rt::TextToNumber(normalised), words);
+    });
+    return platform.boxes.empty() ? kCompleted : kFailed;
+}
+
+}  // namespace
+
+int Run(const Request& request, std::FILE* out, std::FILE* err) {
+    switch (request.kind) {
+        case Request::Kind::Help:
+            std::fputs(HelpText(request.command).c_str(), out);
+            return kCompleted;
+        case Request::Kind::Version:
+            std::fputs(VersionText().c_str(), out);
+            return kCompleted;
+        case Request::Kind::Misuse:
+            std::fprintf(err, "%s\n", request.problem.c_str());
+            return kMisuse;
+        case Request::Kind::Run:
+            break;
+    }
+    const bool progress = err == stderr && ProgressLine::Wanted(request.quiet);
+    BoxesToStderr platform;
+    int status = kFailed;
+    try {
+        switch (request.command) {
+            case Command::Binning:
+                status = RunBinning(request, platform, progress);
+                break;
+            case Command::Chainmaker:
+                status = RunChainmaker(request, platform, progress);
+                break;
+            case Command::Splitword:
+                status = RunSplitword(request, platform, progress);
+                break;
+            case Command::None:
+                break;
+        }
+    } catch (const rt::RuntimeError& error) {
+        platform.boxes.push_back(rt::UnhandledErrorText(error));
+    } catch (const std::bad_alloc&) {
+        platform.boxes.push_back(rt::UnhandledErrorText(rt::RuntimeError(rt::kOutOfMemory)));
+    } catch (const std::exception& error) {
+        platform.boxes.push_back(std::string("datatools: ") + error.what());
+    }
+    for (const std::string& box : platform.boxes) std::fprintf(err, "%s\n", box.c_str());
+    return platform.boxes.empty() ? status : kFailed;
+}
+
+int Main(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+    const int status = Run(Parse(args), out, err);
+    if (std::fflush(out) != 0 && status == kCompleted) return kFailed;
+    return status;
+}
+
+}  // namespace cli

@@ -1,0 +1,428 @@
+// `datatools` as a user runs it: as a separate process without a display, on folders that the
+// windows also run on, compared file by file and message by message.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <regex>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "command_line.h"
+#include "folder_snapshot.h"
+#include "programs.h"
+#include "progress.h"
+#include "scripted_platform.h"
+#include "temp_folder.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using badinput::Program;
+using badinput::Settings;
+using testing_support::TempFolder;
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs datatools with `args` in `cwd`, with no display in its environment.
+Outcome RunDatatools(const std::vector<std::string>& args, const fs::path& cwd = ".") {
+    static const TempFolder streams;
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e) {
+        const std::string entry = *e;
+        if (!entry.starts_with("DISPLAY=") && !entry.starts_with("WAYLAND_DISPLAY=") &&
+            !entry.starts_with("QT_QPA_PLATFORM="))
+            env.push_back(entry);
+    }
+    std::vector<std::string> argv = {DATATOOLS};
+    argv.insert(argv.end(), args.begin(), args.end());
+    const auto pointers = [](std::vector<std::string>& texts) {
+        std::vector<char*> list;
+        for (std::string& text : texts) list.push_back(text.data());
+        list.push_back(nullptr);
+        return list;
+    };
+    auto argp = pointers(argv);
+    auto envp = pointers(env);
+
+    const fs::path previous = fs::current_path();
+    fs::current_path(cwd);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, (streams / "out").c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, (streams / "err").c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    pid_t pid = 0;
+    Outcome outcome;
+    if (posix_spawn(&pid, DATATOOLS, &actions, nullptr, argp.data(), envp.data()) == 0) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    fs::current_path(previous);
+    outcome.out = streams.read("out");
+    outcome.err = streams.read("err");
+    return outcome;
+}
+
+// The command line that asks for the window's settings; the folder first or last.
+std::vector<std::string> CommandLine(Program program, const Settings& settings,
+                                     const std::string& folder, bool folderFirst) {
+    std::vector<std::string> args;
+    switch (program) {
+        case Program::Binning:
+            args = {"binning", settings.pairs ? "--pairs" : "--single"};
+            break;
+        case Program::Chainmaker: {
+            std::string blocks;
+            for (int k = 0; k < 6; ++k)
+                if ((settings.blocks >> k) & 1u)
+                    blocks += (blocks.empty() ? "" : ",") + std::to_string(k + 1);
+            const std::string separator = settings.separator;
+            args = {"chainmaker", "--blocks", blocks};
+            if (separator == "\t") {
+                args.insert(args.end(), {"--separator", "tab"});
+            } else if (separator.empty()) {
+                args.insert(args.end(), {"--separator", "none"});
+            } else if (separator != " ") {
+                args.insert(args.end(), {"--separator-text", separator});
+            }
+            if (settings.exclude) args.push_back("--exclude");
+            break;
+        }
+        case Program::Splitword:
+            args = {"splitword", "--threshold", settings.threshold};
+            break;
+    }
+    args.insert(folderFirst ? args.begin() + 1 : args.end(), folder);
+    return args;
+}
+
+struct Case {
+    const char* name;
+    Program program;
+    Settings settings;
+    std::map<std::string, std::string> files;  // a name ending in "/" is a folder
+    int status;                                // what datatools exits with
+};
+
+Settings Pairs() {
+    Settings s;
+    s.pairs = true;
+    return s;
+}
+Settings Chain(unsigned blocks, const char* separator, bool exclude = false) {
+    Settings s;
+    s.blocks = blocks;
+    s.separator = separator;
+    s.exclude = exclude;
+    return s;
+}
+Settings Threshold(const char* text) {
+    Settings s;
+    s.threshold = text;
+    return s;
+}
+
+const std::string kData = "5\r\n10\r\n15\r\n25\r\nabc\r\n\r\n";
+const std::string kPairData = "5\t15\r\n10\t10\r\n25\t5\r\n15\r\n";
+const std::string kBins = "0\r\n10\r\n20\r\n";
+const std::string kWords = "sun\r\nflower\r\nsunflower\r\na\r\nrain\tgloss\r\nrainbow\r\nbow\r\n";
+
+const Case kCases[] = {
+    // The worked examples and variants.
+    {"BinningSingle", Program::Binning, {}, {{"bins.txt", kBins}, {"Data.txt", kData}}, 0},
+    {"BinningPairs", Program::Binning, Pairs(), {{"bins.txt", kBins}, {"Data.txt", kPairData}}, 0},
+    {"BinningPairsOwnCutoffs",
+     Program::Binning,
+     Pairs(),
+     {{"Bins1.txt", "0\n5\n"}, {"bins2.txt", "-5\n0\n20\n"}, {"Data.txt", kPairData}},
+     0},
+    {"ChainmakerExample", Program::Chainmaker, Chain(0b111, ""), {{"in.txt", "a\nb\n"}}, 0},
+    {"ChainmakerOtherExcluded",
+     Program::Chainmaker,
+     Chain(0b11, " - ", true),
+     {{"in.txt", "  red apple  \n\t\npear\n"}, {"exclude.txt", "pear - pear\nred apple\n"}},
+     0},
+    {"ChainmakerTabNoBlocks",
+     Program::Chainmaker,
+     Chain(0, "\t"),
+     {{"in.txt", "x\n"}, {"out.txt", "old"}},
+     0},
+    {"ChainmakerSixOfTwo", Program::Chainmaker, Chain(0b111111, "\t"), {{"in.txt", "x\ny\n"}}, 0},
+    {"SplitwordDefault", Program::Splitword, {}, {{"in.txt", kWords}}, 0},
+    {"SplitwordThreshold3x", Program::Splitword, Threshold(" 3x"), {{"in.txt", kWords}}, 0},
+    {"SplitwordThresholdText",
+     Program::Splitword,
+     Threshold("abc"),
+     {{"in.txt", "\r\n\tx\r\nab\r\nabab\r\n"}},
+     0},
+    {"SplitwordEmpty", Program::Splitword, {}, {{"in.txt", ""}}, 0},
+    // Stops and failures: the window's box on stderr, the files as the window leaves them.
+    {"BinningNotRising",
+     Program::Binning,
+     {},
+     {{"bins.txt", "0\n10\n5\n"}, {"Data.txt", kData}},
+     1},
+    {"BinningBins2NotRising",
+     Program::Binning,
+     Pairs(),
+     {{"Bins1.txt", "0\n5\n"}, {"Bins2.txt", "3\n1\n"}, {"Data.txt", kPairData}},
+     1},
+    {"BinningNoData", Program::Binning, {}, {{"bins.txt", kBins}, {"Results.txt", "old"}}, 1},
+    {"BinningResultsIsFolder",
+     Program::Binning,
+     {},
+     {{"bins.txt", kBins}, {"Data.txt", kData}, {"Results.txt/", ""}},
+     1},
+    {"ChainmakerNoExclude",
+     Program::Chainmaker,
+     Chain(0b111, " ", true),
+     {{"in.txt", "a\n"}, {"out.txt", "old"}},
+     1},
+    {"ChainmakerNoInput", Program::Chainmaker, Chain(0b111, " ", true), {}, 1},
+    {"ChainmakerOutIsFolder",
+     Program::Chainmaker,
+     Chain(0b1, " "),
+     {{"in.txt", "a\n"}, {"out.txt/", ""}},
+     1},
+    {"SplitwordNoInput", Program::Splitword, {}, {{"out.txt", "old"}}, 1},
+    {"SplitwordThresholdTooLarge", Program::Splitword, Threshold("1e999"), {{"in.txt", kWords}}, 1},
+};
+
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class SameAsWindow : public ::testing::TestWithParam<Case> {};
+
+void Fill(const fs::path& folder, const std::map<std::string, std::string>& files) {
+    for (const auto& [name, bytes] : files) {
+        if (name.ends_with("/")) {
+            fs::create_directory(folder / name);
+        } else {
+            badinput::WriteBytes(folder / name, bytes);
+        }
+    }
+}
+
+TEST_P(SameAsWindow, SameFilesAndMessages) {
+    const Case& c = GetParam();
+    TempFolder windowFolder, lineFolder;
+    Fill(windowFolder.path(), c.files);
+    Fill(lineFolder.path(), c.files);
+
+    testing_support::ScriptedPlatform platform;
+    platform.answers.assign(10, rt::Answer::Cancel);
+    {
+        badinput::Window window(c.program, windowFolder.path(), c.settings, platform);
+        window.click();
+        EXPECT_EQ(window.caption() == badinput::DoneCaption(c.program), c.status == 0);
+    }
+    std::string boxes;
+    for (const auto& box : platform.boxes) boxes += box.text + "\n";
+
+    // The folder by its name relative to the current directory, first for every other program.
+    const bool folderFirst = c.program == Program::Chainmaker;
+    const Outcome outcome = RunDatatools(
+        CommandLine(c.program, c.settings, lineFolder.path().filename().string(), folderFirst),
+        lineFolder.path().parent_path());
+    EXPECT_EQ(outcome.status, c.status);
+    EXPECT_EQ(outcome.err, boxes);
+    EXPECT_EQ(outcome.out, "");
+
+    const badinput::Snapshot byWindow = badinput::TakeSnapshot(windowFolder.path());
+    const badinput::Snapshot byLine = badinput::TakeSnapshot(lineFolder.path());
+    std::set<std::string> names;
+    for (const auto& [name, entry] : byWindow) names.insert(name);
+    for (const auto& [name, entry] : byLine) names.insert(name);
+    for (const std::string& name : names) {
+        EXPECT_EQ(byWindow.count(name), byLine.count(name)) << name;
+        if (byWindow.count(name) && byLine.count(name)) {
+            EXPECT_EQ(byWindow.at(name).bytes, byLine.at(name).bytes) << name;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, SameAsWindow, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A wrong command line: exit status 2, one line naming the problem and where help is; no file
+// written.
+TEST(Misuse, OneLineHintAndStatus2) {
+    const TempFolder folder;
+    folder.write("in.txt", "a\n");
+    const struct {
+        std::vector<std::string> args;
+        const char* says;
+    } cases[] = {
+        {{}, "datatools: no command given; see 'datatools --help'"},
+        {{"frobnicate"}, "no command 'frobnicate'"},
+        {{"--single", "binning"}, "the command comes first"},
+        {{"binning", "."},
+         "datatools binning: choose --single or --pairs; see 'datatools binning --help'"},
+        {{"binning", "--single", "--nope"}, "unknown option '--nope'"},
+        {{"binning", "-x", "--single"}, "unknown option '-x'"},
+        {{"binning", "--single=1"}, "'--single' takes no value"},
+        {{"binning", "--single", "--blocks", "12"}, "unknown option '--blocks'"},
+        {{"binning", "--pairs", "no-such-folder"}, "no folder 'no-such-folder'"},
+        {{"binning", "--pairs", "in.txt"}, "no folder 'in.txt'"},
+        {{"binning", "--pairs", ".", "."}, "one FOLDER only"},
+        {{"chainmaker", "--separator", "comma"}, "--separator is space, tab or none"},
+        {{"chainmaker", "--blocks", "17"}, "--blocks takes digits 1 to 6"},
+        {{"splitword", "--threshold"}, "datatools splitword: '--threshold' needs a value"},
+    };
+    for (const auto& c : cases) {
+        const Outcome outcome = RunDatatools(c.args, folder.path());
+        EXPECT_EQ(outcome.status, 2) << c.says;
+        EXPECT_NE(outcome.err.find(c.says), std::string::npos) << outcome.err;
+        EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1) << outcome.err;
+        EXPECT_TRUE(outcome.err.ends_with("--help'\n")) << outcome.err;
+    }
+    EXPECT_FALSE(folder.exists("out.txt"));
+    EXPECT_FALSE(folder.exists("Results.txt"));
+}
+
+// Options after FOLDER and after "--"; the separator text may be empty or start with a dash.
+TEST(Arguments, AnyOrder) {
+    const TempFolder folder;
+    folder.write("in.txt", "a\nb\n");
+    const struct {
+        std::vector<std::string> args;
+        const char* out;
+    } cases[] = {
+        {{"chainmaker", ".", "--blocks", "2", "--separator-text", ""}, "aa\r\nab\r\nba\r\nbb\r\n"},
+        {{"chainmaker", "--blocks=12", "--separator-text=-", "-q", "--", "."},
+         "a\r\nb\r\na-a\r\na-b\r\nb-a\r\nb-b\r\n"},
+        {{"chainmaker", "--separator-text", "x", "--separator", "tab", "--blocks", "2", "."},
+         "a\ta\r\na\tb\r\nb\ta\r\nb\tb\r\n"},
+    };
+    for (const auto& c : cases) {
+        const Outcome outcome = RunDatatools(c.args, folder.path());
+        EXPECT_EQ(outcome.status, 0) << outcome.err;
+        EXPECT_EQ(folder.read("out.txt"), c.out);
+    }
+}
+
+TEST(Help, EachCommandAndVersion) {
+    using cli::Command;
+    for (const Command command :
+         {Command::None, Command::Binning, Command::Chainmaker, Command::Splitword}) {
+        std::vector<std::string> args;
+        if (command != Command::None) args.emplace_back(cli::CommandName(command));
+        args.emplace_back("--help");
+        const Outcome outcome = RunDatatools(args);
+        EXPECT_EQ(outcome.status, 0);
+        EXPECT_EQ(outcome.out, cli::HelpText(command));
+        EXPECT_EQ(outcome.err, "");
+        // Lines fit a terminal of 80 columns.
+        std::size_t start = 0;
+        for (std::size_t end; (end = outcome.out.find('\n', start)) != std::string::npos;
+             start = end + 1)
+            EXPECT_LE(end - start, 80u) << outcome.out.substr(start, end - start);
+    }
+    const Outcome version = RunDatatools({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, cli::VersionText());
+}
+
+// The man page names the options of the help and no other, and the same version.
+TEST(Help, ManPageInStep) {
+    std::string page = badinput::ReadBytes(MAN_PAGE);
+    ASSERT_FALSE(page.empty());
+    page = std::regex_replace(page, std::regex(R"(\\-)"), "-");
+    const std::regex option("--[a-z][a-z-]*");
+    const auto options = [&](const std::string& text) {
+        std::set<std::string> found;
+        for (auto it = std::sregex_iterator(text.begin(), text.end(), option);
+             it != std::sregex_iterator(); ++it)
+            found.insert(it->str());
+        return found;
+    };
+    std::set<std::string> inHelp;
+    for (const auto command : {cli::Command::None, cli::Command::Binning, cli::Command::Chainmaker,
+                               cli::Command::Splitword})
+        for (const std::string& name : options(cli::HelpText(command))) inHelp.insert(name);
+    EXPECT_EQ(options(page), inHelp);
+    std::string version = cli::VersionText();
+    version.pop_back();
+    EXPECT_NE(page.find(".TH DATATOOLS 1 \"\" \"" + version + "\""), std::string::npos);
+}
+
+// No desktop library: the command line runs where there is no display at all.
+TEST(Linking, NoQtGui) {
+    FILE* ldd = popen("ldd " DATATOOLS " 2>&1", "r");
+    ASSERT_NE(ldd, nullptr);
+    std::string libraries;
+    char buffer[4096];
+    while (const std::size_t got = std::fread(buffer, 1, sizeof buffer, ldd))
+        libraries.append(buffer, got);
+    pclose(ldd);
+    EXPECT_EQ(libraries.find("libQt6Gui"), std::string::npos) << libraries;
+    EXPECT_EQ(libraries.find("libQt6Widgets"), std::string::npos) << libraries;
+}
+
+TEST(Progress, LineText) {
+    const struct {
+        cli::Reading reading;
+        double rate, left;
+        const char* text;
+    } cases[] = {
+        {{"reading Data.txt", 45, 100, true},
+         123.4e6,
+         7.2,
+         "binning: reading Data.txt   45%  123 MB/s  0:07 left"},
+        {{"searching", 1, 3, false},
+         12345,
+         3725,
+         "binning: searching   33%  12k words/s  1:02:05 left"},
+        {{"writing out.txt", 0, 9, true}, 0, -1, "binning: writing out.txt    0%  -:-- left"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(cli::ProgressText("binning", c.reading, c.rate, c.left), c.text);
+}
+
+// The line is drawn in place and erased when the run ends, and the end does not wait for it.
+TEST(Progress, DrawnThenErased) {
+    const TempFolder folder;
+    std::FILE* out = std::fopen((folder / "err").c_str(), "w");
+    ASSERT_NE(out, nullptr);
+    std::atomic<int> samples{0};
+    const auto start = std::chrono::steady_clock::now();
+    {
+        const cli::ProgressLine line(
+            true, out, "binning",
+            [&] {
+                ++samples;
+                return cli::Reading{"reading Data.txt", 1, 2, true};
+            },
+            std::chrono::milliseconds(0));
+        while (samples < 3) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    std::fclose(out);
+    const std::string text = folder.read("err");
+    EXPECT_TRUE(text.starts_with("\rbinning: reading Data.txt   50%")) << text;
+    EXPECT_TRUE(text.ends_with("left\033[K\r\033[K")) << text;
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 0);
+}
+
+}  // namespace
