@@ -97,10 +97,11 @@ std::string ReadableSize(BigCount bytes) {
     return GroupedCount(tenths / 10) + "." + Digits(tenths % 10) + " " + kUnits[unit];
 }
 
-std::string TooLargeMessage(const OutputSize& size, std::uint64_t room, bool bounded) {
+std::string TooLargeMessage(const OutputSize& size, std::uint64_t room, bool bounded,
+                            std::string_view whatToDo) {
     return "This run would write " + Lines(size, bounded) + " to out.txt, but its disk has only " +
-           ReadableSize(room) + " free for it.  Nothing has been written.  Tick fewer blocks, "
-           "or put fewer strings into in.txt, and click Go again.";
+           ReadableSize(room) + " free for it.  Nothing has been written.  " +
+           std::string(whatToDo);
 }
 
 std::string LargeMessage(const OutputSize& size, std::optional<std::uint64_t> room,

@@ -44,7 +44,11 @@ std::string GroupedCount(BigCount count);
 std::string ReadableSize(BigCount bytes);
 
 // The messages of the two checks; `bounded` when excluded lines may make the output smaller.
-std::string TooLargeMessage(const OutputSize& size, std::uint64_t room, bool bounded);
+// `whatToDo` ends the first: the window's advice by default.
+std::string TooLargeMessage(
+    const OutputSize& size, std::uint64_t room, bool bounded,
+    std::string_view whatToDo = "Tick fewer blocks, or put fewer strings into in.txt, and click "
+                                "Go again.");
 std::string LargeMessage(const OutputSize& size, std::optional<std::uint64_t> room, bool bounded);
 
 }  // namespace chainmaker

@@ -31,7 +31,7 @@ constexpr std::string_view kBinningHelp =
 
 constexpr std::string_view kChainmakerHelp =
     "Usage: datatools chainmaker [--blocks LIST] [--separator space|tab|none]\n"
-    "         [--separator-text TEXT] [--exclude] [--quiet] [FOLDER]\n"
+    "         [--separator-text TEXT] [--exclude] [--yes] [--quiet] [FOLDER]\n"
     "Write the strings of in.txt, and every combination of two to six of them, to\n"
     "out.txt, all in FOLDER (the current directory when none is given).\n"
     "\n"
@@ -43,6 +43,9 @@ constexpr std::string_view kChainmakerHelp =
     "                         join the members with TEXT instead (any bytes, empty\n"
     "                         too); the last of the two separator options counts\n"
     "      --exclude          leave out the lines listed in exclude.txt\n"
+    "  -y, --yes              write a large run (over 10 GiB, or over half the free\n"
+    "                         space) without asking; a run the disk cannot hold is\n"
+    "                         never started\n"
     "  -q, --quiet            show no progress line\n"
     "  -h, --help             show this help and exit\n";
 
@@ -106,6 +109,7 @@ constexpr option kChainmakerOptions[] = {
     {"separator", required_argument, nullptr, kOptSeparator},
     {"separator-text", required_argument, nullptr, kOptSeparatorText},
     {"exclude", no_argument, nullptr, kOptExclude},
+    {"yes", no_argument, nullptr, 'y'},
     {"quiet", no_argument, nullptr, 'q'},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, kOptVersion},
@@ -216,7 +220,7 @@ Request Parse(const std::vector<std::string>& args) {
     optind = 0;  // start afresh (glibc)
     opterr = 0;
     for (;;) {
-        const int code = getopt_long(argc, argv.data(), "-:hq", options, nullptr);
+        const int code = getopt_long(argc, argv.data(), "-:hqy", options, nullptr);
         if (code == -1) break;
         // The argument just read (getopt has moved past it).
         const std::string& arg = copies[std::clamp(optind - 1, 0, argc - 1)];
@@ -232,6 +236,10 @@ Request Parse(const std::vector<std::string>& args) {
                 break;
             case 'q':
                 request.quiet = true;
+                break;
+            case 'y':
+                if (command != Command::Chainmaker) return Misuse(command, "unknown option '" + arg + "'");
+                request.yes = true;
                 break;
             case kOptSingle:
             case kOptPairs:

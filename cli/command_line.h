@@ -25,6 +25,8 @@ struct Request {
     std::string problem;  // Misuse: the one-line message
     std::filesystem::path folder = ".";
     bool quiet = false;
+    // chainmaker: write a large run without asking.
+    bool yes = false;
     // binning: the option chosen in "Specify data type".
     binning::Mode mode = binning::Mode::SingleValues;
     // chainmaker: the ticked blocks, the separator and "Exclude strings in the file exclude.txt".

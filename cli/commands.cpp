@@ -1,5 +1,7 @@
 #include "commands.h"
 
+#include <unistd.h>
+
 #include <atomic>
 #include <cmath>
 #include <filesystem>
@@ -10,6 +12,7 @@
 
 #include "binning_job.h"
 #include "chainmaker_job.h"
+#include "output_size.h"
 #include "files.h"
 #include "numbers.h"
 #include "platform.h"
@@ -71,20 +74,37 @@ int RunBinning(const Request& request, BoxesToStderr& platform, bool progress) {
     return kCompleted;
 }
 
-// The bytes out.txt will have when nothing is left out.
-double OutputBytes(const chainmaker::StringList& list, std::int32_t count,
-                   std::string_view separator, const bool (&blocks)[chainmaker::kMaxMembers]) {
-    const double n = count;
-    double entryBytes = 0;
-    for (std::int32_t i = 0; i < count; ++i) entryBytes += static_cast<double>(list[i].size());
-    double total = 0;
-    for (int k = 1; k <= chainmaker::kMaxMembers; ++k) {
-        if (!blocks[k - 1]) continue;
-        const double lines = std::pow(n, k);
-        total += k * std::pow(n, k - 1) * entryBytes +
-                 lines * ((k - 1) * static_cast<double>(separator.size()) + 2);
+// Whether a run of that size may be written: one its disk cannot hold never is; a large one is
+// asked about on the terminal, or needs --yes where there is none to ask.
+bool SizeAccepted(const chainmaker::OutputSize& size, const fs::path& outPath, bool bounded,
+                  bool yes, BoxesToStderr& platform) {
+    const auto room = chainmaker::RoomForOutput(outPath);
+    switch (chainmaker::JudgeSize(size, room)) {
+        case chainmaker::SizeVerdict::Fits:
+            return true;
+        case chainmaker::SizeVerdict::TooLarge:
+            platform.messageBox(
+                chainmaker::TooLargeMessage(size, *room, bounded,
+                                            "Choose fewer blocks, or put fewer strings into in.txt."),
+                rt::Buttons::Ok, {});
+            return false;
+        case chainmaker::SizeVerdict::Large:
+            break;
     }
-    return total;
+    if (yes) return true;
+    std::string text = "This run will write " + std::string(bounded ? "at most " : "") +
+                       chainmaker::GroupedCount(size.lines) + " lines (" +
+                       chainmaker::ReadableSize(size.bytes) + ") to out.txt";
+    if (room) text += ", on a disk with " + chainmaker::ReadableSize(*room) + " free";
+    if (!::isatty(STDIN_FILENO) || !::isatty(STDERR_FILENO)) {
+        platform.messageBox(text + ".  Give --yes to write them.", rt::Buttons::Ok, {});
+        return false;
+    }
+    std::fprintf(stderr, "%s.  Write them? [y/N] ", text.c_str());
+    std::fflush(stderr);
+    char answer[16] = {};
+    if (!std::fgets(answer, sizeof answer, stdin)) return false;
+    return answer[0] == 'y' || answer[0] == 'Y';
 }
 
 // The steps of the window's click, in its order: in.txt, exclude.txt when ticked (a failure
@@ -129,12 +149,17 @@ int RunChainmaker(const Request& request, BoxesToStderr& platform, bool progress
         }
         const chainmaker::Exclusion exclusion(excludeList, excludeCount.value());
 
-        outputBytes = OutputBytes(inputList, inputCount.value(), options.separator, options.blocks);
+        const auto wanted = [&](int members) { return options.blocks[members - 1]; };
+        const chainmaker::OutputSize size =
+            chainmaker::SizeOfOutput(inputList, inputCount.value(), options.separator.size(), wanted);
+        if (!SizeAccepted(size, outPath, options.exclude && excludeCount.value() > 0, request.yes,
+                          platform))
+            return;
+        outputBytes = static_cast<double>(size.bytes);
         step = kWriting;
         chainmaker::WriteCombinations(
             outPath, inputList, inputCount.value(), options.separator,
-            [&](int members) { return options.blocks[members - 1]; },
-            options.exclude ? &exclusion : nullptr);
+            wanted, options.exclude ? &exclusion : nullptr);
     });
     return platform.boxes.empty() ? kCompleted : kFailed;
 }

@@ -322,6 +322,22 @@ TEST(Arguments, AnyOrder) {
     }
 }
 
+// A run no disk holds fails before out.txt is touched, the sizes in the message.
+TEST(Arguments, ARunTooLargeForTheDiskIsNotStarted) {
+    const TempFolder folder;
+    std::string strings;
+    for (int i = 0; i < 2000; ++i) strings += "s" + std::to_string(i) + "\n";
+    folder.write("in.txt", strings);
+    folder.write("out.txt", "old\r\n");
+    for (const char* yes : {"--yes", "-q"}) {
+        const Outcome outcome = RunDatatools({"chainmaker", "--blocks", "6", yes, "."}, folder.path());
+        EXPECT_EQ(outcome.status, 1);
+        EXPECT_EQ(outcome.err.rfind("This run would write 64,000,000,000,000,000,000 lines (", 0), 0u)
+            << outcome.err;
+        EXPECT_EQ(folder.read("out.txt"), "old\r\n");
+    }
+}
+
 TEST(Help, EachCommandAndVersion) {
     using cli::Command;
     for (const Command command :
