@@ -3,12 +3,12 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QTest>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QScreen>
+#include <QTest>
 #include <filesystem>
 #include <string>
 

@@ -24,7 +24,7 @@ namespace testing_support {
 // The application's font at `points`, in its own family, while the object lives. Windows made
 // meanwhile take it as the desktop font.
 class DesktopFont {
-public:
+  public:
     explicit DesktopFont(int points) : saved_(QApplication::font()) {
         QFont font = saved_;
         font.setPointSize(points);
@@ -34,7 +34,7 @@ public:
     DesktopFont(const DesktopFont&) = delete;
     DesktopFont& operator=(const DesktopFont&) = delete;
 
-private:
+  private:
     QFont saved_;
 };
 
@@ -102,7 +102,8 @@ inline std::vector<std::string> TextsNotReadable(QWidget* window) {
     std::vector<std::string> problems;
     for (const TextPlace& a : places) {
         if (!a.box.contains(a.text))
-            problems.push_back(Describe(a.control, a.text) + " is cut in " + Describe(a.control, a.box));
+            problems.push_back(Describe(a.control, a.text) + " is cut in " +
+                               Describe(a.control, a.box));
         for (const TextPlace& b : places) {
             if (a.control == b.control) continue;
             // Labels are transparent: only their text can cover another.

@@ -17,7 +17,7 @@ namespace {
 // Most styles draw a menu-bar item as selected only while its menu is open; an item reached by
 // keyboard has none, so it is drawn as if open while the menu bar has the focus.
 class MenuBarStyle : public QProxyStyle {
-public:
+  public:
     void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
                      const QWidget* widget) const override {
         if (element == CE_MenuBarItem && widget && widget->hasFocus() &&
@@ -34,10 +34,10 @@ public:
 };
 
 class AltLetterFilter : public QObject {
-public:
+  public:
     using QObject::QObject;
 
-protected:
+  protected:
     bool eventFilter(QObject*, QEvent* event) override {
         if (event->type() != QEvent::KeyPress) return false;
         const auto* key = static_cast<QKeyEvent*>(event);
@@ -91,6 +91,8 @@ void KeepAltLettersFromTyping(QLineEdit* box) {
     box->installEventFilter(new AltLetterFilter(box));
 }
 
-void ShowFocusFromStart(QWidget* window) { window->setAttribute(Qt::WA_KeyboardFocusChange); }
+void ShowFocusFromStart(QWidget* window) {
+    window->setAttribute(Qt::WA_KeyboardFocusChange);
+}
 
 }  // namespace ui

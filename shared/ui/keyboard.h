@@ -17,7 +17,7 @@ namespace ui {
 
 class MenuBarKeys : public QObject {
     Q_OBJECT
-public:
+  public:
     // F1 chooses `help`; F10 opens the menu bar as a lone Alt does.
     MenuBarKeys(QMainWindow* window, QAction* help);
 
@@ -26,7 +26,7 @@ public:
     // to the menu bar, which has left its keyboard mode by then.
     void returningFocus(const std::function<void()>& show);
 
-private:
+  private:
     QWidget* focusedControl() const;
 
     QMainWindow* window_;

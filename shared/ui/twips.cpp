@@ -23,20 +23,25 @@ double AverageLetterWidth(const QFontMetricsF& metrics) {
 
 }  // namespace
 
-Twips::Twips(double xRatio, double yRatio)
-    : x_(std::max(1.0, xRatio)), y_(std::max(1.0, yRatio)) {}
+Twips::Twips(double xRatio, double yRatio) : x_(std::max(1.0, xRatio)), y_(std::max(1.0, yRatio)) {}
 
 Twips::Twips(const QFont& font)
     : Twips(AverageLetterWidth(QFontMetricsF(font)) / kCellWidth,
             QFontMetricsF(font).height() / kCellHeight) {}
 
-int Twips::x(int twips) const { return Scaled(twips, x_); }
-int Twips::y(int twips) const { return Scaled(twips, y_); }
+int Twips::x(int twips) const {
+    return Scaled(twips, x_);
+}
+int Twips::y(int twips) const {
+    return Scaled(twips, y_);
+}
 
 QRect Twips::rect(int left, int top, int width, int height) const {
     return QRect(x(left), y(top), x(width), y(height));
 }
 
-QSize Twips::size(int width, int height) const { return QSize(x(width), y(height)); }
+QSize Twips::size(int width, int height) const {
+    return QSize(x(width), y(height));
+}
 
 }  // namespace ui

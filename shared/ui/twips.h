@@ -11,7 +11,7 @@
 namespace ui {
 
 class Twips {
-public:
+  public:
     // The cell the geometry was drawn for, in pixels.
     static constexpr double kCellWidth = 6.0;
     static constexpr double kCellHeight = 13.0;
@@ -30,7 +30,7 @@ public:
     QRect rect(int left, int top, int width, int height) const;
     QSize size(int width, int height) const;
 
-private:
+  private:
     double x_;
     double y_;
 };
