@@ -47,6 +47,19 @@ class AltLetterFilter : public QObject {
     }
 };
 
+// Showing a window clears its mark of keyboard use; it is set again at once.
+class KeyboardUseMark : public QObject {
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show)
+            static_cast<QWidget*>(watched)->setAttribute(Qt::WA_KeyboardFocusChange);
+        return false;
+    }
+};
+
 }  // namespace
 
 MenuBarKeys::MenuBarKeys(QMainWindow* window, QAction* help) : QObject(window), window_(window) {
@@ -92,7 +105,9 @@ void KeepAltLettersFromTyping(QLineEdit* box) {
 }
 
 void ShowFocusFromStart(QWidget* window) {
+    // Qt draws focus frames only once the window has been used by keyboard.
     window->setAttribute(Qt::WA_KeyboardFocusChange);
+    window->installEventFilter(new KeyboardUseMark(window));
 }
 
 }  // namespace ui

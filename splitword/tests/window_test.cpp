@@ -133,7 +133,10 @@ TEST(Form1Access, AWindowWhoseThresholdBoxIsLabelledByItsLabel) {
     ASSERT_EQ(labels.size(), 1);
     EXPECT_EQ(labels[0].first->object(), form.Label1);
     EXPECT_EQ(box->text(QAccessible::Name), form.Label1->text());
+    // The focus frame is drawn from the start, also once shown.
+    form.show();
     EXPECT_TRUE(form.testAttribute(Qt::WA_KeyboardFocusChange));
+    form.close();
 }
 
 
