@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "ui/caption_button.h"
+#include "ui/keyboard.h"
 #include "ui/live_run.h"
 #include "ui/twips.h"
 
@@ -45,27 +46,31 @@ BinningWindow::BinningWindow(std::filesystem::path programFolder, rt::Platform& 
     mnuHelp->setObjectName("mnuHelp");
     connect(mnuHelp, &QAction::triggered, this, [this] { mnuHelp_Click(); });
 
+    menuKeys_ = new ui::MenuBarKeys(this, mnuHelp);
+    ui::ShowFocusFromStart(this);
+
+    const ui::Twips twips(font());
     auto* client = new QWidget(this);
     client->setObjectName("client");
-    client->setFixedSize(ui::TwipsSize(7020, 4995));
+    client->setFixedSize(twips.size(7020, 4995));
     setCentralWidget(client);
 
     cmdGo = new ui::CaptionButton("Go", client);
     cmdGo->setObjectName("cmdGo");
-    cmdGo->setGeometry(ui::TwipsRect(1920, 3120, 3255, 1095));
+    cmdGo->setGeometry(twips.rect(1920, 3120, 3255, 1095));
     cmdGo->setAutoDefault(false);
     connect(cmdGo, &QPushButton::clicked, this, [this] { cmdGo_Click(); });
 
     Frame1 = new QGroupBox("Specify data type", client);
     Frame1->setObjectName("Frame1");
-    Frame1->setGeometry(ui::TwipsRect(1920, 1440, 3255, 1215));
+    Frame1->setGeometry(twips.rect(1920, 1440, 3255, 1215));
 
     optSingleValues = new QRadioButton("Single values", Frame1);
     optSingleValues->setObjectName("optSingleValues");
-    optSingleValues->setGeometry(ui::TwipsRect(240, 240, 2655, 375));
+    optSingleValues->setGeometry(twips.rect(240, 240, 2655, 375));
     optPairsOfValues = new QRadioButton("Pairs of values", Frame1);
     optPairsOfValues->setObjectName("optPairsOfValues");
-    optPairsOfValues->setGeometry(ui::TwipsRect(240, 600, 2775, 495));
+    optPairsOfValues->setGeometry(twips.rect(240, 600, 2775, 495));
     // One group: choosing one clears the other; neither is chosen at start.
     options_ = new QButtonGroup(this);
     options_->setExclusive(true);
@@ -73,11 +78,11 @@ BinningWindow::BinningWindow(std::filesystem::path programFolder, rt::Platform& 
     options_->addButton(optPairsOfValues);
 
     Label1 = MakeLabel(client, "Label1", "Click Help to learn how to run the program.");
-    Label1->setGeometry(ui::TwipsRect(600, 840, 6135, 975));
+    Label1->setGeometry(twips.rect(600, 840, 6135, 975));
     Label2 = MakeLabel(client, "Label2",
                        "Count how many of your numerical data are within a certain range; i.e. "
                        "sort into bins.");
-    Label2->setGeometry(ui::TwipsRect(600, 360, 6135, 495));
+    Label2->setGeometry(twips.rect(600, 360, 6135, 495));
 
     setTabOrder(cmdGo, Frame1);
     setTabOrder(Frame1, optSingleValues);
@@ -175,5 +180,6 @@ std::string BinningWindow::HelpText() {
 }
 
 void BinningWindow::mnuHelp_Click() {
-    platform_.messageBox(HelpText(), rt::Buttons::Ok, "Binning");
+    menuKeys_->returningFocus(
+        [this] { platform_.messageBox(HelpText(), rt::Buttons::Ok, "Binning"); });
 }

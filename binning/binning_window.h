@@ -17,6 +17,7 @@ class QRadioButton;
 
 namespace ui {
 class CaptionButton;
+class MenuBarKeys;
 }
 
 class BinningWindow : public QMainWindow {
@@ -54,6 +55,7 @@ class BinningWindow : public QMainWindow {
     std::filesystem::path programFolder_;
     rt::Platform& platform_;
     QButtonGroup* options_ = nullptr;
+    ui::MenuBarKeys* menuKeys_ = nullptr;
     bool AlreadyClicked = false;
     bool centredOnFrame_ = false;
 };

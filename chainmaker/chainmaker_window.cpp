@@ -17,16 +17,18 @@
 #include "output_size.h"
 #include "runtime_error.h"
 #include "ui/caption_button.h"
+#include "ui/keyboard.h"
 #include "ui/live_run.h"
 #include "ui/twips.h"
 
 namespace {
 
 
+// Places every control by its twips, scaled for the window's font.
 template <typename Control>
 Control* Place(Control* control, const char* name, int left, int top, int width, int height) {
     control->setObjectName(QString::fromLatin1(name));
-    control->setGeometry(ui::TwipsRect(left, top, width, height));
+    control->setGeometry(ui::Twips(control->window()->font()).rect(left, top, width, height));
     return control;
 }
 
@@ -60,10 +62,12 @@ ChainmakerWindow::ChainmakerWindow(rt::Platform& platform, std::filesystem::path
     mnuHlp->setObjectName(QStringLiteral("mnuHlp"));
     menuBar()->addAction(mnuHlp);
     connect(mnuHlp, &QAction::triggered, this, [this] { mnuHlp_Click(); });
+    menuKeys_ = new ui::MenuBarKeys(this, mnuHlp);
+    ui::ShowFocusFromStart(this);
 
     auto* area = new QWidget(this);
     area->setObjectName(QStringLiteral("ClientArea"));
-    area->setFixedSize(ui::TwipsSize(9105, 7065));
+    area->setFixedSize(ui::Twips(font()).size(9105, 7065));
     setCentralWidget(area);
 
     Command1 =
@@ -80,7 +84,9 @@ ChainmakerWindow::ChainmakerWindow(rt::Platform& platform, std::filesystem::path
     optOtherSeparator =
         Option(Frame1, "optOtherSeparator", "Other (specify):", false, 240, 1800, 1695, 495);
     txtSeparator = Place(new QLineEdit(Frame1), "txtSeparator", 2280, 1800, 1335, 375);
-    txtSeparator->setAccessibleName(QStringLiteral("Other separator"));
+    // Named by the option it belongs to; the frame's title is its label too.
+    txtSeparator->setAccessibleName(optOtherSeparator->text());
+    ui::KeepAltLettersFromTyping(txtSeparator);
     chkFour = CheckBox(area, "chkFour", "Form combinations of four", false, 1080, 4344, 2895, 615);
     chkFive = CheckBox(area, "chkFive", "Form combinations of five", false, 1080, 4992, 2775, 615);
     chkSix = CheckBox(area, "chkSix", "Form combinations of six", false, 1080, 5640, 3015, 615);
@@ -222,5 +228,6 @@ void ChainmakerWindow::PrintMe(std::string_view line) {
 }
 
 void ChainmakerWindow::mnuHlp_Click() {
-    platform_.messageBox(std::string(kHelpText1) + kHelpText2, rt::Buttons::Ok);
+    menuKeys_->returningFocus(
+        [this] { platform_.messageBox(std::string(kHelpText1) + kHelpText2, rt::Buttons::Ok); });
 }

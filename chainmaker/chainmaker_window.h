@@ -22,6 +22,7 @@ class QRadioButton;
 
 namespace ui {
 class CaptionButton;
+class MenuBarKeys;
 }
 
 class ChainmakerWindow : public QMainWindow {
@@ -89,6 +90,7 @@ class ChainmakerWindow : public QMainWindow {
     QCheckBox* chkSix;
     QCheckBox* chkExclude;
     QAction* mnuHlp;
+    ui::MenuBarKeys* menuKeys_ = nullptr;
 
     bool AlreadyClicked = false;
     chainmaker::StringList InputList;

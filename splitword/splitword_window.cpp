@@ -1,6 +1,5 @@
 #include "splitword_window.h"
 
-#include <QFont>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,7 +11,9 @@
 #include "platform.h"
 #include "runtime_error.h"
 #include "splitword_job.h"
+#include "ui/accessible_frame.h"
 #include "ui/caption_button.h"
+#include "ui/keyboard.h"
 #include "ui/live_run.h"
 #include "ui/twips.h"
 
@@ -28,13 +29,6 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, QRect geo
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setFocusPolicy(Qt::NoFocus);
     label->setGeometry(geometry);
-    // The boxes were sized for a small desktop font: where the text, wrapped, needs more height
-    // than its box, a slightly smaller font makes it readable whole.
-    QFont font = label->font();
-    while (label->heightForWidth(geometry.width()) > geometry.height() && font.pointSizeF() > 6) {
-        font.setPointSizeF(font.pointSizeF() - 0.5);
-        label->setFont(font);
-    }
     return label;
 }
 
@@ -67,31 +61,35 @@ Form1::Form1(rt::Platform& platform, QWidget* parent) : QWidget(parent), platfor
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Splitword"));
     setWindowIcon(QIcon(QStringLiteral(":/splitword/icons/splitword-32.png")));
-    setFixedSize(ui::TwipsSize(4680, 5250));
+    ui::ExposeAsWindow(this);
+    ui::ShowFocusFromStart(this);
+    const ui::Twips twips(font());
+    setFixedSize(twips.size(4680, 5250));
 
     Label2 = MakeLabel(this, "Label2",
                        "Look for possible compounds in a list of words.  This program finds words "
                        "that are the concatenation of two other words in the same list.  ",
-                       ui::TwipsRect(360, 240, 4095, 855));
+                       twips.rect(360, 240, 4095, 855));
     Label3 = MakeLabel(this, "Label3",
                        "Put your word list into a plain-text file called in.txt, located in the "
                        "same folder as this program.  Output will appear in out.txt.",
-                       ui::TwipsRect(360, 1200, 4215, 735));
+                       twips.rect(360, 1200, 4215, 735));
 
     Command1 = new ui::CaptionButton(QStringLiteral("Go"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setGeometry(ui::TwipsRect(1320, 2280, 2295, 1335));
+    Command1->setGeometry(twips.rect(1320, 2280, 2295, 1335));
     Command1->setFocusPolicy(Qt::StrongFocus);
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
 
     Label1 =
         MakeLabel(this, "Label1", "Threshold length to be counted as a possible compound member:",
-                  ui::TwipsRect(1200, 3960, 2655, 495));
+                  twips.rect(1200, 3960, 2655, 495));
 
     ThresholdLength = new QLineEdit(QStringLiteral("2"), this);
     ThresholdLength->setObjectName(QStringLiteral("ThresholdLength"));
-    ThresholdLength->setAccessibleName(QStringLiteral("Threshold length"));
-    ThresholdLength->setGeometry(ui::TwipsRect(1800, 4560, 1215, 375));
+    ThresholdLength->setGeometry(twips.rect(1800, 4560, 1215, 375));
+
+    Label1->setBuddy(ThresholdLength);  // the box is labelled by it, and named after it
 
     setTabOrder(Command1, ThresholdLength);
     Command1->setFocus();

@@ -2,11 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QScreen>
+#include <QTest>
 #include <filesystem>
 #include <string>
 
@@ -14,6 +16,7 @@
 #include "job_fixture.h"
 #include "scripted_platform.h"
 #include "temp_folder.h"
+#include "text_fit.h"
 #include "ui/caption_button.h"
 #include "ui/live_run.h"
 #include "ui/twips.h"
@@ -88,21 +91,40 @@ TEST(WindowLayoutTest, ControlsCaptionsAndInitialState) {
     EXPECT_EQ(w.windowIcon().availableSizes().value(0), QSize(32, 32));
 }
 
-TEST(WindowLayoutTest, GeometryInTwips) {
-    WindowFixture f;
-    BinningWindow& w = f.window;
-    EXPECT_EQ(w.centralWidget()->size(), QSize(468, 333));
-    EXPECT_EQ(w.cmdGo->geometry(), QRect(128, 208, 217, 73));
-    EXPECT_EQ(w.Frame1->geometry(), QRect(128, 96, 217, 81));
-    EXPECT_EQ(w.optSingleValues->geometry(), QRect(16, 16, 177, 25));
-    EXPECT_EQ(w.optPairsOfValues->geometry(), QRect(16, 40, 185, 33));
-    EXPECT_EQ(w.Label1->geometry(), QRect(40, 56, 409, 65));
-    EXPECT_EQ(w.Label2->geometry(), QRect(40, 24, 409, 33));
-    // Fixed size: the client area and the menu bar above it.
-    EXPECT_EQ(w.minimumSize(), w.maximumSize());
-    w.show();
-    EXPECT_EQ(w.centralWidget()->size(), QSize(468, 333));
-    EXPECT_EQ(w.centralWidget()->y(), w.menuBar()->height());
+TEST(WindowLayoutTest, GeometryInTwipsScaledByTheFont) {
+    for (const int points : {8, 11, 14}) {
+        SCOPED_TRACE(points);
+        testing_support::DesktopFont font(points);
+        WindowFixture f;
+        BinningWindow& w = f.window;
+        const ui::Twips twips(QApplication::font());
+        EXPECT_EQ(w.centralWidget()->size(), twips.size(7020, 4995));
+        EXPECT_EQ(w.cmdGo->geometry(), twips.rect(1920, 3120, 3255, 1095));
+        EXPECT_EQ(w.Frame1->geometry(), twips.rect(1920, 1440, 3255, 1215));
+        EXPECT_EQ(w.optSingleValues->geometry(), twips.rect(240, 240, 2655, 375));
+        EXPECT_EQ(w.optPairsOfValues->geometry(), twips.rect(240, 600, 2775, 495));
+        EXPECT_EQ(w.Label1->geometry(), twips.rect(600, 840, 6135, 975));
+        EXPECT_EQ(w.Label2->geometry(), twips.rect(600, 360, 6135, 495));
+        // Fixed size: the client area and the menu bar above it.
+        EXPECT_EQ(w.minimumSize(), w.maximumSize());
+        w.show();
+        EXPECT_EQ(w.centralWidget()->size(), twips.size(7020, 4995));
+        EXPECT_EQ(w.centralWidget()->y(), w.menuBar()->height());
+    }
+}
+
+TEST(WindowLayoutTest, EveryTextReadableWholeBeforeAndAfterARun) {
+    for (const int points : {8, 11, 14}) {
+        SCOPED_TRACE(points);
+        testing_support::DesktopFont font(points);
+        WindowFixture f;
+        EXPECT_EQ(testing_support::TextsNotReadable(&f.window), std::vector<std::string>{});
+        f.writeSingleExample();
+        f.window.optSingleValues->click();
+        f.window.cmdGo_Click();
+        ASSERT_EQ(f.caption(), BinningWindow::kDoneCaption);
+        EXPECT_EQ(testing_support::TextsNotReadable(&f.window), std::vector<std::string>{});
+    }
 }
 
 TEST(WindowLayoutTest, HelpIsOneEntryOnTheMenuBarWithoutSubmenu) {
@@ -335,6 +357,53 @@ TEST(WindowHelpTest, SameTextBeforeAndAfterARunChangingNothing) {
         EXPECT_EQ(box.title, "Binning");
         EXPECT_EQ(box.buttons, rt::Buttons::Ok);
     }
+}
+
+TEST(WindowHelpTest, FocusGoesBackToTheControlThatHadItBeforeTheMenuBar) {
+    WindowFixture f;
+    BinningWindow& w = f.window;
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    for (QWidget* control : std::initializer_list<QWidget*>{w.cmdGo, w.optPairsOfValues}) {
+        control->setFocus(Qt::TabFocusReason);
+        // Alt or F10 gives the focus to the menu bar; Enter there chooses Help.
+        w.menuBar()->setFocus(Qt::MenuBarFocusReason);
+        f.platform.onBox = [&](const ScriptedPlatform::Box&) { w.menuBar()->setFocus(); };
+        w.mnuHelp_Click();
+        EXPECT_EQ(w.focusWidget(), control);
+        EXPECT_EQ(QApplication::focusWidget(), control);
+    }
+}
+
+TEST(WindowHelpTest, F1ShowsHelpAndF10ReachesItOnTheMenuBar) {
+    WindowFixture f;
+    BinningWindow& w = f.window;
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    w.optSingleValues->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(w.optSingleValues, Qt::Key_F1);
+    ASSERT_EQ(f.platform.boxes.size(), 1u);
+    EXPECT_EQ(f.platform.boxes[0].text, kHelp);
+    EXPECT_EQ(QApplication::focusWidget(), w.optSingleValues);
+    EXPECT_EQ(w.mnuHelp->text(), "Help");
+
+    QTest::keyClick(w.optSingleValues, Qt::Key_F10);
+    EXPECT_EQ(QApplication::focusWidget(), w.menuBar());
+    EXPECT_EQ(w.menuBar()->activeAction(), w.mnuHelp);
+    QTest::keyClick(w.menuBar(), Qt::Key_Return);
+    ASSERT_EQ(f.platform.boxes.size(), 2u);
+    EXPECT_EQ(QApplication::focusWidget(), w.optSingleValues);
+
+    // Escape, or F10 again, leaves the menu bar for the control too.
+    for (const Qt::Key leave : {Qt::Key_Escape, Qt::Key_F10}) {
+        QTest::keyClick(w.optSingleValues, Qt::Key_F10);
+        ASSERT_EQ(QApplication::focusWidget(), w.menuBar());
+        QTest::keyClick(w.menuBar(), leave);
+        EXPECT_EQ(QApplication::focusWidget(), w.optSingleValues);
+    }
+    EXPECT_EQ(f.platform.boxes.size(), 2u);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QFontMetrics>
@@ -15,12 +16,14 @@
 #include <QRadioButton>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QTest>
 #include <string>
 #include <vector>
 
 #include "runtime_error.h"
 #include "scripted_platform.h"
 #include "temp_folder.h"
+#include "text_fit.h"
 #include "ui/live_run.h"
 #include "ui/twips.h"
 
@@ -88,12 +91,13 @@ QString CaptionOf(QWidget* widget) {
 
 TEST_F(ChainmakerWindowTest, ControlsHaveTheirCaptionsAndPlaces) {
     QWidget* frame = control("Frame1");
+    const ui::Twips twips(window.font());
     for (const Layout& item : kLayout) {
         SCOPED_TRACE(item.name);
         QWidget* widget = control(item.name);
         ASSERT_NE(widget, nullptr);
         EXPECT_EQ(CaptionOf(widget), QString::fromUtf8(item.caption));
-        EXPECT_EQ(widget->geometry(), ui::TwipsRect(item.left, item.top, item.width, item.height));
+        EXPECT_EQ(widget->geometry(), twips.rect(item.left, item.top, item.width, item.height));
         if (item.inFrame) {
             EXPECT_EQ(widget->parentWidget(), frame);
         } else {
@@ -104,7 +108,7 @@ TEST_F(ChainmakerWindowTest, ControlsHaveTheirCaptionsAndPlaces) {
 
 TEST_F(ChainmakerWindowTest, OpensWithItsInitialStates) {
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Chainmaker"));
-    EXPECT_EQ(window.centralWidget()->size(), ui::TwipsSize(9105, 7065));
+    EXPECT_EQ(window.centralWidget()->size(), ui::Twips(window.font()).size(9105, 7065));
     EXPECT_EQ(window.centralWidget()->minimumSize(), window.centralWidget()->maximumSize());
     for (const char* name : {"chkOne", "chkTwo", "chkThree"})
         EXPECT_EQ(control<QCheckBox>(name)->checkState(), Qt::Checked) << name;
@@ -170,7 +174,60 @@ TEST_F(ChainmakerWindowTest, DoneCaptionFitsInTheButton) {
                                        << room.width() << "x" << room.height();
 }
 
+TEST(ChainmakerWindowFonts, PlacesFollowTheFontAndEveryTextIsReadableBeforeAndAfterARun) {
+    for (const int points : {8, 11, 14}) {
+        SCOPED_TRACE(points);
+        testing_support::DesktopFont font(points);
+        ScriptedPlatform platform;
+        TempFolder folder;
+        ChainmakerWindow window{platform, folder.path()};
+        const ui::Twips twips(QApplication::font());
+        EXPECT_EQ(window.centralWidget()->size(), twips.size(9105, 7065));
+        for (const Layout& item : kLayout) {
+            EXPECT_EQ(window.findChild<QWidget*>(item.name)->geometry(),
+                      twips.rect(item.left, item.top, item.width, item.height))
+                << item.name;
+        }
+        EXPECT_EQ(testing_support::TextsNotReadable(&window), std::vector<std::string>{});
+        folder.write("in.txt", "a\r\n");
+        window.Command1_Click();
+        ASSERT_EQ(window.findChild<QPushButton*>("Command1")->text(),
+                  QString::fromUtf8(ChainmakerWindow::kDoneCaption));
+        EXPECT_EQ(testing_support::TextsNotReadable(&window), std::vector<std::string>{});
+    }
+}
+
 // ---- Help -------------------------------------------------------------------------------------
+
+TEST_F(ChainmakerWindowTest, AfterHelpTheFocusIsBackOnTheControlThatHadIt) {
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    for (const char* name : {"Command1", "txtSeparator", "chkExclude"}) {
+        SCOPED_TRACE(name);
+        QWidget* had = control(name);
+        had->setFocus(Qt::TabFocusReason);
+        // Alt gives the focus to the menu bar; Enter there chooses Help.
+        window.menuBar()->setFocus(Qt::MenuBarFocusReason);
+        platform.onBox = [&](const ScriptedPlatform::Box&) { window.menuBar()->setFocus(); };
+        window.mnuHlp_Click();
+        EXPECT_EQ(QApplication::focusWidget(), had);
+    }
+    // F1 shows Help from any control, the separator box too, and leaves the focus there.
+    control("txtSeparator")->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(control("txtSeparator"), Qt::Key_F1);
+    EXPECT_EQ(platform.boxes.size(), 4u);
+    EXPECT_EQ(QApplication::focusWidget(), control("txtSeparator"));
+}
+
+TEST_F(ChainmakerWindowTest, AltLettersNeverTypeIntoTheSeparatorBox) {
+    auto* box = control<QLineEdit>("txtSeparator");
+    QTest::keyClicks(box, "h", Qt::AltModifier);
+    QTest::keyClick(box, Qt::Key_1, Qt::AltModifier);
+    EXPECT_EQ(box->text(), "");
+    QTest::keyClicks(box, "::");
+    EXPECT_EQ(box->text(), "::");
+}
 
 TEST_F(ChainmakerWindowTest, HelpBeforeAndAfterARunShowsTheSameText) {
     folder.write("in.txt", "a\r\n");

@@ -24,6 +24,14 @@ void CaptionButton::keyPressEvent(QKeyEvent* event) {
     QPushButton::keyPressEvent(event);
 }
 
+QRect CaptionButton::captionArea() const {
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    const int margin = style()->pixelMetric(QStyle::PM_ButtonMargin, &option, this);
+    const QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+    return area.adjusted(margin / 2, 0, -margin / 2, 0);
+}
+
 void CaptionButton::paintEvent(QPaintEvent*) {
     QStylePainter painter(this);
     QStyleOptionButton option;
@@ -32,9 +40,7 @@ void CaptionButton::paintEvent(QPaintEvent*) {
     option.text.clear();
     painter.drawControl(QStyle::CE_PushButton, option);
 
-    const int margin = style()->pixelMetric(QStyle::PM_ButtonMargin, &option, this);
-    QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
-    area = area.adjusted(margin / 2, 0, -margin / 2, 0);
+    QRect area = captionArea();
     if (isDown()) {
         area.translate(style()->pixelMetric(QStyle::PM_ButtonShiftHorizontal, &option, this),
                        style()->pixelMetric(QStyle::PM_ButtonShiftVertical, &option, this));

@@ -14,6 +14,9 @@ public:
     // Sets the caption and paints it at once, also while a run holds the window's thread.
     void setCaptionNow(const QString& caption);
 
+    // Where the caption is drawn, wrapped and centred (before the shift of a pressed button).
+    QRect captionArea() const;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     // Enter and Return click the focused button, as Space does, in a main window too.

@@ -2,6 +2,7 @@
 // the captions and the unhandled errors.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QLocale>
@@ -13,6 +14,7 @@
 #include "scripted_platform.h"
 #include "splitword_window.h"
 #include "temp_folder.h"
+#include "text_fit.h"
 #include "ui/caption_button.h"
 #include "ui/live_run.h"
 #include "ui/twips.h"
@@ -55,9 +57,10 @@ const std::string kHeader = "Possible compound\tFirst member\tSecond member\r\n"
 TEST(Form1Layout, ControlsTextsAndGeometry) {
     ScriptedPlatform platform;
     Form1 form(platform);
+    const ui::Twips twips(form.font());
     EXPECT_EQ(form.objectName(), "Form1");
     EXPECT_EQ(form.windowTitle(), "Splitword");
-    EXPECT_EQ(form.size(), ui::TwipsSize(4680, 5250));
+    EXPECT_EQ(form.size(), twips.size(4680, 5250));
     EXPECT_EQ(form.minimumSize(), form.maximumSize());
     EXPECT_FALSE(form.windowIcon().isNull());
 
@@ -71,15 +74,15 @@ TEST(Form1Layout, ControlsTextsAndGeometry) {
         {form.Label2, "Label2",
          "Look for possible compounds in a list of words.  This program finds words that are the "
          "concatenation of two other words in the same list.  ",
-         ui::TwipsRect(360, 240, 4095, 855)},
+         twips.rect(360, 240, 4095, 855)},
         {form.Label3, "Label3",
          "Put your word list into a plain-text file called in.txt, located in the same folder as "
          "this program.  Output will appear in out.txt.",
-         ui::TwipsRect(360, 1200, 4215, 735)},
-        {form.Command1, "Command1", "Go", ui::TwipsRect(1320, 2280, 2295, 1335)},
+         twips.rect(360, 1200, 4215, 735)},
+        {form.Command1, "Command1", "Go", twips.rect(1320, 2280, 2295, 1335)},
         {form.Label1, "Label1", "Threshold length to be counted as a possible compound member:",
-         ui::TwipsRect(1200, 3960, 2655, 495)},
-        {form.ThresholdLength, "ThresholdLength", "2", ui::TwipsRect(1800, 4560, 1215, 375)},
+         twips.rect(1200, 3960, 2655, 495)},
+        {form.ThresholdLength, "ThresholdLength", "2", twips.rect(1800, 4560, 1215, 375)},
     };
     for (const Expected& c : controls) {
         EXPECT_EQ(c.widget->objectName(), c.name);
@@ -89,13 +92,54 @@ TEST(Form1Layout, ControlsTextsAndGeometry) {
             EXPECT_TRUE(label->wordWrap()) << c.name;
             EXPECT_EQ(label->textFormat(), Qt::PlainText) << c.name;
             EXPECT_EQ(label->focusPolicy(), Qt::NoFocus) << c.name;
-            // The whole text fits its box, wrapped.
-            EXPECT_LE(label->heightForWidth(c.geometry.width()), c.geometry.height()) << c.name;
+            EXPECT_EQ(label->font(), QApplication::font()) << c.name;
         }
     }
     EXPECT_EQ(form.Command1->text(), "Go");
     EXPECT_EQ(form.ThresholdLength->text(), "2");
 }
+
+TEST(Form1Layout, EveryTextReadableWholeBeforeAndAfterARun) {
+    for (const int points : {8, 11, 14}) {
+        SCOPED_TRACE(points);
+        testing_support::DesktopFont desktop(points);
+        TempFolder folder;
+        CurrentFolder current(folder.path());
+        ScriptedPlatform platform;
+        Form1 form(platform);
+        EXPECT_EQ(testing_support::TextsNotReadable(&form), std::vector<std::string>{});
+        folder.write("in.txt", "black\nbird\nblackbird\n");
+        form.Command1_Click();
+        ASSERT_EQ(form.Command1->text(), "Done! Click again to exit.");
+        EXPECT_EQ(testing_support::TextsNotReadable(&form), std::vector<std::string>{});
+        // The longest caption of a run, with the largest counts a list can give.
+        form.Command1->setText("Working on #2147483647 out of 2147483647");
+        EXPECT_EQ(testing_support::TextsNotReadable(&form), std::vector<std::string>{});
+    }
+}
+
+TEST(Form1Access, AWindowWhoseThresholdBoxIsLabelledByItsLabel) {
+    ScriptedPlatform platform;
+    Form1 form(platform);
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(&form);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->role(), QAccessible::Window);
+    EXPECT_EQ(window->text(QAccessible::Name), "Splitword");
+    EXPECT_EQ(window->childCount(), 5);
+
+    QAccessibleInterface* box = QAccessible::queryAccessibleInterface(form.ThresholdLength);
+    ASSERT_NE(box, nullptr);
+    const auto labels = box->relations(QAccessible::Label);
+    ASSERT_EQ(labels.size(), 1);
+    EXPECT_EQ(labels[0].first->object(), form.Label1);
+    EXPECT_EQ(box->text(QAccessible::Name), form.Label1->text());
+    // The focus frame is drawn from the start, also once shown.
+    form.show();
+    EXPECT_TRUE(form.testAttribute(Qt::WA_KeyboardFocusChange));
+    form.close();
+}
+
+
 
 TEST(Form1Layout, ButtonFirstThenTheBox) {
     ScriptedPlatform platform;
