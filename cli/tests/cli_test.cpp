@@ -12,7 +12,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
-#include <regex>
 #include <set>
 #include <string>
 #include <thread>
@@ -364,13 +363,18 @@ TEST(Help, EachCommandAndVersion) {
 TEST(Help, ManPageInStep) {
     std::string page = badinput::ReadBytes(MAN_PAGE);
     ASSERT_FALSE(page.empty());
-    page = std::regex_replace(page, std::regex(R"(\\-)"), "-");
-    const std::regex option("--[a-z][a-z-]*");
-    const auto options = [&](const std::string& text) {
+    // troff writes a dash as a backslash and a minus.
+    for (std::size_t at; (at = page.find("\\-")) != std::string::npos;) page.erase(at, 1);
+    // Every "--name" (a lower-case letter, then letters and dashes).
+    const auto options = [](const std::string& text) {
         std::set<std::string> found;
-        for (auto it = std::sregex_iterator(text.begin(), text.end(), option);
-             it != std::sregex_iterator(); ++it)
-            found.insert(it->str());
+        for (std::size_t at = 0; (at = text.find("--", at)) != std::string::npos; at += 2) {
+            std::size_t end = at + 2;
+            if (end >= text.size() || text[end] < 'a' || text[end] > 'z') continue;
+            while (end < text.size() && ((text[end] >= 'a' && text[end] <= 'z') || text[end] == '-'))
+                ++end;
+            found.insert(text.substr(at, end - at));
+        }
         return found;
     };
     std::set<std::string> inHelp;
