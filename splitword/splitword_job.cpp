@@ -279,16 +279,17 @@ class WordIndex {
         std::uint32_t mine = 0;
         for (std::uint32_t k = 0; k < count; ++k) mine += HalfOf(hashes_[k]) == half;
         Half& h = halves_[half];
-        h.slots = BigArray<Slot>(PowerOfTwoAtLeast(std::max<std::size_t>(2 * mine, 16)), true);
+        h.slots =
+            rt::LargeArray<Slot>(PowerOfTwoAtLeast(std::max<std::size_t>(2 * mine, 16)), true);
         h.mask = h.slots.size() - 1;
         h.shift = ShiftFor(h.slots.size());
         // Two bits of a 64-bit block per text, about eight bits per word, so that the filter
         // stays in the cache closest to the processor.
-        h.filter =
-            BigArray<std::uint64_t>(PowerOfTwoAtLeast(std::max<std::size_t>(mine / 8, 8)), true);
+        h.filter = rt::LargeArray<std::uint64_t>(
+            PowerOfTwoAtLeast(std::max<std::size_t>(mine / 8, 8)), true);
         h.filterShift = ShiftFor(h.filter.size());
-        h.texts = BigArray<Text>(mine);
-        h.positions = BigArray<std::uint32_t>(mine, true);
+        h.texts = rt::LargeArray<Text>(mine);
+        h.positions = rt::LargeArray<std::uint32_t>(mine, true);
 
         // The words of this half in order; each is taken some words ahead, so that its slot,
         // and then the bytes of the text in it, are on their way to the cache by the time it
@@ -350,8 +351,8 @@ class WordIndex {
 
     // Once both halves are built: the memory that only building needed.
     void built() noexcept {
-        hashes_ = BigArray<std::uint64_t>();
-        textOf_ = BigArray<std::uint32_t>();
+        hashes_ = rt::LargeArray<std::uint64_t>();
+        textOf_ = rt::LargeArray<std::uint32_t>();
     }
 
     void prefetchFilter(std::uint64_t hash) const noexcept {
@@ -413,13 +414,13 @@ class WordIndex {
         std::uint32_t tag;
     };
     struct Half {
-        BigArray<Slot> slots;
+        rt::LargeArray<Slot> slots;
         std::size_t mask = 0;
         unsigned shift = 64;
-        BigArray<std::uint64_t> filter;
+        rt::LargeArray<std::uint64_t> filter;
         unsigned filterShift = 64;
-        BigArray<Text> texts;
-        BigArray<std::uint32_t> positions;
+        rt::LargeArray<Text> texts;
+        rt::LargeArray<std::uint32_t> positions;
     };
 
     // Hashes lie below 2^61: the top bit of those is as likely set as not.
@@ -447,8 +448,8 @@ class WordIndex {
     const Hashing hashing_;
     const WordList& words_;
     std::string_view all_;
-    BigArray<std::uint64_t> hashes_;  // of each word, while building
-    BigArray<std::uint32_t> textOf_;  // each word's number in its half, while building
+    rt::LargeArray<std::uint64_t> hashes_;  // of each word, while building
+    rt::LargeArray<std::uint32_t> textOf_;  // each word's number in its half, while building
     Half halves_[kHalves];
 };
 
@@ -844,7 +845,7 @@ class DirectSearch : public BlockSink {
   private:
     const WordList& words_;
     const Hashing hashing_;
-    BigArray<char> memory_;
+    rt::LargeArray<char> memory_;
     Block block_;
     std::size_t blockBytes_;
     FindWriter* writer_ = nullptr;
@@ -1047,7 +1048,7 @@ class ParallelSearch {
     const std::int32_t segments_;
     const std::size_t blockBytes_;
     const std::size_t pool_;
-    BigArray<char> memory_;
+    rt::LargeArray<char> memory_;
     std::vector<std::unique_ptr<Block>> blocks_;
 
     std::mutex mutex_;

@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "big_array.h"
+#include "large_pages.h"
 
 namespace rt {
 class LineWriter;
@@ -82,9 +82,9 @@ class WordList {
   private:
     void makeRoom(std::size_t bytes);
 
-    BigArray<char> bytes_;
+    rt::LargeArray<char> bytes_;
     std::size_t used_ = 0;
-    BigArray<std::uint64_t> offsets_;  // offsets_[0] is 0 once there is room
+    rt::LargeArray<std::uint64_t> offsets_;  // offsets_[0] is 0 once there is room
     std::int32_t count_ = 0;
     std::size_t shortest_ = static_cast<std::size_t>(-1);
     std::size_t longest_ = 0;
