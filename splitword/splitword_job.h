@@ -26,9 +26,10 @@ class Progress {
     // Just before in.txt is opened.
     virtual void readingInput() {}
     // For every hundredth word, in order: word `index` (from 1) of `count` is about to be
-    // written. The search runs ahead on a second thread and hands its lines over in blocks of
-    // many words; the calls for the words of a block come just before the block is written, so
-    // that no line of word `index` or of a later word has reached out.txt yet.
+    // written. The search hands its lines over in blocks of many words (from threads of its
+    // own, which run ahead, unless Tuning or a short list keeps it on the calling thread); the
+    // calls for the words of a block come just before the block is written, so that no line of
+    // word `index` or of a later word has reached out.txt yet.
     virtual void workingOn(std::int32_t index, std::int32_t count) {
         (void)index;
         (void)count;
