@@ -137,7 +137,7 @@ struct Window::Parts {
     fs::path folder;
     std::optional<BinningWindow> binning;
     std::optional<ChainmakerWindow> chainmaker;
-    std::optional<Form1> splitword;
+    std::optional<SplitwordWindow> splitword;
 };
 
 Window::Window(Program program, const fs::path& folder, const Settings& settings,

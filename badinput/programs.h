@@ -74,7 +74,7 @@ class Window {
     std::unique_ptr<Parts> parts_;
 };
 
-// How a run ended, as the matrix names it.
+// How a run ended, for the program and for its plain transcription alike.
 enum class Result {
     Completed,  // the outputs written, the caption says the run is done
     Stopped,    // a check's own message; the program stays open

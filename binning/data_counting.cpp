@@ -199,7 +199,7 @@ inline std::uint64_t DigitsValue(std::uint64_t word, unsigned count) noexcept {
 
 // The same reading as PlainNumberByDigits, eight bytes at a time for numbers of up to 7 digits
 // before and 7 after the point. Looks at up to 8 bytes past the end of p's line.
-inline const char* PlainNumber(const char* p, double& value) noexcept {
+inline const char* PlainNumberEightAtATime(const char* p, double& value) noexcept {
     if constexpr (std::endian::native != std::endian::little) {
         return PlainNumberByDigits(p, value);
     }
@@ -309,7 +309,7 @@ class SingleValueLines {
             start = SkipSpaces(start);
             if (start == end) return true;
             double x;
-            const char* const after = PlainNumber(start, x);
+            const char* const after = PlainNumberEightAtATime(start, x);
             if (!after || SkipSpaces(after) != end) return false;
             ++total;
             ++slots[bins.slot(x)];
@@ -321,7 +321,7 @@ class SingleValueLines {
             if (IsLineEnd(*start)) return PastLineEnd(start, lineLimit);
             ++total;
             double x;
-            const char* end = PlainNumber(start, x);
+            const char* end = PlainNumberEightAtATime(start, x);
             if (end) {
                 end = SkipSpaces(end);
                 if (!IsLineEnd(*end)) end = nullptr;
@@ -374,11 +374,11 @@ class PairLines {
             if (start == end) return true;
             double x1;
             double x2;
-            const char* after = PlainNumber(start, x1);
+            const char* after = PlainNumberEightAtATime(start, x1);
             if (!after) return false;
             after = SkipSpaces(after);
             if (*after != '\t') return false;
-            after = PlainNumber(SkipSpaces(after + 1), x2);
+            after = PlainNumberEightAtATime(SkipSpaces(after + 1), x2);
             if (!after || SkipSpaces(after) != end) return false;
             ++total;
             ++slots[rows.slot(x1) * columnSlots + columns.slot(x2)];
@@ -391,10 +391,10 @@ class PairLines {
             ++total;
             double x1;
             double x2;
-            const char* end = PlainNumber(start, x1);
+            const char* end = PlainNumberEightAtATime(start, x1);
             if (end) {
                 end = SkipSpaces(end);
-                end = *end == '\t' ? PlainNumber(SkipSpaces(end + 1), x2) : nullptr;
+                end = *end == '\t' ? PlainNumberEightAtATime(SkipSpaces(end + 1), x2) : nullptr;
             }
             if (end) {
                 end = SkipSpaces(end);

@@ -175,8 +175,8 @@ class PrefixIndex {
 
     HashFilter filter_;
     // The records by bucket: bucket b is records [starts[b], starts[b + 1]).
-    LargePages records_;  // of Record
-    LargePages starts_;   // of std::uint32_t, one more than there are buckets
+    rt::LargePages records_;  // of Record
+    rt::LargePages starts_;   // of std::uint32_t, one more than there are buckets
     unsigned shift_ = 63;
     std::uint64_t spread_ = 1;
 };
@@ -227,7 +227,7 @@ PrefixIndex::PrefixIndex(const Exclusion& exclusion, const Members& members,
         std::size_t rest;
         std::int32_t text;
     };
-    LargePages found;  // of Found
+    rt::LargePages found;  // of Found
     std::size_t count = 0;
     for (std::size_t e = 0; e < exclusion.size(); ++e) {
         const std::string_view entry = exclusion[e];
@@ -266,7 +266,7 @@ PrefixIndex::PrefixIndex(const Exclusion& exclusion, const Members& members,
     while ((std::size_t{1} << bits) < count) ++bits;
     shift_ = static_cast<unsigned>(64 - bits);
     const std::size_t buckets = std::size_t{1} << bits;
-    starts_ = LargePages((buckets + 1) * sizeof(std::uint32_t));
+    starts_ = rt::LargePages((buckets + 1) * sizeof(std::uint32_t));
     std::uint32_t* const starts = starts_.as<std::uint32_t>();
     const Found* const unsorted = found.as<Found>();
     for (std::size_t r = 0; r < count; ++r) {
@@ -277,7 +277,7 @@ PrefixIndex::PrefixIndex(const Exclusion& exclusion, const Members& members,
     // end of its bucket, which leaves starts[b] at the bucket's start.
     for (std::size_t b = 1; b < buckets; ++b) starts[b] += starts[b - 1];
     starts[buckets] = static_cast<std::uint32_t>(count);
-    records_ = LargePages(count * sizeof(Record));
+    records_ = rt::LargePages(count * sizeof(Record));
     Record* const records = records_.as<Record>();
     for (std::size_t r = count; r-- > 0;) {
         const Found& from = unsorted[r];

@@ -59,8 +59,9 @@ class TextHash {
 
 // Reads a list file: every line, less the spaces at both ends (tabs stay), that is not empty
 // after that is appended to `list` and counted in `count` (entry number i, counted from 1, is
-// list[i - 1]). Entries appended before a failure
-// stay. A missing file is error 53, an unreadable one error 70.
+// list[i - 1]). Entries appended before a failure stay. A missing file is error 53, one that
+// may not be read (or a folder) error 70, a failed read error 57, more than 2147483647 entries
+// error 6.
 void ReadList(const std::filesystem::path& path, StringList& list, rt::Counter32& count);
 
 // The lines to leave out: the first `count` entries of a list, which must outlive it. A line is

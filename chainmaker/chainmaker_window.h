@@ -54,8 +54,9 @@ class ChainmakerWindow : public QMainWindow {
     // the user wants it. False leaves out.txt as it was.
     bool OutputSizeAccepted();
     void ComputeAndPrintCombinations();
-    // Writes one line to the open out.txt unless the exclusion list holds it. Only while
-    // ComputeAndPrintCombinations runs; otherwise there is no file to write to (error 52).
+    // Writes one line to out.txt unless the exclusion list holds it: the rule the writing of
+    // the combinations applies to every line along a faster path, without calling this. Only
+    // while ComputeAndPrintCombinations has out.txt open; otherwise error 52.
     void PrintMe(std::string_view line);
 
     // The window state, for inspection.

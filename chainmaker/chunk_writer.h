@@ -60,7 +60,7 @@ class ChunkWriter {
     rt::LineWriter& out_;
     std::function<void(std::uint64_t)> handedOver_;
     std::uint64_t total_ = 0;
-    LargePages chunk_;
+    rt::LargePages chunk_;
     std::size_t used_ = 0;
     bool failed_ = false;  // a failure to write was thrown; nothing more is written
 };

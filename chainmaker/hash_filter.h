@@ -42,7 +42,7 @@ class HashFilter {
             while (bits < 24 && (std::size_t{1} << bits) < 32 * count) ++bits;
         }
         const int wordBits = std::clamp(bits - 6, 1, kMaxWordBits);
-        words_ = LargePages(sizeof(std::uint64_t) << wordBits);
+        words_ = rt::LargePages(sizeof(std::uint64_t) << wordBits);
         shift_ = static_cast<unsigned>(64 - wordBits);
     }
 
@@ -65,7 +65,7 @@ class HashFilter {
     }
     static constexpr std::uint64_t kNothing[2] = {0, 0};
 
-    LargePages words_;
+    rt::LargePages words_;
     unsigned shift_ = 63;
     std::uint64_t factor_ = kFactor;
 };

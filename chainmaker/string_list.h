@@ -77,8 +77,8 @@ class StringList {
     std::vector<std::string> strings() const;
 
   private:
-    LargePages text_;  // the entries one after another
-    LargePages ends_;  // of std::size_t: where entry i ends in text_
+    rt::LargePages text_;  // the entries one after another
+    rt::LargePages ends_;  // of std::size_t: where entry i ends in text_
     std::size_t count_ = 0;
     std::size_t used_ = 0;  // bytes of text_ in use
 };

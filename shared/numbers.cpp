@@ -62,7 +62,7 @@ double Convert(const NumberChars& chars, bool negative, std::int64_t scale) {
 // m and its places d give m / 10^d; when m < 2^53 and d <= 22 both are exact doubles and the one
 // division rounds correctly, so the value is bit-identical to the full reading. Anything else
 // (blanks inside, an exponent, many digits) returns false and takes the full reading.
-bool PlainNumber(std::string_view text, double& value) noexcept {
+bool TryShortDecimal(std::string_view text, double& value) noexcept {
     static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                          1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                          1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
@@ -98,7 +98,7 @@ bool PlainNumber(std::string_view text, double& value) noexcept {
 
 double NumericPrefix(std::string_view text) {
     double plain;
-    if (PlainNumber(text, plain)) return plain;
+    if (TryShortDecimal(text, plain)) return plain;
     const char* p = text.data();
     const char* const end = p + text.size();
     auto skip = [&] {

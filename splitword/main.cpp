@@ -7,7 +7,7 @@
 int main(int argc, char** argv) {
     ui::Application app(argc, argv);
     ui::QtPlatform platform(QStringLiteral("Splitword"));
-    Form1 window(platform);
+    SplitwordWindow window(platform);
     window.show();
     return app.exec();
 }

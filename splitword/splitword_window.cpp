@@ -35,9 +35,9 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, QRect geo
 }  // namespace
 
 // Shows the run's progress on the button.
-class Form1::RunProgress : public splitword::Progress {
+class SplitwordWindow::RunProgress : public splitword::Progress {
   public:
-    RunProgress(Form1& form, ui::LiveRun& live) : form_(form), live_(live) {}
+    RunProgress(SplitwordWindow& form, ui::LiveRun& live) : form_(form), live_(live) {}
     void readingInput() override {
         form_.setCaption(QStringLiteral("Reading input file ..."), true);
     }
@@ -48,7 +48,7 @@ class Form1::RunProgress : public splitword::Progress {
     }
 
   private:
-    Form1& form_;
+    SplitwordWindow& form_;
     ui::LiveRun& live_;
 };
 
@@ -56,7 +56,8 @@ static void LoadIcons() {
     Q_INIT_RESOURCE(splitword);
 }
 
-Form1::Form1(rt::Platform& platform, QWidget* parent) : QWidget(parent), platform_(platform) {
+SplitwordWindow::SplitwordWindow(rt::Platform& platform, QWidget* parent)
+    : QWidget(parent), platform_(platform) {
     LoadIcons();
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Splitword"));
@@ -96,7 +97,7 @@ Form1::Form1(rt::Platform& platform, QWidget* parent) : QWidget(parent), platfor
     lastPaint_.start();
 }
 
-void Form1::setCaption(const QString& caption, bool now) {
+void SplitwordWindow::setCaption(const QString& caption, bool now) {
     Command1->setText(caption);
     if (onCaption) onCaption(caption);
     if (now || lastPaint_.elapsed() >= kPaintInterval) {
@@ -105,7 +106,7 @@ void Form1::setCaption(const QString& caption, bool now) {
     }
 }
 
-void Form1::Command1_Click() {
+void SplitwordWindow::Command1_Click() {
     if (AlreadyClicked) {
         platform_.endProgram();
         return;
@@ -119,7 +120,7 @@ void Form1::Command1_Click() {
     }
 }
 
-void Form1::RunSteps() {
+void SplitwordWindow::RunSteps() {
     rt::RunReportingUnhandledErrors(platform_, [&] {
         const QByteArray typed = ThresholdLength->text().toUtf8();
         // Number to text and back follow the desktop's locale; the leading number does not.

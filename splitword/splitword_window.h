@@ -16,10 +16,11 @@ class CaptionButton;
 class QLabel;
 class QLineEdit;
 
-class Form1 : public QWidget {
+// Its Qt object name stays "Form1", which tests and the accessibility tree use.
+class SplitwordWindow : public QWidget {
     Q_OBJECT
   public:
-    explicit Form1(rt::Platform& platform, QWidget* parent = nullptr);
+    explicit SplitwordWindow(rt::Platform& platform, QWidget* parent = nullptr);
 
     // The button's handler: the first click runs the search, the next one ends the program.
     void Command1_Click();

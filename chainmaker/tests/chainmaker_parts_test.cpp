@@ -1,5 +1,4 @@
-// The pieces under the combination writer: the string list, growing memory, the bit filter and
-// the chunk writer.
+// The pieces under the combination writer: the string list, the bit filter and the chunk writer.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,7 +9,6 @@
 
 #include "chunk_writer.h"
 #include "hash_filter.h"
-#include "large_pages.h"
 #include "string_list.h"
 #include "temp_folder.h"
 
@@ -60,31 +58,6 @@ TEST(StringList, CopiesAndComparesByEntries) {
     EXPECT_NE(std::find(a.begin(), a.end(), "y z"), a.end());
     EXPECT_EQ(a.end() - a.begin(), 3);
     EXPECT_TRUE(StringList().empty());
-}
-
-TEST(LargePages, GrowingKeepsTheBytesWhereverTheyMove) {
-    chainmaker::LargePages pages(1000);
-    std::size_t used = 0;
-    std::mt19937 random(5);
-    std::vector<char> expected;
-    // Small pages, then large ones, then larger ones.
-    for (const std::size_t size :
-         {std::size_t{5000}, std::size_t{300} << 10, std::size_t{3} << 20, std::size_t{9} << 20}) {
-        pages.grow(size, used);
-        ASSERT_GE(pages.size(), size);
-        for (std::size_t i = 0; i < used; ++i) ASSERT_EQ(pages.data()[i], expected[i]) << i;
-        for (; used < size; ++used) {
-            expected.push_back(static_cast<char>(random()));
-            pages.data()[used] = expected.back();
-        }
-    }
-    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), pages.data()));
-}
-
-TEST(LargePages, NewMemoryIsZero) {
-    const chainmaker::LargePages pages(std::size_t{5} << 20);
-    EXPECT_TRUE(std::all_of(pages.data(), pages.data() + (std::size_t{5} << 20),
-                            [](char c) { return c == 0; }));
 }
 
 TEST(HashFilter, NeverTurnsAwayAHashThatWasAdded) {

@@ -41,7 +41,7 @@ struct Fixture : ::testing::Test {
     TempFolder folder;
     CurrentFolder current{folder.path()};
     ScriptedPlatform platform;
-    Form1 form{platform};
+    SplitwordWindow form{platform};
     std::vector<std::string> captions;
 
     Fixture() {
@@ -54,9 +54,9 @@ struct Fixture : ::testing::Test {
 
 const std::string kHeader = "Possible compound\tFirst member\tSecond member\r\n";
 
-TEST(Form1Layout, ControlsTextsAndGeometry) {
+TEST(SplitwordWindowLayout, ControlsTextsAndGeometry) {
     ScriptedPlatform platform;
-    Form1 form(platform);
+    SplitwordWindow form(platform);
     const ui::Twips twips(form.font());
     EXPECT_EQ(form.objectName(), "Form1");
     EXPECT_EQ(form.windowTitle(), "Splitword");
@@ -99,14 +99,14 @@ TEST(Form1Layout, ControlsTextsAndGeometry) {
     EXPECT_EQ(form.ThresholdLength->text(), "2");
 }
 
-TEST(Form1Layout, EveryTextReadableWholeBeforeAndAfterARun) {
+TEST(SplitwordWindowLayout, EveryTextReadableWholeBeforeAndAfterARun) {
     for (const int points : {8, 11, 14}) {
         SCOPED_TRACE(points);
         testing_support::DesktopFont desktop(points);
         TempFolder folder;
         CurrentFolder current(folder.path());
         ScriptedPlatform platform;
-        Form1 form(platform);
+        SplitwordWindow form(platform);
         EXPECT_EQ(testing_support::TextsNotReadable(&form), std::vector<std::string>{});
         folder.write("in.txt", "black\nbird\nblackbird\n");
         form.Command1_Click();
@@ -118,9 +118,9 @@ TEST(Form1Layout, EveryTextReadableWholeBeforeAndAfterARun) {
     }
 }
 
-TEST(Form1Access, AWindowWhoseThresholdBoxIsLabelledByItsLabel) {
+TEST(SplitwordWindowAccess, AWindowWhoseThresholdBoxIsLabelledByItsLabel) {
     ScriptedPlatform platform;
-    Form1 form(platform);
+    SplitwordWindow form(platform);
     QAccessibleInterface* window = QAccessible::queryAccessibleInterface(&form);
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(window->role(), QAccessible::Window);
@@ -141,9 +141,9 @@ TEST(Form1Access, AWindowWhoseThresholdBoxIsLabelledByItsLabel) {
 
 
 
-TEST(Form1Layout, ButtonFirstThenTheBox) {
+TEST(SplitwordWindowLayout, ButtonFirstThenTheBox) {
     ScriptedPlatform platform;
-    Form1 form(platform);
+    SplitwordWindow form(platform);
     form.show();
     form.activateWindow();
     QApplication::processEvents();
@@ -234,7 +234,7 @@ TEST_F(Fixture, ThresholdTextShownAsItsNumber) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.locale.name().toStdString() + " " + c.typed.toStdString());
         ScriptedPlatform own;
-        Form1 other(own);
+        SplitwordWindow other(own);
         other.setLocale(c.locale);
         folder.write("in.txt", "ab\nabc\n\n");
         other.ThresholdLength->setText(c.typed);

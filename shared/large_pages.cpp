@@ -7,15 +7,24 @@
 #include <cstring>
 #include <utility>
 
-namespace chainmaker {
+namespace rt {
 
 namespace {
 constexpr std::size_t kLargePage = std::size_t{2} << 20;
 constexpr std::size_t kFirstGrowth = std::size_t{64} << 10;
 constexpr std::size_t kSmall = kLargePage / 16;  // below this, small pages
+
+void Populate(char* data, std::size_t size) {
+#ifdef MADV_POPULATE_WRITE
+    ::madvise(data, size, MADV_POPULATE_WRITE);  // a hint: untaken pages are taken when touched
+#else
+    (void)data;
+    (void)size;
+#endif
+}
 }  // namespace
 
-LargePages::LargePages(std::size_t size) {
+LargePages::LargePages(std::size_t size, bool populate) {
     if (size == 0) return;
     if (size > SIZE_MAX - 2 * kLargePage) throw std::bad_alloc();
     if (size < kSmall) {
@@ -25,6 +34,7 @@ LargePages::LargePages(std::size_t size) {
         if (mapped == MAP_FAILED) throw std::bad_alloc();
         data_ = static_cast<char*>(mapped);
         mapped_ = size;
+        if (populate) Populate(data_, size);
         return;
     }
     // Whole large pages, on a large-page boundary: map one page more and give back the ends.
@@ -43,6 +53,7 @@ LargePages::LargePages(std::size_t size) {
 #ifdef MADV_HUGEPAGE
     ::madvise(data_, mapped_, MADV_HUGEPAGE);  // a hint; small pages do as well, only slower
 #endif
+    if (populate) Populate(data_, size);
 }
 
 void LargePages::grow(std::size_t size, std::size_t used) {
@@ -79,4 +90,4 @@ LargePages::~LargePages() {
     if (data_) ::munmap(data_, mapped_);
 }
 
-}  // namespace chainmaker
+}  // namespace rt
