@@ -63,8 +63,12 @@ bool LiveRun::eventFilter(QObject* watched, QEvent* event) {
     }
     // The controls take no input while the run goes on; a box the run shows does.
     if (IsInput(event->type()) && watched->isWidgetType() &&
-        static_cast<QWidget*>(watched)->window() == window_)
+        static_cast<QWidget*>(watched)->window() == window_) {
+        // Claiming a key for the focused control keeps it from reaching a shortcut (F1, Alt+H),
+        // whose action would not pass this filter as a control.
+        if (event->type() == QEvent::ShortcutOverride) event->accept();
         return true;
+    }
     return QObject::eventFilter(watched, event);
 }
 
