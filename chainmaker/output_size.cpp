@@ -104,11 +104,11 @@ std::string TooLargeMessage(const OutputSize& size, std::uint64_t room, bool bou
            std::string(whatToDo);
 }
 
-std::string LargeMessage(const OutputSize& size, std::optional<std::uint64_t> room,
-                         bool bounded) {
+std::string LargeMessage(const OutputSize& size, std::optional<std::uint64_t> room, bool bounded,
+                         std::string_view whatToDo) {
     std::string text = "This run will write " + Lines(size, bounded) + " to out.txt";
     if (room) text += ", on a disk with " + ReadableSize(*room) + " free";
-    return text + ".  Click OK to write them, or Cancel to change the settings first.";
+    return text + ".  " + std::string(whatToDo);
 }
 
 }  // namespace chainmaker

@@ -49,6 +49,8 @@ std::string TooLargeMessage(
     const OutputSize& size, std::uint64_t room, bool bounded,
     std::string_view whatToDo = "Tick fewer blocks, or put fewer strings into in.txt, and click "
                                 "Go again.");
-std::string LargeMessage(const OutputSize& size, std::optional<std::uint64_t> room, bool bounded);
+std::string LargeMessage(
+    const OutputSize& size, std::optional<std::uint64_t> room, bool bounded,
+    std::string_view whatToDo = "Click OK to write them, or Cancel to change the settings first.");
 
 }  // namespace chainmaker

@@ -92,15 +92,12 @@ bool SizeAccepted(const chainmaker::OutputSize& size, const fs::path& outPath, b
             break;
     }
     if (yes) return true;
-    std::string text = "This run will write " + std::string(bounded ? "at most " : "") +
-                       chainmaker::GroupedCount(size.lines) + " lines (" +
-                       chainmaker::ReadableSize(size.bytes) + ") to out.txt";
-    if (room) text += ", on a disk with " + chainmaker::ReadableSize(*room) + " free";
     if (!::isatty(STDIN_FILENO) || !::isatty(STDERR_FILENO)) {
-        platform.messageBox(text + ".  Give --yes to write them.", rt::Buttons::Ok, {});
+        platform.messageBox(chainmaker::LargeMessage(size, room, bounded, "Give --yes to write them."),
+                            rt::Buttons::Ok, {});
         return false;
     }
-    std::fprintf(stderr, "%s.  Write them? [y/N] ", text.c_str());
+    std::fputs(chainmaker::LargeMessage(size, room, bounded, "Write them? [y/N] ").c_str(), stderr);
     std::fflush(stderr);
     char answer[16] = {};
     if (!std::fgets(answer, sizeof answer, stdin)) return false;
