@@ -6,12 +6,13 @@
 #include <cstring>
 #include <system_error>
 
+#include "program_names.h"
+
 namespace launch {
 namespace fs = std::filesystem;
 
 std::optional<std::string> ProgramName(std::string_view asked) {
-    for (const char* name : {"Binning", "Chainmaker", "Splitword"}) {
-        const std::string_view known(name);
+    for (const std::string_view known : kProgramNames) {
         if (asked == known) return std::string(known);
         std::string lower(known);
         lower[0] = static_cast<char>(lower[0] + ('a' - 'A'));

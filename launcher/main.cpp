@@ -11,6 +11,7 @@
 #include <string>
 
 #include "launch.h"
+#include "program_names.h"
 #include "ui/application.h"
 
 namespace fs = std::filesystem;
@@ -29,7 +30,8 @@ void Tell(const QString& program, const std::string& problem) {
 
 int main(int argc, char** argv) {
     if (argc < 2 || argc > 3 || !launch::ProgramName(argv[1])) {
-        std::fprintf(stderr, "usage: %s Binning|Chainmaker|Splitword [FOLDER]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s %.*s [FOLDER]\n", argv[0],
+                     static_cast<int>(launch::kProgramChoice.size()), launch::kProgramChoice.data());
         return 2;
     }
     const std::string program = *launch::ProgramName(argv[1]);
