@@ -51,17 +51,4 @@ TEST(ByteLanesTest, DigitLanesOfEightBytes) {
     }
 }
 
-TEST(ByteLanesTest, BytesEqualToMarksExactlyTheEqualLanes) {
-    std::mt19937_64 random(3);
-    for (int round = 0; round < 5000; ++round) {
-        const std::uint64_t word = random();
-        const auto byte = static_cast<unsigned char>(round % 2 ? word >> 8 : random());
-        std::uint64_t expected = 0;
-        for (int i = 0; i < 8; ++i)
-            if (static_cast<unsigned char>(word >> (8 * i)) == byte)
-                expected |= std::uint64_t{0x80} << (8 * i);
-        ASSERT_EQ(rt::BytesEqualTo(word, byte), expected) << round;
-    }
-}
-
 }  // namespace
