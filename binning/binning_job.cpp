@@ -126,8 +126,8 @@ class Report {
     rt::LineWriter out_;
 };
 
-DataFile OpenData(const std::filesystem::path& folder, FailureHandler& failures) {
-    return Guarded(failures, [&] { return DataFile(rt::ResolveName(folder, "Data.txt")); });
+rt::InputFile OpenData(const std::filesystem::path& folder, FailureHandler& failures) {
+    return Guarded(failures, [&] { return rt::InputFile(rt::ResolveName(folder, "Data.txt")); });
 }
 
 CountingSettings CountingSettingsOf(const RunSettings& settings) {
@@ -172,14 +172,13 @@ void CountSingleValues(const std::filesystem::path& folder, const CutoffList& cu
                        FailureHandler& failures, const RunSettings& settings) {
     const std::size_t bins = BinCount(cutoffs.values);
     const BinSearch search = Guarded(failures, [&] { return BinSearch(cutoffs.values); });
-    // The slot of bin i is i + 1.
     const auto inBins = [&](const Tally& tally) {
         std::uint64_t sum = 0;
-        for (std::size_t i = 0; i < bins; ++i) sum += tally[i + 1];
+        for (std::size_t i = 0; i < bins; ++i) sum += tally[BinSearch::slotOfBin(i)];
         return sum;
     };
 
-    DataFile data = OpenData(folder, failures);
+    rt::InputFile data = OpenData(folder, failures);
     const Counted counted = CountData(
         failures, settings,
         [&] { return binning::CountSingleValues(data, search, CountingSettingsOf(settings)); },
@@ -190,7 +189,7 @@ void CountSingleValues(const std::filesystem::path& folder, const CutoffList& cu
     for (std::size_t i = 0; i < bins; ++i) {
         report.print(BinLabel(cutoffs.values[i], cutoffs.values[i + 1]));
         report.print("\t");
-        report.printLine(CountText(SlotCount(counted.tally[i + 1])).view());
+        report.printLine(CountText(SlotCount(counted.tally[BinSearch::slotOfBin(i)])).view());
     }
     report.endLine();
     report.totals(counted.totalData, counted.notInAnyBin);
@@ -205,10 +204,10 @@ void CountPairs(const std::filesystem::path& folder, const CutoffList& rowCutoff
     const BinSearch rowSearch = Guarded(failures, [&] { return BinSearch(rowCutoffs.values); });
     const BinSearch columnSearch =
         Guarded(failures, [&] { return BinSearch(columnCutoffs.values); });
-    // The cell of row bin i and column bin j is slot (i + 1) * columnSlots + j + 1.
-    const std::size_t columnSlots = columnSearch.slots();
+    // The count of row bin i and column bin j.
     const auto cell = [&](const Tally& tally, std::size_t i, std::size_t j) {
-        return tally[(i + 1) * columnSlots + j + 1];
+        return tally[PairSlot(BinSearch::slotOfBin(i), BinSearch::slotOfBin(j),
+                              columnSearch.slots())];
     };
     const auto inBins = [&](const Tally& tally) {
         std::uint64_t sum = 0;
@@ -217,7 +216,7 @@ void CountPairs(const std::filesystem::path& folder, const CutoffList& rowCutoff
         return sum;
     };
 
-    DataFile data = OpenData(folder, failures);
+    rt::InputFile data = OpenData(folder, failures);
     const Counted counted = CountData(
         failures, settings,
         [&] {

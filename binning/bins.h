@@ -15,19 +15,11 @@
 
 namespace binning {
 
-// The answer of FindBin for a value that lies in no bin.
-inline constexpr std::ptrdiff_t kNoBin = -1;
-
-// The bin of x (0 for the first bin) in a rising list of cutoffs, or kNoBin. The same answer as
-// trying the bins in order from the first and taking the first whose two ends enclose x, found
-// by a binary search.
-std::ptrdiff_t FindBin(std::span<const double> cutoffs, double x) noexcept;
-
 // The bins of a rising list of cutoffs, prepared so that finding the bin of a value costs about
 // the same for ten cutoffs as for ten thousand. Every value falls into one slot, 0 to the number
 // of cutoffs: slot 0 below the lowest cutoff, slot i + 1 for bin i, the last slot above the
-// highest cutoff (the slot of bin i is the index of the first cutoff not below the value, plus
-// one for a value on the lowest cutoff). Slots tell bins exactly as FindBin does.
+// highest cutoff (the slot is the index of the first cutoff not below the value, plus one for a
+// value on the lowest cutoff). So every value in a bin, and no other, falls into its slot.
 class BinSearch {
   public:
     explicit BinSearch(std::span<const double> cutoffs);
@@ -39,10 +31,8 @@ class BinSearch {
     // How many slots there are: the number of cutoffs plus one.
     std::size_t slots() const noexcept { return count_ + 1; }
 
-    // The bin of a slot (0 for the first bin), or kNoBin.
-    std::ptrdiff_t binOfSlot(std::size_t slot) const noexcept {
-        return slot >= 1 && slot < count_ ? static_cast<std::ptrdiff_t>(slot) - 1 : kNoBin;
-    }
+    // The slot of bin i (0 for the first bin).
+    static constexpr std::size_t slotOfBin(std::size_t bin) noexcept { return bin + 1; }
 
     // The lookup itself, small enough to live in registers in a counting loop; valid while the
     // BinSearch lives.

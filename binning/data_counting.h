@@ -14,41 +14,20 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <functional>
+#include <limits>
 #include <memory>
 
 #include "bins.h"
+#include "input_file.h"
 
 namespace binning {
-
-// Data.txt opened for counting. Opening fails as rt::LineReader's does: error 53 for a missing
-// file, 70 for one that cannot be read (a folder of that name, no permission).
-class DataFile {
-  public:
-    explicit DataFile(const std::filesystem::path& path);
-    ~DataFile();
-    DataFile(DataFile&& other) noexcept;
-    DataFile& operator=(DataFile&&) = delete;
-    DataFile(const DataFile&) = delete;
-    DataFile& operator=(const DataFile&) = delete;
-
-    int descriptor() const noexcept { return fd_; }
-    // A regular file can be read at any offset; anything else only from start to end, once.
-    bool regular() const noexcept { return regular_; }
-    // The size of a regular file now (it may have changed since it was opened); 0 for others.
-    std::uint64_t size() const noexcept;
-
-  private:
-    int fd_ = -1;
-    bool regular_ = false;
-};
 
 struct CountingSettings {
     // How much is read at a time (at least 4 bytes; a longer line makes the buffer grow, up to
     // longestLineHeld).
     std::size_t blockSize = std::size_t{1} << 20;
-    // A regular file larger than this is counted in two halves side by side.
+    // A file larger than this is counted in two halves side by side.
     std::uint64_t parallelThreshold = std::uint64_t{8} << 20;
     // A line longer than this is not held whole: the numbers at its start are read as its bytes
     // come, with the same values, so that memory does not grow with the length of a line.
@@ -59,9 +38,12 @@ struct CountingSettings {
     std::function<void(std::uint64_t read, std::uint64_t size)> progress;
 };
 
+// The most a count may be: counts are signed 32-bit numbers.
+inline constexpr std::uint64_t kMostLines = std::numeric_limits<std::int32_t>::max();
+
 // What one pass found. For single values slot i counts the values of slot i of the bins; for
-// pairs, slot r * (column slots) + c counts the pairs of row slot r and column slot c. The slot
-// counts are exact whenever `total` is at most 2147483647, the most a count may be.
+// pairs, slot PairSlot(r, c) counts the pairs of row slot r and column slot c. The slot counts
+// are exact whenever `total` is at most kMostLines.
 class Tally {
   public:
     // `slots` counts, all 0.
@@ -82,17 +64,23 @@ class Tally {
     std::unique_ptr<std::uint32_t[]> counts_;
 };
 
-// Where a regular file is split into two halves: the first line start at or after the middle,
+// The slot of a Tally of pairs where row slot r and column slot c count, among `columnSlots`
+// column slots.
+inline std::size_t PairSlot(std::size_t r, std::size_t c, std::size_t columnSlots) noexcept {
+    return r * columnSlots + c;
+}
+
+// Where a file is split into two halves: the first line start at or after the middle,
 // that is the first p >= size / 2 (and p >= 1) whose byte p - 1 is an LF, or a CR not followed by
 // an LF. The size when there is none. Throws rt::RuntimeError 57 when reading fails.
-std::uint64_t MiddleLineStart(const DataFile& file);
+std::uint64_t MiddleLineStart(const rt::InputFile& file);
 
 // One pass over the file from its start. Throws rt::RuntimeError: 57 when reading fails (70 for a
 // folder), 6 for a number too large for a double; std::bad_alloc when memory runs out. The pass
 // may stop early once more than 2147483647 lines have counted, since no count can then be written.
-Tally CountSingleValues(const DataFile& file, const BinSearch& bins,
+Tally CountSingleValues(const rt::InputFile& file, const BinSearch& bins,
                         const CountingSettings& settings);
-Tally CountPairs(const DataFile& file, const BinSearch& rows, const BinSearch& columns,
+Tally CountPairs(const rt::InputFile& file, const BinSearch& rows, const BinSearch& columns,
                  const CountingSettings& settings);
 
 }  // namespace binning

@@ -6,14 +6,19 @@
 #include <cstdint>
 #include <system_error>
 
+#include "plain_number.h"
 #include "runtime_error.h"
 #include "text.h"
 
 namespace rt {
 namespace {
 
-constexpr bool IsDigit(char c) noexcept { return c >= '0' && c <= '9'; }
-constexpr bool IsSkipped(char c) noexcept { return c == ' ' || c == '\t' || c == '\n'; }
+constexpr bool IsDigit(char c) noexcept {
+    return c >= '0' && c <= '9';
+}
+constexpr bool IsSkipped(char c) noexcept {
+    return c == ' ' || c == '\t' || c == '\n';
+}
 constexpr bool IsExponentMark(char c) noexcept {
     return c == 'e' || c == 'E' || c == 'd' || c == 'D';
 }
@@ -21,7 +26,7 @@ constexpr bool IsExponentMark(char c) noexcept {
 // Collects the characters of a number in the form std::from_chars reads. Short numbers stay in
 // a fixed array; a longer one (a line of thousands of digits) moves to the heap.
 class NumberChars {
-public:
+  public:
     void push(char c) {
         if (size_ < sizeof(small_)) {
             small_[size_++] = c;
@@ -34,7 +39,7 @@ public:
     const char* data() const noexcept { return large_.empty() ? small_ : large_.data(); }
     std::size_t size() const noexcept { return size_; }
 
-private:
+  private:
     char small_[96];
     std::size_t size_ = 0;
     std::string large_;
@@ -57,48 +62,20 @@ double Convert(const NumberChars& chars, bool negative, std::int64_t scale) {
     return value;
 }
 
-// The common plain number: an optional "-", at most 19 digits with at most one point, and then
-// the end of the text or a character that cannot continue a number. Its digits as an integer
-// m and its places d give m / 10^d; when m < 2^53 and d <= 22 both are exact doubles and the one
-// division rounds correctly, so the value is bit-identical to the full reading. Anything else
-// (blanks inside, an exponent, many digits) returns false and takes the full reading.
-bool TryShortDecimal(std::string_view text, double& value) noexcept {
-    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    const char* p = text.data();
-    const char* const end = p + text.size();
-    const bool negative = p != end && *p == '-';
-    if (negative) ++p;
-    std::uint64_t m = 0;
-    int digits = 0;
-    int places = -1;  // digits after the point; -1 before a point
-    for (; p != end; ++p) {
-        const unsigned d = static_cast<unsigned char>(*p) - unsigned{'0'};
-        if (d < 10) {
-            m = m * 10 + d;
-            ++digits;
-            if (places >= 0) ++places;
-        } else if (*p == '.' && places < 0) {
-            places = 0;
-        } else {
-            break;
-        }
-    }
-    if (digits == 0 || digits > 19) return false;
-    if (p != end && (IsSkipped(*p) || IsExponentMark(*p) || *p == '.')) return false;
-    if (m > (std::uint64_t{1} << 53) || places > 22) return false;
-    const double magnitude =
-        places > 0 ? static_cast<double>(m) / kPowers[places] : static_cast<double>(m);
-    value = negative ? -magnitude : magnitude;
-    return true;
+// The common plain number read the short way (plain_number.h), when it ends where NumericPrefix
+// ends it: at the end of the text or at a character that cannot continue a number. Anything
+// else (blanks inside, an exponent, many digits) returns false and takes the full reading.
+bool TryPlainNumber(std::string_view text, double& value) noexcept {
+    const char* const end = text.data() + text.size();
+    const char* const p = ReadPlainNumber(text.data(), end, value);
+    return p && (p == end || !(IsSkipped(*p) || IsExponentMark(*p) || *p == '.'));
 }
 
 }  // namespace
 
 double NumericPrefix(std::string_view text) {
     double plain;
-    if (TryShortDecimal(text, plain)) return plain;
+    if (TryPlainNumber(text, plain)) return plain;
     const char* p = text.data();
     const char* const end = p + text.size();
     auto skip = [&] {
@@ -207,44 +184,44 @@ void NumericPrefixReader::mantissa(char c) {
 void NumericPrefixReader::feed(std::string_view piece) {
     for (const char c : piece) {
         switch (phase_) {
-        case Phase::kLead:
-            if (IsSkipped(c)) break;
-            phase_ = Phase::kMantissa;
-            if (c == '+' || c == '-') {
-                negative_ = c == '-';
+            case Phase::kLead:
+                if (IsSkipped(c)) break;
+                phase_ = Phase::kMantissa;
+                if (c == '+' || c == '-') {
+                    negative_ = c == '-';
+                    break;
+                }
+                mantissa(c);
                 break;
-            }
-            mantissa(c);
-            break;
-        case Phase::kMantissa:
-            mantissa(c);
-            break;
-        case Phase::kMark:
-        case Phase::kExponentSign:
-            if (IsSkipped(c)) break;
-            if (phase_ == Phase::kMark && (c == '+' || c == '-')) {
-                exponentNegative_ = c == '-';
-                phase_ = Phase::kExponentSign;
+            case Phase::kMantissa:
+                mantissa(c);
                 break;
-            }
-            if (!IsDigit(c)) {
-                phase_ = Phase::kEnded;
+            case Phase::kMark:
+            case Phase::kExponentSign:
+                if (IsSkipped(c)) break;
+                if (phase_ == Phase::kMark && (c == '+' || c == '-')) {
+                    exponentNegative_ = c == '-';
+                    phase_ = Phase::kExponentSign;
+                    break;
+                }
+                if (!IsDigit(c)) {
+                    phase_ = Phase::kEnded;
+                    return;
+                }
+                phase_ = Phase::kExponent;
+                [[fallthrough]];
+            case Phase::kExponent:
+                if (IsDigit(c)) {
+                    exponentTaken_ = true;
+                    if (exponent_ < 1'000'000'000) exponent_ = exponent_ * 10 + (c - '0');
+                    if (fullExponent_ < 100'000'000'000'000'000)
+                        fullExponent_ = fullExponent_ * 10 + (c - '0');
+                } else if (!IsSkipped(c)) {
+                    phase_ = Phase::kEnded;
+                }
+                break;
+            case Phase::kEnded:
                 return;
-            }
-            phase_ = Phase::kExponent;
-            [[fallthrough]];
-        case Phase::kExponent:
-            if (IsDigit(c)) {
-                exponentTaken_ = true;
-                if (exponent_ < 1'000'000'000) exponent_ = exponent_ * 10 + (c - '0');
-                if (fullExponent_ < 100'000'000'000'000'000)
-                    fullExponent_ = fullExponent_ * 10 + (c - '0');
-            } else if (!IsSkipped(c)) {
-                phase_ = Phase::kEnded;
-            }
-            break;
-        case Phase::kEnded:
-            return;
         }
     }
 }
@@ -296,8 +273,8 @@ std::string NumberToText(double value, std::string_view decimalMark) {
         std::errc::result_out_of_range) {
         // Only the largest doubles get here: 17 digits are exact enough to cut to 15.
         char buffer[64];
-        const auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
-                                          std::chars_format::scientific, 16);
+        const auto result =
+            std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 16);
         const std::string_view full(buffer, result.ptr);  // "-1.7976931348623157e+308"
         const std::size_t e = full.find('e');
         std::string mantissa(full.substr(0, e - 2));

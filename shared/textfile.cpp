@@ -1,7 +1,5 @@
 #include "textfile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -32,47 +30,51 @@ int WriteErrorNumber(int err) {
 
 // ---- LineReader -------------------------------------------------------------------------------
 
-LineReader::LineReader(const std::filesystem::path& path, std::size_t blockSize) {
-    fd_ = OpenInputFile(path);
+LineReader::LineReader(const std::filesystem::path& path, std::size_t blockSize) : file_(path) {
     capacity_ = blockSize < 4 ? 4 : blockSize;
     buffer_ = std::make_unique_for_overwrite<char[]>(capacity_);
 }
 
-LineReader::~LineReader() { close(); }
+LineReader::~LineReader() {
+    close();
+}
 
 LineReader::LineReader(LineReader&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)),
+    : file_(std::move(other.file_)),
       buffer_(std::move(other.buffer_)),
       capacity_(std::exchange(other.capacity_, 0)),
       begin_(std::exchange(other.begin_, 0)),
       end_(std::exchange(other.end_, 0)),
       eof_(std::exchange(other.eof_, true)),
       started_(other.started_),
-      bytesRead_(other.bytesRead_) {}
+      at_(other.at_) {}
 
 LineReader& LineReader::operator=(LineReader&& other) noexcept {
     if (this != &other) {
         close();
-        fd_ = std::exchange(other.fd_, -1);
+        file_ = std::move(other.file_);
         buffer_ = std::move(other.buffer_);
         capacity_ = std::exchange(other.capacity_, 0);
         begin_ = std::exchange(other.begin_, 0);
         end_ = std::exchange(other.end_, 0);
         eof_ = std::exchange(other.eof_, true);
         started_ = other.started_;
-        bytesRead_ = other.bytesRead_;
+        at_ = other.at_;
     }
     return *this;
 }
 
 void LineReader::close() noexcept {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
+    file_.close();
     eof_ = true;
 }
 
 bool LineReader::fill() {
     if (eof_) return false;
+    if (!started_) {
+        at_ = file_.textStart();
+        started_ = true;
+    }
     // Keep the unread bytes, moved to the front; grow when they fill the whole buffer (a line
     // longer than a block).
     if (begin_ > 0) {
@@ -86,38 +88,13 @@ bool LineReader::fill() {
         buffer_ = std::move(larger);
         capacity_ *= 2;
     }
-    for (;;) {
-        const ssize_t got = ::read(fd_, buffer_.get() + end_, capacity_ - end_);
-        if (got > 0) {
-            end_ += static_cast<std::size_t>(got);
-            bytesRead_ += static_cast<std::uint64_t>(got);
-            break;
-        }
-        if (got == 0) {
-            eof_ = true;
-            return false;
-        }
-        if (errno == EINTR) continue;
-        const int err = errno;
-        throw RuntimeError(err == EISDIR ? kPermissionDenied : kDeviceIoError,
-                           std::strerror(err));
+    const std::size_t got = file_.readAt(at_, buffer_.get() + end_, capacity_ - end_);
+    if (got == 0) {
+        eof_ = true;
+        return false;
     }
-    if (!started_) {
-        // The byte-order mark can only be judged once three bytes (or the whole file) are here.
-        while (end_ < 3 && !eof_) {
-            const ssize_t got = ::read(fd_, buffer_.get() + end_, capacity_ - end_);
-            if (got > 0) {
-                end_ += static_cast<std::size_t>(got);
-                bytesRead_ += static_cast<std::uint64_t>(got);
-            } else if (got == 0) {
-                eof_ = true;
-            } else if (errno != EINTR) {
-                throw RuntimeError(kDeviceIoError, std::strerror(errno));
-            }
-        }
-        started_ = true;
-        if (end_ >= 3 && std::memcmp(buffer_.get(), "\xEF\xBB\xBF", 3) == 0) begin_ = 3;
-    }
+    end_ += got;
+    at_ += got;
     return true;
 }
 
@@ -174,7 +151,9 @@ LineWriter::LineWriter(const std::filesystem::path& path) {
     buffer_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
 }
 
-LineWriter::~LineWriter() { release(); }
+LineWriter::~LineWriter() {
+    release();
+}
 
 void LineWriter::release() noexcept {
     if (fd_ < 0) return;

@@ -13,11 +13,12 @@
 #include <string_view>
 
 #include "folder_bounds.h"
+#include "input_file.h"
 
 namespace rt {
 
 class LineReader {
-public:
+  public:
     static constexpr std::size_t kBlockSize = std::size_t{1} << 20;
 
     // Opens a file for reading as OpenInputFile does: a missing file is error 53; one that may
@@ -36,24 +37,24 @@ public:
     std::string_view readLine();
     void close() noexcept;
 
-    std::uint64_t bytesRead() const noexcept { return bytesRead_; }
+    std::uint64_t bytesRead() const noexcept { return at_; }
 
-private:
+  private:
     // Reads more bytes behind the unread ones; false when the file has none left.
     bool fill();
 
-    int fd_ = -1;
+    InputFile file_;
     std::unique_ptr<char[]> buffer_;
     std::size_t capacity_ = 0;
     std::size_t begin_ = 0;  // first unread byte
     std::size_t end_ = 0;    // one past the last byte read from the file
     bool eof_ = false;
     bool started_ = false;  // the byte-order mark has been looked for
-    std::uint64_t bytesRead_ = 0;
+    std::uint64_t at_ = 0;  // where the next block is read from
 };
 
 class LineWriter {
-public:
+  public:
     static constexpr std::size_t kBufferSize = std::size_t{1} << 20;
 
     // Creates the file, or empties it, as OpenOutputFile does: one that may not be written is
@@ -88,7 +89,7 @@ public:
 
     std::uint64_t bytesWritten() const noexcept { return bytesWritten_ + used_; }
 
-private:
+  private:
     void printLarge(std::string_view text);
     void release() noexcept;
     void writeAll(const char* data, std::size_t size);

@@ -3,15 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
 #include <random>
 #include <vector>
 
 namespace {
 
 using binning::BinLabel;
-using binning::FindBin;
-using binning::kNoBin;
+using binning::BinSearch;
 using binning::NumberValue;
+
+// The answer for a value that lies in no bin.
+constexpr std::ptrdiff_t kNoBin = -1;
 
 // The plain rule: bins tried from the first, both ends included, the first match wins.
 std::ptrdiff_t ScanForBin(const std::vector<double>& c, double x) {
@@ -19,6 +24,20 @@ std::ptrdiff_t ScanForBin(const std::vector<double>& c, double x) {
         if (c[i] <= x && x <= c[i + 1]) return static_cast<std::ptrdiff_t>(i);
     }
     return kNoBin;
+}
+
+// The bin whose slot is `slot` among the slots of `cutoffs` cutoffs, or kNoBin. The bins' slots
+// follow one another from that of the first bin.
+std::ptrdiff_t BinOfSlot(std::size_t slot, std::size_t cutoffs) {
+    const std::size_t first = BinSearch::slotOfBin(0);
+    const std::size_t bins = cutoffs < 2 ? 0 : cutoffs - 1;
+    if (slot < first || slot - first >= bins) return kNoBin;
+    return static_cast<std::ptrdiff_t>(slot - first);
+}
+
+// The bin BinSearch puts x into, or kNoBin.
+std::ptrdiff_t FindBin(const std::vector<double>& cutoffs, double x) {
+    return BinOfSlot(BinSearch(cutoffs).slot(x), cutoffs.size());
 }
 
 struct BinCase {
@@ -94,6 +113,83 @@ TEST(NumberValueTest, ReadsTheLeadingNumber) {
         {"-2.5", -2.5},    {"\t3", 3},      {"1e3", 1000}, {".5", 0.5},
     };
     for (const auto& c : cases) EXPECT_EQ(NumberValue(c.text), c.value) << c.text;
+}
+
+// ---- The bin search -----------------------------------------------------------------------------
+
+void ExpectSameBinsAsThePlainScan(const std::vector<double>& cutoffs,
+                                  const std::vector<double>& xs) {
+    const binning::BinSearch search(cutoffs);
+    ASSERT_EQ(search.slots(), cutoffs.size() + 1);
+    for (const double x : xs) {
+        const std::size_t slot = search.slot(x);
+        ASSERT_LT(slot, search.slots());
+        ASSERT_EQ(BinOfSlot(slot, cutoffs.size()), ScanForBin(cutoffs, x))
+            << "value " << x << " among " << cutoffs.size() << " cutoffs from "
+            << (cutoffs.empty() ? 0 : cutoffs.front());
+    }
+}
+
+// Values on, next to and between the cutoffs, and far outside them.
+std::vector<double> ValuesAround(const std::vector<double>& cutoffs) {
+    const double inf = std::numeric_limits<double>::infinity();
+    std::vector<double> xs = {0.0, -0.0, 1.0, -1.0, 1e308, -1e308, 5e-324, -5e-324};
+    for (std::size_t i = 0; i < cutoffs.size(); ++i) {
+        const double c = cutoffs[i];
+        for (const double x : {c, std::nextafter(c, inf), std::nextafter(c, -inf)})
+            if (std::isfinite(x)) xs.push_back(x);
+        if (i + 1 < cutoffs.size()) xs.push_back(c / 2 + cutoffs[i + 1] / 2);
+    }
+    return xs;
+}
+
+TEST(BinSearchTest, AgreesWithThePlainScanOnOddCutoffs) {
+    const std::vector<std::vector<double>> lists = {
+        {},
+        {7},
+        {5, 5, 5},
+        {-0.0, 0.0},
+        {0.0, -0.0, 0.0, 1},
+        {-1e308, 1e308},  // a span beyond the largest double
+        {0, 5e-324},      // a span too small for a grid
+        {1, 1, 2, 2, 3, 3},
+        {-1e300, -1e-300, 0, 1e-300, 1e300},
+        {0.1, 0.2, 0.3, 0.30000000000000004},
+    };
+    for (const auto& cutoffs : lists) {
+        ExpectSameBinsAsThePlainScan(cutoffs, ValuesAround(cutoffs));
+    }
+}
+
+TEST(BinSearchTest, AgreesWithThePlainScanOnRandomCutoffs) {
+    std::mt19937_64 random(4242);
+    for (int round = 0; round < 3000; ++round) {
+        const std::size_t n = random() % 60;
+        std::vector<double> cutoffs(n);
+        const int kind = static_cast<int>(random() % 3);
+        for (double& c : cutoffs) {
+            if (kind == 0)
+                c = static_cast<double>(static_cast<int>(random() % 13) - 6) / 2;
+            else if (kind == 1)
+                c = std::ldexp(static_cast<double>(random() % 1000), -20);
+            else
+                c = std::exp(static_cast<double>(random() % 4000) / 50.0 - 40.0);
+        }
+        std::sort(cutoffs.begin(), cutoffs.end());
+        std::vector<double> xs = ValuesAround(cutoffs);
+        for (int k = 0; k < 20; ++k)
+            xs.push_back(static_cast<double>(static_cast<std::int64_t>(random() % 2001) - 1000) /
+                         64.0);
+        ExpectSameBinsAsThePlainScan(cutoffs, xs);
+    }
+}
+
+TEST(BinSearchTest, ManyCutoffsCrowdedIntoFewCells) {
+    // Cutoffs growing tenfold every hundred: most fall into the first cells of an even grid.
+    std::vector<double> cutoffs;
+    for (int i = 0; i < 10000; ++i) cutoffs.push_back(std::pow(10.0, i / 100.0 - 50.0));
+    std::vector<double> xs = ValuesAround(cutoffs);
+    ExpectSameBinsAsThePlainScan(cutoffs, xs);
 }
 
 }  // namespace

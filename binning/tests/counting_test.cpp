@@ -5,11 +5,9 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <limits>
 #include <random>
 #include <string>
 #include <thread>
@@ -19,7 +17,7 @@
 #include "bins.h"
 #include "counter.h"
 #include "data_counting.h"
-#include "line_feeds.h"
+#include "input_file.h"
 #include "plain.h"
 #include "runtime_error.h"
 #include "scripted_platform.h"
@@ -166,17 +164,17 @@ INSTANTIATE_TEST_SUITE_P(
                       std::string(1000, '0') + "\r\n-9007199254740993" + std::string(900, ' ') +
                       "1\t" + "9007199254740995" + std::string(900, '0') + "e-900\r\n"},
         LinesCase{"PointAndExponentFarAway",
-                  "0." + std::string(1000, '0') + "5e1000\r\n" + std::string(1000, '0') +
-                      "5\t1" + std::string(1000, '3') + "e-1000\r\n7e" +
-                      std::string(1000, '0') + "2\r\n1" + std::string(1000, '0') + "e-997\r\n"},
-        LinesCase{"FarBeyondADouble",
-                  "0." + std::string(1000, '0') + "5\r\n-0." + std::string(1000, '0') +
-                      "5e10\r\n5e-" + std::string(30, '9') + "\r\n"},
+                  "0." + std::string(1000, '0') + "5e1000\r\n" + std::string(1000, '0') + "5\t1" +
+                      std::string(1000, '3') + "e-1000\r\n7e" + std::string(1000, '0') + "2\r\n1" +
+                      std::string(1000, '0') + "e-997\r\n"},
+        LinesCase{"FarBeyondADouble", "0." + std::string(1000, '0') + "5\r\n-0." +
+                                          std::string(1000, '0') + "5e10\r\n5e-" +
+                                          std::string(30, '9') + "\r\n"},
         LinesCase{"ManyZerosTooLarge", "5" + std::string(999, '0') + "\r\n"},
         LinesCase{"LongLinesOfOtherBytes",
                   "5" + std::string(1000, '\0') + "\r\n" + std::string(500, ' ') + "\t" +
-                      std::string(500, ' ') + "\r\n" + std::string(1000, ' ') + "\r\n" +
-                      "1\t2\t" + std::string(1000, '3') + "\r" + std::string(1000, '\t') + "\n"}),
+                      std::string(500, ' ') + "\r\n" + std::string(1000, ' ') + "\r\n" + "1\t2\t" +
+                      std::string(1000, '3') + "\r" + std::string(1000, '\t') + "\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---- Random files -------------------------------------------------------------------------------
@@ -262,7 +260,7 @@ class Middle : public ::testing::TestWithParam<MiddleCase> {};
 TEST_P(Middle, IsTheFirstLineStartAfterHalfTheFile) {
     testing_support::TempFolder folder;
     folder.write("Data.txt", GetParam().data);
-    const binning::DataFile file(folder / "Data.txt");
+    const rt::InputFile file(folder / "Data.txt");
     EXPECT_EQ(binning::MiddleLineStart(file), GetParam().middle);
 
     folder.write("bins.txt", "0\n5\n10\n100\n");
@@ -392,101 +390,6 @@ TEST(DataFileTest, APipeIsRefusedWithoutWaitingForAWriter) {
     folder.write("bins.txt", "0\n5\n10\n");
     ASSERT_EQ(::mkfifo((folder / "Data.txt").c_str(), 0600), 0);
     EXPECT_EQ(JobOutcome(folder, Mode::SingleValues, Settings(4, 0)), "error:70");
-}
-
-// ---- LFs 64 bytes at a time -------------------------------------------------------------------
-
-TEST(LineFeedMaskTest, MarksExactlyTheLfs) {
-    // Bytes next to an LF in value (0x0A with the high bit, 0x0B, 0x09) must not count.
-    const std::string alphabet = std::string("\n\n\r\t\x0B\x8A\x0A\xFF\x00 5.-", 13);
-    std::mt19937 random(9);
-    char bytes[64];
-    for (int round = 0; round < 5000; ++round) {
-        std::uint64_t expected = 0;
-        for (int i = 0; i < 64; ++i) {
-            bytes[i] = alphabet[random() % alphabet.size()];
-            if (bytes[i] == '\n') expected |= std::uint64_t{1} << i;
-        }
-        ASSERT_EQ(binning::LineFeedMask(bytes), expected) << round;
-        ASSERT_EQ(binning::LineFeedMaskByWords(bytes), expected) << round;
-        ASSERT_EQ(binning::LineFeedMaskByBytes(bytes), expected) << round;
-    }
-}
-
-// ---- The bin search -----------------------------------------------------------------------------
-
-void ExpectSameBinsAsFindBin(const std::vector<double>& cutoffs, const std::vector<double>& xs) {
-    const binning::BinSearch search(cutoffs);
-    ASSERT_EQ(search.slots(), cutoffs.size() + 1);
-    for (const double x : xs) {
-        const std::size_t slot = search.slot(x);
-        ASSERT_LT(slot, search.slots());
-        ASSERT_EQ(search.binOfSlot(slot), binning::FindBin(cutoffs, x))
-            << "value " << x << " among " << cutoffs.size() << " cutoffs from "
-            << (cutoffs.empty() ? 0 : cutoffs.front());
-    }
-}
-
-// Values on, next to and between the cutoffs, and far outside them.
-std::vector<double> ValuesAround(const std::vector<double>& cutoffs) {
-    const double inf = std::numeric_limits<double>::infinity();
-    std::vector<double> xs = {0.0, -0.0, 1.0, -1.0, 1e308, -1e308, 5e-324, -5e-324};
-    for (std::size_t i = 0; i < cutoffs.size(); ++i) {
-        const double c = cutoffs[i];
-        for (const double x : {c, std::nextafter(c, inf), std::nextafter(c, -inf)})
-            if (std::isfinite(x)) xs.push_back(x);
-        if (i + 1 < cutoffs.size()) xs.push_back(c / 2 + cutoffs[i + 1] / 2);
-    }
-    return xs;
-}
-
-TEST(BinSearchTest, AgreesWithFindBinOnOddCutoffs) {
-    const std::vector<std::vector<double>> lists = {
-        {},
-        {7},
-        {5, 5, 5},
-        {-0.0, 0.0},
-        {0.0, -0.0, 0.0, 1},
-        {-1e308, 1e308},  // a span beyond the largest double
-        {0, 5e-324},      // a span too small for a grid
-        {1, 1, 2, 2, 3, 3},
-        {-1e300, -1e-300, 0, 1e-300, 1e300},
-        {0.1, 0.2, 0.3, 0.30000000000000004},
-    };
-    for (const auto& cutoffs : lists) {
-        ExpectSameBinsAsFindBin(cutoffs, ValuesAround(cutoffs));
-    }
-}
-
-TEST(BinSearchTest, AgreesWithFindBinOnRandomCutoffs) {
-    std::mt19937_64 random(4242);
-    for (int round = 0; round < 3000; ++round) {
-        const std::size_t n = random() % 60;
-        std::vector<double> cutoffs(n);
-        const int kind = static_cast<int>(random() % 3);
-        for (double& c : cutoffs) {
-            if (kind == 0)
-                c = static_cast<double>(static_cast<int>(random() % 13) - 6) / 2;
-            else if (kind == 1)
-                c = std::ldexp(static_cast<double>(random() % 1000), -20);
-            else
-                c = std::exp(static_cast<double>(random() % 4000) / 50.0 - 40.0);
-        }
-        std::sort(cutoffs.begin(), cutoffs.end());
-        std::vector<double> xs = ValuesAround(cutoffs);
-        for (int k = 0; k < 20; ++k)
-            xs.push_back(static_cast<double>(static_cast<std::int64_t>(random() % 2001) - 1000) /
-                         64.0);
-        ExpectSameBinsAsFindBin(cutoffs, xs);
-    }
-}
-
-TEST(BinSearchTest, ManyCutoffsCrowdedIntoFewCells) {
-    // Cutoffs growing tenfold every hundred: most fall into the first cells of an even grid.
-    std::vector<double> cutoffs;
-    for (int i = 0; i < 10000; ++i) cutoffs.push_back(std::pow(10.0, i / 100.0 - 50.0));
-    std::vector<double> xs = ValuesAround(cutoffs);
-    ExpectSameBinsAsFindBin(cutoffs, xs);
 }
 
 }  // namespace

@@ -1,0 +1,135 @@
+#include "range_reading.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <utility>
+
+#include "line_scan.h"
+#include "long_line.h"
+
+namespace binning {
+namespace {
+
+// Blocks stay far below 2 GiB, so that one block's lines cannot carry a 32-bit slot count past
+// its limit before the total is checked.
+constexpr std::size_t kLargestBlock = std::size_t{1} << 28;
+constexpr std::size_t kSmallestBlock = 4;
+
+// Where the complete lines of buffer[0, filled) end: after the last LF, or, when there is none,
+// after the last CR that is not the final byte (a final CR may be the first half of a CR LF); 0
+// when no line is complete. Bytes before `newFrom` hold no LF, bytes before `crFrom` no CR.
+std::size_t CompleteLines(const char* buffer, std::size_t newFrom, std::size_t crFrom,
+                          std::size_t filled) noexcept {
+    for (std::size_t i = filled; i > newFrom; --i)
+        if (buffer[i - 1] == '\n') return i;
+    for (std::size_t k = filled - 1; k-- > crFrom;)
+        if (buffer[k] == '\r') return k + 1;
+    return 0;
+}
+
+// The rest of a line too long to be held, whose first `have` bytes fill `buffer` (of `capacity`
+// bytes; no line end among them but maybe a final CR): counts it with `lines`, reading on until
+// its line end. Returns how many bytes of what follows the line are left at the buffer's start.
+std::size_t CountLongLine(RangeReader& reader, char* buffer, std::size_t have, std::size_t capacity,
+                          LineCounter& lines, const std::atomic<bool>* stop) {
+    LongLine line(lines.pairs());
+    for (std::size_t filled = have;;) {
+        const char* const end = std::find_if(buffer, buffer + filled, IsLineEnd);
+        line.feed(buffer, end);
+        if (end != buffer + filled) {
+            lines.countLong(line);
+            std::size_t next = static_cast<std::size_t>(end - buffer) + 1;
+            if (*end == '\r') {
+                if (next == filled) {
+                    // The LF of a CR LF may be the first byte of the next block.
+                    filled = reader.read(buffer, capacity);
+                    next = filled > 0 && buffer[0] == '\n' ? 1 : 0;
+                } else if (buffer[next] == '\n') {
+                    ++next;
+                }
+            }
+            std::memmove(buffer, buffer + next, filled - next);
+            return filled - next;
+        }
+        if (stop && stop->load(std::memory_order_relaxed)) return 0;
+        filled = reader.read(buffer, capacity);
+        if (filled == 0) {
+            lines.countLong(line);
+            return 0;
+        }
+    }
+}
+
+}  // namespace
+
+std::size_t RangeReader::read(char* to, std::size_t n) {
+    if (at_ >= end_) return 0;
+    n = static_cast<std::size_t>(std::min<std::uint64_t>(n, end_ - at_));
+    const std::size_t got = file_.readAt(at_, to, n);
+    // A file that ends before the range does ends the range.
+    at_ = got == 0 ? end_ : at_ + got;
+    return got;
+}
+
+void CountRange(const rt::InputFile& file, std::uint64_t begin, std::uint64_t end,
+                const CountingSettings& settings, LineCounter& lines, const Tally& tally,
+                const std::atomic<bool>* stop, ReadSoFar& soFar, bool tells) {
+    RangeReader reader(file, begin == 0 ? file.textStart() : begin, end);
+    const std::size_t blockSize = std::clamp(settings.blockSize, kSmallestBlock, kLargestBlock);
+    std::size_t capacity = blockSize;
+    // Past the capacity: the line end put after a last line without one, then bytes that the
+    // reading of lines may look at beyond the last.
+    auto buffer = std::make_unique<char[]>(capacity + 1 + kSlack);
+    std::size_t have = 0;    // an incomplete line (or lines) carried over from the last block
+    std::size_t crFrom = 0;  // the carried bytes before this hold no CR that ends a line
+    for (;;) {
+        if (stop && stop->load(std::memory_order_relaxed)) return;
+        if (have == capacity && capacity >= settings.longestLineHeld) {
+            // One line longer than may be held: read as it comes. What follows it may hold
+            // whole lines.
+            have = CountLongLine(reader, buffer.get(), have, capacity, lines, stop);
+            if (tally.total > kMostLines) return;
+            const std::size_t cut = have > 0 ? CompleteLines(buffer.get(), 0, 0, have) : 0;
+            if (cut > 0) {
+                lines.count(buffer.get(), buffer.get() + cut);
+                if (tally.total > kMostLines) return;
+                have -= cut;
+                std::memmove(buffer.get(), buffer.get() + cut, have);
+            }
+            crFrom = 0;
+            continue;
+        }
+        if (have == capacity) {
+            // One line longer than the buffer: make room for more of it.
+            auto larger = std::make_unique<char[]>(capacity * 2 + 1 + kSlack);
+            std::memcpy(larger.get(), buffer.get(), have);
+            buffer = std::move(larger);
+            capacity *= 2;
+        }
+        const std::size_t got =
+            reader.read(buffer.get() + have, std::min(capacity - have, blockSize));
+        if (got == 0) break;
+        const std::uint64_t sum = soFar.bytes.fetch_add(got, std::memory_order_relaxed) + got;
+        if (tells && settings.progress) settings.progress(sum, soFar.size);
+        const std::size_t filled = have + got;
+        const std::size_t cut = CompleteLines(buffer.get(), have, crFrom, filled);
+        if (cut == 0) {
+            have = filled;
+            crFrom = filled - 1;
+            continue;
+        }
+        lines.count(buffer.get(), buffer.get() + cut);
+        if (tally.total > kMostLines) return;
+        have = filled - cut;
+        std::memmove(buffer.get(), buffer.get() + cut, have);
+        crFrom = 0;
+    }
+    if (have > 0) {
+        // The last line of the range: its line end was cut off, or it has none.
+        buffer[have] = '\n';
+        lines.count(buffer.get(), buffer.get() + have + 1);
+    }
+}
+
+}  // namespace binning

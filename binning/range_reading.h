@@ -1,0 +1,47 @@
+#pragma once
+// Reading one byte range of Data.txt in blocks and counting its lines: the part of a pass that
+// each half runs.
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+
+#include "data_counting.h"
+#include "input_file.h"
+#include "line_counting.h"
+
+namespace binning {
+
+inline constexpr std::uint64_t kToTheEnd = std::numeric_limits<std::uint64_t>::max();
+
+// The bytes of [begin, end) of a file, read in order; `end` may be kToTheEnd.
+class RangeReader {
+  public:
+    RangeReader(const rt::InputFile& file, std::uint64_t begin, std::uint64_t end)
+        : file_(file), at_(begin), end_(end) {}
+
+    // Reads at most `n` bytes into `to`; 0 at the end of the range or of the file.
+    std::size_t read(char* to, std::size_t n);
+
+  private:
+    const rt::InputFile& file_;
+    std::uint64_t at_;
+    std::uint64_t end_;
+};
+
+// How much of the file the halves have read together; the calling thread tells.
+struct ReadSoFar {
+    std::atomic<std::uint64_t> bytes{0};
+    std::uint64_t size = 0;
+};
+
+// Counts the lines of the byte range [begin, end) of the file with `lines`, which counts into
+// `tally`. The range starts at a line start and ends at a line end or the file's end; a range
+// from the file's start drops its byte-order mark. Stops when `stop` is set, or when the total
+// passes kMostLines. Adds what it reads to `soFar`; `tells` whether to call the progress.
+void CountRange(const rt::InputFile& file, std::uint64_t begin, std::uint64_t end,
+                const CountingSettings& settings, LineCounter& lines, const Tally& tally,
+                const std::atomic<bool>* stop, ReadSoFar& soFar, bool tells);
+
+}  // namespace binning
