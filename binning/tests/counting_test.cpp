@@ -20,7 +20,7 @@
 #include "counter.h"
 #include "data_counting.h"
 #include "line_feeds.h"
-#include "plain.h"
+#include "reference.h"
 #include "runtime_error.h"
 #include "scripted_platform.h"
 #include "temp_folder.h"
@@ -61,7 +61,7 @@ std::string JobOutcome(const testing_support::TempFolder& folder, Mode mode,
 std::string PlainOutcome(const testing_support::TempFolder& folder, Mode mode) {
     std::filesystem::remove(folder / "Results.txt");
     try {
-        plain::Binning(folder.path(), mode == Mode::PairsOfValues);
+        reference::Binning(folder.path(), mode == Mode::PairsOfValues);
     } catch (const rt::RuntimeError& error) {
         return "error:" + std::to_string(error.number());
     }

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "program_texts.h"
 #include "runtime_error.h"
 #include "scripted_platform.h"
 #include "temp_folder.h"
@@ -31,6 +32,7 @@ namespace {
 
 using testing_support::ScriptedPlatform;
 using testing_support::TempFolder;
+using testing_support::UnhandledReport;
 
 const std::string kHelp =
     "Forms all string combinations of a list of strings; for example, { a, b } gives {a, b, aa, "
@@ -340,7 +342,7 @@ TEST_F(ChainmakerWindowTest, MissingExcludeFileStopsTheRunAndTheNextClickEnds) {
     tick("chkExclude", true);
     window.Command1_Click();
     ASSERT_EQ(platform.boxes.size(), 1u);
-    EXPECT_EQ(platform.boxes[0].text, "Can't find the file exclude.txt");
+    EXPECT_EQ(platform.boxes[0].text, testing_support::chainmaker_texts::kExcludeMissingBox);
     EXPECT_EQ(platform.boxes[0].buttons, rt::Buttons::Ok);
     EXPECT_EQ(platform.boxes[0].title, "");
     EXPECT_TRUE(window.excludeFileMissing());
@@ -364,7 +366,7 @@ TEST_F(ChainmakerWindowTest, UnreadableExcludeFileGivesTheSameMessage) {
     tick("chkExclude", true);
     window.Command1_Click();
     ASSERT_EQ(platform.boxes.size(), 1u);
-    EXPECT_EQ(platform.boxes[0].text, "Can't find the file exclude.txt");
+    EXPECT_EQ(platform.boxes[0].text, testing_support::chainmaker_texts::kExcludeMissingBox);
     EXPECT_FALSE(folder.exists("out.txt"));
 }
 
@@ -372,7 +374,7 @@ TEST_F(ChainmakerWindowTest, MissingInputIsReportedAndEndsBeforeExcludeIsLookedA
     tick("chkExclude", true);
     window.Command1_Click();
     ASSERT_EQ(platform.boxes.size(), 1u);
-    EXPECT_EQ(platform.boxes[0].text, "Run-time error '53':\n\nFile not found");
+    EXPECT_EQ(platform.boxes[0].text, UnhandledReport(53));
     EXPECT_EQ(platform.boxes[0].buttons, rt::Buttons::Ok);
     EXPECT_EQ(platform.endCount, 1);
     EXPECT_EQ(caption(), QStringLiteral("Go"));
@@ -384,7 +386,7 @@ TEST_F(ChainmakerWindowTest, OutputThatCannotBeCreatedIsReportedAndEnds) {
     std::filesystem::create_directory(folder / "out.txt");
     window.Command1_Click();
     ASSERT_EQ(platform.boxes.size(), 1u);
-    EXPECT_EQ(platform.boxes[0].text, "Run-time error '70':\n\nPermission denied");
+    EXPECT_EQ(platform.boxes[0].text, UnhandledReport(70));
     EXPECT_EQ(platform.endCount, 1);
     EXPECT_EQ(caption(), QStringLiteral("Go"));
 }
