@@ -64,8 +64,10 @@ std::string Binning(const fs::path& folder, bool pairs) {
         ++total;
         if (!pairs) {
             const int bin = FindBin(c1, rt::NumericPrefix(line));
-            if (bin >= 0) ++counts[static_cast<std::size_t>(bin)];
-            else ++none;
+            if (bin >= 0)
+                ++counts[static_cast<std::size_t>(bin)];
+            else
+                ++none;
         } else {
             const std::string first(s::TextBeforeTab(line));
             const std::string rest(s::TextAfterTab(line));
@@ -73,7 +75,8 @@ std::string Binning(const fs::path& folder, bool pairs) {
             const int row = FindBin(c1, rt::NumericPrefix(first));
             const int column = FindBin(c2, rt::NumericPrefix(second));
             if (row >= 0 && column >= 0)
-                ++counts[static_cast<std::size_t>(row) * columns + static_cast<std::size_t>(column)];
+                ++counts[static_cast<std::size_t>(row) * columns +
+                         static_cast<std::size_t>(column)];
             else
                 ++none;
         }

@@ -9,17 +9,22 @@
 #include "trimmed_lines.h"
 
 namespace reference {
+namespace {
 
-void ForEachCombination(const std::vector<std::string>& list, const std::string& separator,
-                        unsigned blocks, const std::vector<std::string>* excluded,
-                        const std::function<void(const std::string&)>& line) {
+// Calls `line` with every line of the blocks whose bit is set in `blocks`, in the order written,
+// each formed anew from its members, leaving out the lines equal to an entry of `excluded` (when
+// given), which is scanned in order.
+template <class Line>
+void FormEveryLine(const std::vector<std::string>& list, const std::string& separator,
+                   unsigned blocks, const std::vector<std::string>* excluded, Line line) {
     const std::size_t n = list.size();
     for (int k = 1; k <= 6; ++k) {
         if (!(blocks & (1u << (k - 1))) || n == 0) continue;
         std::vector<std::size_t> index(static_cast<std::size_t>(k), 0);
         for (;;) {
             std::string text = list[index[0]];
-            for (int m = 1; m < k; ++m) text += separator + list[index[static_cast<std::size_t>(m)]];
+            for (int m = 1; m < k; ++m)
+                text += separator + list[index[static_cast<std::size_t>(m)]];
             bool skip = false;
             if (excluded) {
                 for (const std::string& entry : *excluded) {
@@ -38,11 +43,13 @@ void ForEachCombination(const std::vector<std::string>& list, const std::string&
     }
 }
 
+}  // namespace
+
 std::string Combinations(const std::vector<std::string>& list, const std::string& separator,
                          unsigned blocks, const std::vector<std::string>* excluded) {
     std::string out;
-    ForEachCombination(list, separator, blocks, excluded,
-                       [&out](const std::string& line) { out += line + "\r\n"; });
+    FormEveryLine(list, separator, blocks, excluded,
+                  [&out](const std::string& line) { out += line + "\r\n"; });
     return out;
 }
 
@@ -58,8 +65,8 @@ bool Chainmaker(const std::filesystem::path& folder, unsigned blocks, const std:
         }
     }
     rt::LineWriter out(rt::ResolveName(folder, "out.txt"));
-    ForEachCombination(list, separator, blocks, exclude ? &excluded : nullptr,
-                       [&out](const std::string& line) { out.printLine(line); });
+    FormEveryLine(list, separator, blocks, exclude ? &excluded : nullptr,
+                  [&out](const std::string& line) { out.printLine(line); });
     out.close();
     return true;
 }

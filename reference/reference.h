@@ -5,7 +5,6 @@
 // bad-input suite, and the baseline of the benchmark; the programs never use them.
 
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,19 +14,15 @@ namespace reference {
 // nothing), else an empty text. Failures are rt::RuntimeError.
 std::string Binning(const std::filesystem::path& folder, bool pairs);
 
-// Calls `line` with every line of the blocks whose bit is set in `blocks` (bit 0: single strings,
-// bit 5: six members) in the order written, each formed anew from its members, leaving out the
-// lines equal to an entry of `excluded` (when given), which is scanned in order.
-void ForEachCombination(const std::vector<std::string>& list, const std::string& separator,
-                        unsigned blocks, const std::vector<std::string>* excluded,
-                        const std::function<void(const std::string&)>& line);
-
-// The lines of ForEachCombination, each followed by CR LF.
+// Every line of the blocks whose bit is set in `blocks` (bit 0: single strings, bit 5: six
+// members) in the order written, each formed anew from its members and followed by CR LF, leaving
+// out the lines equal to an entry of `excluded` (when given), which is scanned in order.
 std::string Combinations(const std::vector<std::string>& list, const std::string& separator,
                          unsigned blocks, const std::vector<std::string>* excluded);
 
-// Writes out.txt in `folder` from its in.txt (and exclude.txt, when `exclude` is set). Returns
-// false, writing nothing, when exclusion is asked for and exclude.txt cannot be read.
+// Writes the lines of Combinations to out.txt in `folder`, from its in.txt (and exclude.txt, when
+// `exclude` is set). Returns false, writing nothing, when exclusion is asked for and exclude.txt
+// cannot be read.
 bool Chainmaker(const std::filesystem::path& folder, unsigned blocks, const std::string& separator,
                 bool exclude);
 
