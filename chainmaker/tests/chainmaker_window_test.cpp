@@ -39,6 +39,7 @@ const std::string kHelp =
     "ab, ba, bb, aaa, aab, aba, abb, baa, bab, bba, bbb }.  Input file assumed to be in this "
     "folder, named in in.txt, output file will also be in this folder and be named out.txt.";
 
+// A window on a fresh folder; the font test makes one window for each font.
 class ChainmakerWindowTest : public ::testing::Test {
   protected:
     ScriptedPlatform platform;
@@ -176,26 +177,26 @@ TEST_F(ChainmakerWindowTest, DoneCaptionFitsInTheButton) {
                                        << room.width() << "x" << room.height();
 }
 
-TEST(ChainmakerWindowFonts, PlacesFollowTheFontAndEveryTextIsReadableBeforeAndAfterARun) {
+using ChainmakerWindowFonts = ChainmakerWindowTest;
+
+TEST_F(ChainmakerWindowFonts, PlacesFollowTheFontAndEveryTextIsReadableBeforeAndAfterARun) {
     for (const int points : {8, 11, 14}) {
         SCOPED_TRACE(points);
         testing_support::DesktopFont font(points);
-        ScriptedPlatform platform;
-        TempFolder folder;
-        ChainmakerWindow window{platform, folder.path()};
+        ChainmakerWindow w{platform, folder.path()};
         const ui::Twips twips(QApplication::font());
-        EXPECT_EQ(window.centralWidget()->size(), twips.size(9105, 7065));
+        EXPECT_EQ(w.centralWidget()->size(), twips.size(9105, 7065));
         for (const Layout& item : kLayout) {
-            EXPECT_EQ(window.findChild<QWidget*>(item.name)->geometry(),
+            EXPECT_EQ(w.findChild<QWidget*>(item.name)->geometry(),
                       twips.rect(item.left, item.top, item.width, item.height))
                 << item.name;
         }
-        EXPECT_EQ(testing_support::TextsNotReadable(&window), std::vector<std::string>{});
+        EXPECT_EQ(testing_support::TextsNotReadable(&w), std::vector<std::string>{});
         folder.write("in.txt", "a\r\n");
-        window.Command1_Click();
-        ASSERT_EQ(window.findChild<QPushButton*>("Command1")->text(),
+        w.Command1_Click();
+        ASSERT_EQ(w.findChild<QPushButton*>("Command1")->text(),
                   QString::fromUtf8(ChainmakerWindow::kDoneCaption));
-        EXPECT_EQ(testing_support::TextsNotReadable(&window), std::vector<std::string>{});
+        EXPECT_EQ(testing_support::TextsNotReadable(&w), std::vector<std::string>{});
     }
 }
 
