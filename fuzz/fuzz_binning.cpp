@@ -8,21 +8,12 @@
 
 #include "binning_job.h"
 #include "reference.h"
+#include "scripted_platform.h"
 #include "temp_folder.h"
 
 namespace {
 
 using testing_support::TempFolder;
-
-class Recorder : public rt::Platform {
-  public:
-    std::string last;
-    rt::Answer messageBox(std::string_view text, rt::Buttons, std::string_view) override {
-        last = text;
-        return rt::Answer::Ok;
-    }
-    void endProgram() override {}
-};
 
 struct Failed {
     int number;
@@ -34,13 +25,14 @@ class Stop : public binning::FailureHandler {
 
 // "ok", "stop:<message>" or "error:<number>", then Results.txt.
 std::string Job(const TempFolder& folder, bool pairs, const binning::RunSettings& settings) {
-    Recorder platform;
+    testing_support::ScriptedPlatform platform;
     Stop stop;
     try {
         const auto outcome = binning::Run(
             folder.path(), pairs ? binning::Mode::PairsOfValues : binning::Mode::SingleValues,
             platform, stop, settings);
-        if (outcome == binning::Outcome::StoppedOnCutoffs) return "stop:" + platform.last;
+        if (outcome == binning::Outcome::StoppedOnCutoffs)
+            return "stop:" + (platform.boxes.empty() ? "" : platform.boxes.back().text);
     } catch (const Failed& failed) {
         return "error:" + std::to_string(failed.number);
     }

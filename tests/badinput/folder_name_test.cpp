@@ -114,7 +114,7 @@ const FolderCase kCases[] = {
      Excluding(true),
      {{"in.txt", "a\nb\n"}, {"out.txt", "old\r\n"}},
      "exclude.txt",
-     StoppedWith("Can't find the file exclude.txt", {"out.txt"})},
+     StoppedWith(std::string(kExcludeMissingBox), {"out.txt"})},
     {"ChainmakerExcludeTxtNotAskedFor",
      Program::Chainmaker,
      Excluding(false),

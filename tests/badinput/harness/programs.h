@@ -45,6 +45,7 @@ using testing_support::binning_texts::kSingleReport;
 using testing_support::binning_texts::Totals;
 using testing_support::chainmaker_texts::kExcludeMissingBox;
 using testing_support::splitword_texts::kCompoundHeader;
+
 // Whether `text` is Binning's program-error box, with an e-mail address.
 bool IsProgramErrorBox(std::string_view text);
 
