@@ -22,8 +22,8 @@
 #include "binning_job.h"
 #include "chainmaker_job.h"
 #include "numbers.h"
-#include "plain.h"
 #include "platform.h"
+#include "reference.h"
 #include "runtime_error.h"
 #include "splitword_job.h"
 
@@ -101,7 +101,7 @@ int main(int argc, char** argv) {
             if (mode.empty()) Usage();
             const bool pairs = mode == "--pairs";
             if (plainRun) {
-                const std::string stop = plain::Binning(folder, pairs);
+                const std::string stop = reference::Binning(folder, pairs);
                 if (!stop.empty()) Fail(stop);
             } else {
                 ConsolePlatform platform;
@@ -129,7 +129,7 @@ int main(int argc, char** argv) {
             options.separator = separator;
             options.exclude = exclude;
             if (plainRun) {
-                if (!plain::Chainmaker(folder, mask, separator, exclude))
+                if (!reference::Chainmaker(folder, mask, separator, exclude))
                     Fail("Can't find the file exclude.txt");
             } else {
                 chainmaker::Run(folder, options);
@@ -142,7 +142,7 @@ int main(int argc, char** argv) {
             folder = ".";
             const double value = rt::TextToNumber(threshold);
             if (plainRun) {
-                plain::Splitword(folder, value);
+                reference::Splitword(folder, value);
             } else {
                 NoProgress progress;
                 splitword::Run(folder, value, progress);

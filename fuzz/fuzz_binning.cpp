@@ -7,58 +7,52 @@
 #include <string>
 
 #include "binning_job.h"
-#include "fuzz_folder.h"
-#include "plain.h"
+#include "reference.h"
+#include "scripted_platform.h"
+#include "temp_folder.h"
 
 namespace {
 
-class Recorder : public rt::Platform {
-public:
-    std::string last;
-    rt::Answer messageBox(std::string_view text, rt::Buttons, std::string_view) override {
-        last = text;
-        return rt::Answer::Ok;
-    }
-    void endProgram() override {}
-};
+using testing_support::TempFolder;
 
 struct Failed {
     int number;
 };
 class Stop : public binning::FailureHandler {
-public:
+  public:
     void onFailure(const rt::RuntimeError& error) override { throw Failed{error.number()}; }
 };
 
 // "ok", "stop:<message>" or "error:<number>", then Results.txt.
-std::string Job(const fuzzing::Folder& folder, bool pairs, const binning::RunSettings& settings) {
-    Recorder platform;
+std::string Job(const TempFolder& folder, bool pairs, const binning::RunSettings& settings) {
+    testing_support::ScriptedPlatform platform;
     Stop stop;
     try {
         const auto outcome = binning::Run(
             folder.path(), pairs ? binning::Mode::PairsOfValues : binning::Mode::SingleValues,
             platform, stop, settings);
-        if (outcome == binning::Outcome::StoppedOnCutoffs) return "stop:" + platform.last;
+        if (outcome == binning::Outcome::StoppedOnCutoffs)
+            return "stop:" + (platform.boxes.empty() ? "" : platform.boxes.back().text);
     } catch (const Failed& failed) {
         return "error:" + std::to_string(failed.number);
     }
-    return "ok\n" + folder.read("Results.txt");
+    return "ok\n" + folder.readOrMissing("Results.txt");
 }
 
-std::string Plain(const fuzzing::Folder& folder, bool pairs) {
+std::string Plain(const TempFolder& folder, bool pairs) {
     try {
-        const std::string stop = plain::Binning(folder.path(), pairs);
+        const std::string stop = reference::Binning(folder.path(), pairs);
         if (!stop.empty()) return "stop:" + stop;
     } catch (const rt::RuntimeError& error) {
         return "error:" + std::to_string(error.number());
     }
-    return "ok\n" + folder.read("Results.txt");
+    return "ok\n" + folder.readOrMissing("Results.txt");
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const fuzzing::Folder folder;
+    static const TempFolder folder(TempFolder::Place::Memory);
     FuzzedDataProvider input(data, size);
     const bool pairs = input.ConsumeBool();
     // Tiny blocks and a tiny threshold for counting in two halves, so that every block boundary
@@ -76,9 +70,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string job = Job(folder, pairs, settings);
     std::error_code ec;
     std::filesystem::remove(folder.path() / "Results.txt", ec);
-    const std::string reference = Plain(folder, pairs);
-    if (job != reference) {
-        std::fprintf(stderr, "job:\n%s\nplain:\n%s\n", job.c_str(), reference.c_str());
+    const std::string plain = Plain(folder, pairs);
+    if (job != plain) {
+        std::fprintf(stderr, "job:\n%s\nplain:\n%s\n", job.c_str(), plain.c_str());
         std::abort();
     }
     return 0;

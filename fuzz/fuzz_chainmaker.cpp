@@ -7,11 +7,13 @@
 #include <string>
 
 #include "chainmaker_job.h"
-#include "fuzz_folder.h"
-#include "plain.h"
+#include "reference.h"
+#include "temp_folder.h"
+
+using testing_support::TempFolder;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const fuzzing::Folder folder;
+    static const TempFolder folder(TempFolder::Place::Memory);
     FuzzedDataProvider input(data, size);
     chainmaker::Options options;
     unsigned mask = input.ConsumeIntegral<std::uint8_t>() & 0x3F;
@@ -33,22 +35,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string job;
     try {
         chainmaker::Run(folder.path(), options);
-        job = folder.read("out.txt");
+        job = folder.readOrMissing("out.txt");
     } catch (const rt::RuntimeError& error) {
         // The window stops on an unreadable exclude.txt; the job reports it as the error.
-        job = options.exclude && !excludePresent ? "<stop>" : "error:" + std::to_string(error.number());
+        job = options.exclude && !excludePresent ? "<stop>"
+                                                 : "error:" + std::to_string(error.number());
     }
     std::error_code ec;
     std::filesystem::remove(folder.path() / "out.txt", ec);
 
-    std::string reference;
+    std::string plain;
     try {
-        reference = plain::Chainmaker(folder.path(), mask, options.separator, options.exclude)
-                        ? folder.read("out.txt")
-                        : "<stop>";
+        plain = reference::Chainmaker(folder.path(), mask, options.separator, options.exclude)
+                    ? folder.readOrMissing("out.txt")
+                    : "<stop>";
     } catch (const rt::RuntimeError& error) {
-        reference = "error:" + std::to_string(error.number());
+        plain = "error:" + std::to_string(error.number());
     }
-    if (job != reference) std::abort();
+    if (job != plain) std::abort();
     return 0;
 }

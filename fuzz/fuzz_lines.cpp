@@ -6,10 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "fuzz_folder.h"
+#include "temp_folder.h"
 #include "textfile.h"
 
 namespace {
+
+using testing_support::TempFolder;
 
 std::vector<std::string> ReferenceLines(std::string bytes) {
     if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) bytes.erase(0, 3);
@@ -40,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
 
     // A file of a folder (in memory where there is /dev/shm): the reader opens only those.
-    static const fuzzing::Folder folder;
+    static const TempFolder folder(TempFolder::Place::Memory);
     folder.write("in.txt", bytes);
 
     std::vector<std::string> lines;

@@ -6,12 +6,14 @@
 #include <cstdlib>
 #include <string>
 
-#include "fuzz_folder.h"
-#include "plain.h"
+#include "reference.h"
 #include "splitword_job.h"
+#include "temp_folder.h"
+
+using testing_support::TempFolder;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const fuzzing::Folder folder;
+    static const TempFolder folder(TempFolder::Place::Memory);
     FuzzedDataProvider input(data, size);
     static const double thresholds[] = {0, 1, 2, 3, 2.5, -1};
     const double threshold = thresholds[input.ConsumeIntegralInRange<int>(0, 5)];
@@ -20,9 +22,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     splitword::Progress progress;
     splitword::Run(folder.path(), threshold, progress);
-    const std::string job = folder.read("Debug.txt") + "|" + folder.read("out.txt");
-    plain::Splitword(folder.path(), threshold);
-    const std::string reference = folder.read("Debug.txt") + "|" + folder.read("out.txt");
-    if (job != reference) std::abort();
+    const std::string job =
+        folder.readOrMissing("Debug.txt") + "|" + folder.readOrMissing("out.txt");
+    reference::Splitword(folder.path(), threshold);
+    const std::string plain =
+        folder.readOrMissing("Debug.txt") + "|" + folder.readOrMissing("out.txt");
+    if (job != plain) std::abort();
     return 0;
 }

@@ -18,7 +18,7 @@
 #include "counter.h"
 #include "data_counting.h"
 #include "input_file.h"
-#include "plain.h"
+#include "reference.h"
 #include "runtime_error.h"
 #include "scripted_platform.h"
 #include "temp_folder.h"
@@ -59,7 +59,7 @@ std::string JobOutcome(const testing_support::TempFolder& folder, Mode mode,
 std::string PlainOutcome(const testing_support::TempFolder& folder, Mode mode) {
     std::filesystem::remove(folder / "Results.txt");
     try {
-        plain::Binning(folder.path(), mode == Mode::PairsOfValues);
+        reference::Binning(folder.path(), mode == Mode::PairsOfValues);
     } catch (const rt::RuntimeError& error) {
         return "error:" + std::to_string(error.number());
     }

@@ -9,6 +9,7 @@
 
 #include "counter.h"
 #include "job_fixture.h"
+#include "program_texts.h"
 #include "unprivileged.h"
 
 namespace {
@@ -19,11 +20,12 @@ using binning::Outcome;
 using binning_testing::JobFixture;
 using testing_support::ScriptedPlatform;
 
-const std::string& kReport = binning_testing::kWorkedSingleReport;
+namespace texts = testing_support::binning_texts;
+const std::string& kReport = texts::kSingleReport;
 
 void WriteExample(const JobFixture& f) {
-    f.folder.write("bins.txt", "0\n10\n20\n");
-    f.folder.write("Data.txt", "5\n10\n15\n25\nabc\n");
+    f.folder.write("bins.txt", texts::kBins);
+    f.folder.write("Data.txt", texts::kData);
 }
 
 // ---- Guarded ------------------------------------------------------------------------------------
@@ -110,15 +112,11 @@ TEST(BoxFailureHandlerTest, EachNumberGetsItsBox) {
 }
 
 TEST(BoxFailureHandlerTest, MessagesAreTheProgramsOwn) {
-    EXPECT_EQ(binning::kPermissionMessage,
-              "Error.  Most likely the output file Results.txt is already open in some other "
-              "program.  Please close it and then click OK.");
-    EXPECT_EQ(binning::kFileNotFoundMessage,
-              "File-not-found error.  Be sure this folder contains the files Bins.txt (or else "
-              "Bins1.txt and Bins2.txt) and Data.txt, then click Go again.");
-    EXPECT_EQ(binning::ProgramErrorMessage(),
-              "Program error.  If you like, you can send copies of your input files to " +
-                  std::string(binning::kSupportAddress) + " and I will try to diagnose.");
+    EXPECT_EQ(binning::kPermissionMessage, texts::kPermissionBox);
+    EXPECT_EQ(binning::kFileNotFoundMessage, texts::kFileNotFoundBox);
+    EXPECT_EQ(binning::ProgramErrorMessage(), std::string(texts::kProgramErrorStart) +
+                                                  std::string(binning::kSupportAddress) +
+                                                  std::string(texts::kProgramErrorEnd));
     EXPECT_NE(binning::kSupportAddress.find('@'), std::string_view::npos);
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "job_fixture.h"
+#include "program_texts.h"
 
 namespace {
 
@@ -14,25 +15,18 @@ using binning::Mode;
 using binning::Outcome;
 using binning_testing::JobFixture;
 
-const std::string kSingleTail =
-    "\r\n"
-    "Forms at bin edges are assigned to the lower bin.\r\n";
-const std::string kPairsTail =
-    "\r\n"
-    "Rows denote the first variable, columns the second.\r\n"
-    "Forms at bin edges are assigned to the lower bin.\r\n";
+namespace texts = testing_support::binning_texts;
+using texts::Totals;
 
-std::string Totals(int total, int none) {
-    return "Total data:  " + std::to_string(total) +
-           "\r\nTotal data not in any bin:  " + std::to_string(none) + "\r\n";
-}
+const std::string kSingleTail = "\r\n" + texts::kEdgesNote;
+const std::string kPairsTail = "\r\n" + texts::kRowsNote + texts::kEdgesNote;
 
 TEST(SingleValuesTest, WorkedExample) {
     JobFixture f;
     f.folder.write("bins.txt", "0\r\n10\r\n20\r\n");
     f.folder.write("Data.txt", "5\r\n10\r\n15\r\n25\r\nabc\r\n\r\n");
     EXPECT_EQ(f.run(Mode::SingleValues), Outcome::Completed);
-    EXPECT_EQ(f.results(), binning_testing::kWorkedSingleReport);
+    EXPECT_EQ(f.results(), texts::kSingleReport);
     EXPECT_TRUE(f.platform.boxes.empty());
 }
 
@@ -41,7 +35,7 @@ TEST(PairsTest, WorkedExample) {
     f.folder.write("bins.txt", "0\r\n10\r\n20\r\n");
     f.folder.write("Data.txt", "5\t15\r\n10\t10\r\n25\t5\r\n15\r\n");
     EXPECT_EQ(f.run(Mode::PairsOfValues), Outcome::Completed);
-    EXPECT_EQ(f.results(), binning_testing::kWorkedPairsReport);
+    EXPECT_EQ(f.results(), texts::kPairsReport);
     EXPECT_TRUE(f.platform.boxes.empty());
 }
 

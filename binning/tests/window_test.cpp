@@ -13,7 +13,7 @@
 #include <string>
 
 #include "binning_window.h"
-#include "job_fixture.h"
+#include "program_texts.h"
 #include "scripted_platform.h"
 #include "temp_folder.h"
 #include "text_fit.h"
@@ -27,8 +27,6 @@ namespace fs = std::filesystem;
 using testing_support::ScriptedPlatform;
 using testing_support::TempFolder;
 
-const std::string& kSingleReport = binning_testing::kWorkedSingleReport;
-const std::string& kPairsReport = binning_testing::kWorkedPairsReport;
 const std::string kHelp =
     "This program assumes your data are numbers, included in a text file entitled Data.txt, in "
     "the same folder as this program; and that you have placed a series of numerical cutoffs in "
@@ -40,18 +38,22 @@ const std::string kHelp =
     "thresholds for the first and second values by including them in files entitled Bins1.txt "
     "and Bin2.txt.";
 
-struct WindowFixture {
+namespace texts = testing_support::binning_texts;
+
+// A window on a fresh folder; the font tests make one window for each font.
+class BinningWindowTest : public ::testing::Test {
+  protected:
     TempFolder folder;
     ScriptedPlatform platform;
     BinningWindow window{folder.path(), platform};
 
     void writeSingleExample() {
-        folder.write("bins.txt", "0\n10\n20\n");
-        folder.write("Data.txt", "5\n10\n15\n25\nabc\n\n");
+        folder.write("bins.txt", texts::kBins);
+        folder.write("Data.txt", texts::kData + "\n");
     }
     void writePairsExample() {
-        folder.write("bins.txt", "0\n10\n20\n");
-        folder.write("Data.txt", "5\t15\n10\t10\n25\t5\n15\n");
+        folder.write("bins.txt", texts::kBins);
+        folder.write("Data.txt", texts::kPairs);
     }
     std::string caption() const { return window.cmdGo->text().toStdString(); }
     std::vector<std::string> files() const {
@@ -62,10 +64,12 @@ struct WindowFixture {
         return names;
     }
 };
+using WindowLayoutTest = BinningWindowTest;
+using WindowRunTest = BinningWindowTest;
+using WindowHelpTest = BinningWindowTest;
 
-TEST(WindowLayoutTest, ControlsCaptionsAndInitialState) {
-    WindowFixture f;
-    BinningWindow& w = f.window;
+TEST_F(WindowLayoutTest, ControlsCaptionsAndInitialState) {
+    BinningWindow& w = window;
     EXPECT_EQ(w.objectName(), "Binning");
     EXPECT_EQ(w.windowTitle(), "Sort data into bins");
     EXPECT_EQ(w.cmdGo->text(), "Go");
@@ -91,12 +95,11 @@ TEST(WindowLayoutTest, ControlsCaptionsAndInitialState) {
     EXPECT_EQ(w.windowIcon().availableSizes().value(0), QSize(32, 32));
 }
 
-TEST(WindowLayoutTest, GeometryInTwipsScaledByTheFont) {
+TEST_F(WindowLayoutTest, GeometryInTwipsScaledByTheFont) {
     for (const int points : {8, 11, 14}) {
         SCOPED_TRACE(points);
         testing_support::DesktopFont font(points);
-        WindowFixture f;
-        BinningWindow& w = f.window;
+        BinningWindow w{folder.path(), platform};
         const ui::Twips twips(QApplication::font());
         EXPECT_EQ(w.centralWidget()->size(), twips.size(7020, 4995));
         EXPECT_EQ(w.cmdGo->geometry(), twips.rect(1920, 3120, 3255, 1095));
@@ -113,36 +116,34 @@ TEST(WindowLayoutTest, GeometryInTwipsScaledByTheFont) {
     }
 }
 
-TEST(WindowLayoutTest, EveryTextReadableWholeBeforeAndAfterARun) {
+TEST_F(WindowLayoutTest, EveryTextReadableWholeBeforeAndAfterARun) {
     for (const int points : {8, 11, 14}) {
         SCOPED_TRACE(points);
         testing_support::DesktopFont font(points);
-        WindowFixture f;
-        EXPECT_EQ(testing_support::TextsNotReadable(&f.window), std::vector<std::string>{});
-        f.writeSingleExample();
-        f.window.optSingleValues->click();
-        f.window.cmdGo_Click();
-        ASSERT_EQ(f.caption(), BinningWindow::kDoneCaption);
-        EXPECT_EQ(testing_support::TextsNotReadable(&f.window), std::vector<std::string>{});
+        BinningWindow w{folder.path(), platform};
+        EXPECT_EQ(testing_support::TextsNotReadable(&w), std::vector<std::string>{});
+        writeSingleExample();
+        w.optSingleValues->click();
+        w.cmdGo_Click();
+        ASSERT_EQ(w.cmdGo->text().toStdString(), BinningWindow::kDoneCaption);
+        EXPECT_EQ(testing_support::TextsNotReadable(&w), std::vector<std::string>{});
     }
 }
 
-TEST(WindowLayoutTest, HelpIsOneEntryOnTheMenuBarWithoutSubmenu) {
-    WindowFixture f;
-    const QList<QAction*> actions = f.window.menuBar()->actions();
+TEST_F(WindowLayoutTest, HelpIsOneEntryOnTheMenuBarWithoutSubmenu) {
+    const QList<QAction*> actions = window.menuBar()->actions();
     ASSERT_EQ(actions.size(), 1);
-    EXPECT_EQ(actions[0], f.window.mnuHelp);
+    EXPECT_EQ(actions[0], window.mnuHelp);
     EXPECT_EQ(actions[0]->objectName(), "mnuHelp");
     EXPECT_EQ(actions[0]->text(), "Help");
     EXPECT_EQ(actions[0]->menu(), nullptr);
     actions[0]->trigger();
-    ASSERT_EQ(f.platform.boxes.size(), 1u);
-    EXPECT_EQ(f.platform.boxes[0].text, kHelp);
+    ASSERT_EQ(platform.boxes.size(), 1u);
+    EXPECT_EQ(platform.boxes[0].text, kHelp);
 }
 
-TEST(WindowLayoutTest, TabOrderAndInitialFocus) {
-    WindowFixture f;
-    BinningWindow& w = f.window;
+TEST_F(WindowLayoutTest, TabOrderAndInitialFocus) {
+    BinningWindow& w = window;
     w.show();
     w.activateWindow();
     EXPECT_EQ(w.focusWidget(), w.cmdGo);
@@ -157,211 +158,197 @@ TEST(WindowLayoutTest, TabOrderAndInitialFocus) {
     EXPECT_EQ(met, order);
 }
 
-TEST(WindowLayoutTest, OptionsFormOneGroup) {
-    WindowFixture f;
-    f.window.optSingleValues->click();
-    EXPECT_TRUE(f.window.optSingleValues->isChecked());
-    f.window.optPairsOfValues->click();
-    EXPECT_TRUE(f.window.optPairsOfValues->isChecked());
-    EXPECT_FALSE(f.window.optSingleValues->isChecked());
+TEST_F(WindowLayoutTest, OptionsFormOneGroup) {
+    window.optSingleValues->click();
+    EXPECT_TRUE(window.optSingleValues->isChecked());
+    window.optPairsOfValues->click();
+    EXPECT_TRUE(window.optPairsOfValues->isChecked());
+    EXPECT_FALSE(window.optSingleValues->isChecked());
 }
 
-TEST(WindowLayoutTest, FormLoadCentresTheWindowOnTheScreen) {
-    WindowFixture f;
-    f.window.Form_Load();
-    const QRect screen = f.window.screen()->geometry();
-    const QRect outer = f.window.frameGeometry();
+TEST_F(WindowLayoutTest, FormLoadCentresTheWindowOnTheScreen) {
+    window.Form_Load();
+    const QRect screen = window.screen()->geometry();
+    const QRect outer = window.frameGeometry();
     EXPECT_LE(std::abs(outer.center().x() - screen.center().x()), 1);
     EXPECT_LE(std::abs(outer.center().y() - screen.center().y()), 1);
 }
 
-TEST(WindowRunTest, SingleValuesWorkedExample) {
-    WindowFixture f;
-    f.writeSingleExample();
-    f.window.optSingleValues->click();
-    f.window.cmdGo->click();
-    EXPECT_EQ(f.folder.read("Results.txt"), kSingleReport);
-    EXPECT_EQ(f.caption(), BinningWindow::kDoneCaption);
-    EXPECT_EQ(f.caption(),
+TEST_F(WindowRunTest, SingleValuesWorkedExample) {
+    writeSingleExample();
+    window.optSingleValues->click();
+    window.cmdGo->click();
+    EXPECT_EQ(folder.read("Results.txt"), texts::kSingleReport);
+    EXPECT_EQ(caption(), BinningWindow::kDoneCaption);
+    EXPECT_EQ(caption(),
               "Done!  You may find your output file in the same folder as this program under "
               "the name Results.txt.  Click again to exit.");
-    EXPECT_TRUE(f.platform.boxes.empty());
-    EXPECT_EQ(f.platform.endCount, 0);
-    EXPECT_TRUE(f.window.alreadyClicked());
+    EXPECT_TRUE(platform.boxes.empty());
+    EXPECT_EQ(platform.endCount, 0);
+    EXPECT_TRUE(window.alreadyClicked());
 }
 
-TEST(WindowRunTest, PairsWorkedExample) {
-    WindowFixture f;
-    f.writePairsExample();
-    f.window.optPairsOfValues->click();
-    f.window.cmdGo_Click();
-    EXPECT_EQ(f.folder.read("Results.txt"), kPairsReport);
-    EXPECT_EQ(f.caption(), BinningWindow::kDoneCaption);
+TEST_F(WindowRunTest, PairsWorkedExample) {
+    writePairsExample();
+    window.optPairsOfValues->click();
+    window.cmdGo_Click();
+    EXPECT_EQ(folder.read("Results.txt"), texts::kPairsReport);
+    EXPECT_EQ(caption(), BinningWindow::kDoneCaption);
 }
 
-TEST(WindowRunTest, NoOptionAsksAndTouchesNoFile) {
-    WindowFixture f;
-    f.window.cmdGo_Click();
-    ASSERT_EQ(f.platform.boxes.size(), 1u);
-    EXPECT_EQ(f.platform.boxes[0].text, "Please select single values or pairs of values.");
-    EXPECT_EQ(f.platform.boxes[0].buttons, rt::Buttons::Ok);
-    EXPECT_EQ(f.platform.boxes[0].title, "");
-    EXPECT_FALSE(f.window.alreadyClicked());
-    EXPECT_EQ(f.caption(), "Go");
-    EXPECT_TRUE(f.files().empty());
+TEST_F(WindowRunTest, NoOptionAsksAndTouchesNoFile) {
+    window.cmdGo_Click();
+    ASSERT_EQ(platform.boxes.size(), 1u);
+    EXPECT_EQ(platform.boxes[0].text, "Please select single values or pairs of values.");
+    EXPECT_EQ(platform.boxes[0].buttons, rt::Buttons::Ok);
+    EXPECT_EQ(platform.boxes[0].title, "");
+    EXPECT_FALSE(window.alreadyClicked());
+    EXPECT_EQ(caption(), "Go");
+    EXPECT_TRUE(files().empty());
     // Choosing an option and clicking again runs normally.
-    f.writeSingleExample();
-    f.window.optSingleValues->click();
-    f.window.cmdGo_Click();
-    EXPECT_EQ(f.folder.read("Results.txt"), kSingleReport);
-    EXPECT_EQ(f.platform.endCount, 0);
+    writeSingleExample();
+    window.optSingleValues->click();
+    window.cmdGo_Click();
+    EXPECT_EQ(folder.read("Results.txt"), texts::kSingleReport);
+    EXPECT_EQ(platform.endCount, 0);
 }
 
-TEST(WindowRunTest, RisingStopThenCorrectedRerun) {
-    WindowFixture f;
-    f.writeSingleExample();
-    f.folder.write("bins.txt", "0\n20\n10\n");
-    f.window.optSingleValues->click();
-    f.window.cmdGo_Click();
-    ASSERT_EQ(f.platform.boxes.size(), 1u);
-    EXPECT_EQ(f.platform.boxes[0].text, binning::kBinsNotRisingMessage);
-    EXPECT_FALSE(f.window.alreadyClicked());
-    EXPECT_EQ(f.caption(), "Go");
-    EXPECT_FALSE(f.folder.exists("Results.txt"));
+TEST_F(WindowRunTest, RisingStopThenCorrectedRerun) {
+    writeSingleExample();
+    folder.write("bins.txt", "0\n20\n10\n");
+    window.optSingleValues->click();
+    window.cmdGo_Click();
+    ASSERT_EQ(platform.boxes.size(), 1u);
+    EXPECT_EQ(platform.boxes[0].text, binning::kBinsNotRisingMessage);
+    EXPECT_FALSE(window.alreadyClicked());
+    EXPECT_EQ(caption(), "Go");
+    EXPECT_FALSE(folder.exists("Results.txt"));
 
-    f.folder.write("bins.txt", "0\n10\n20\n");
-    f.window.cmdGo_Click();
-    EXPECT_EQ(f.folder.read("Results.txt"), kSingleReport);
-    EXPECT_EQ(f.caption(), BinningWindow::kDoneCaption);
-    EXPECT_EQ(f.platform.boxes.size(), 1u);
-    EXPECT_EQ(f.platform.endCount, 0);
+    folder.write("bins.txt", "0\n10\n20\n");
+    window.cmdGo_Click();
+    EXPECT_EQ(folder.read("Results.txt"), texts::kSingleReport);
+    EXPECT_EQ(caption(), BinningWindow::kDoneCaption);
+    EXPECT_EQ(platform.boxes.size(), 1u);
+    EXPECT_EQ(platform.endCount, 0);
 }
 
-TEST(WindowRunTest, MissingDataTxtPutInPlaceBeforeOkCompletesWithoutAnotherClick) {
-    WindowFixture f;
-    f.writeSingleExample();
-    const std::string data = f.folder.read("Data.txt");
-    fs::remove(f.folder / "Data.txt");
-    f.platform.onBox = [&](const ScriptedPlatform::Box&) { f.folder.write("Data.txt", data); };
-    f.window.optSingleValues->click();
-    f.window.cmdGo_Click();
-    ASSERT_EQ(f.platform.boxes.size(), 1u);
-    EXPECT_EQ(f.platform.boxes[0].text, binning::kFileNotFoundMessage);
-    EXPECT_EQ(f.platform.boxes[0].buttons, rt::Buttons::OkCancel);
-    EXPECT_EQ(f.folder.read("Results.txt"), kSingleReport);
-    EXPECT_EQ(f.caption(), BinningWindow::kDoneCaption);
-    EXPECT_EQ(f.platform.endCount, 0);
+TEST_F(WindowRunTest, MissingDataTxtPutInPlaceBeforeOkCompletesWithoutAnotherClick) {
+    writeSingleExample();
+    const std::string data = folder.read("Data.txt");
+    fs::remove(folder / "Data.txt");
+    platform.onBox = [&](const ScriptedPlatform::Box&) { folder.write("Data.txt", data); };
+    window.optSingleValues->click();
+    window.cmdGo_Click();
+    ASSERT_EQ(platform.boxes.size(), 1u);
+    EXPECT_EQ(platform.boxes[0].text, binning::kFileNotFoundMessage);
+    EXPECT_EQ(platform.boxes[0].buttons, rt::Buttons::OkCancel);
+    EXPECT_EQ(folder.read("Results.txt"), texts::kSingleReport);
+    EXPECT_EQ(caption(), BinningWindow::kDoneCaption);
+    EXPECT_EQ(platform.endCount, 0);
 }
 
-TEST(WindowRunTest, ResultsTxtMadeWritableBeforeOkCompletesTheRun) {
-    WindowFixture f;
-    f.writePairsExample();
-    fs::create_directory(f.folder / "Results.txt");
-    f.platform.onBox = [&](const ScriptedPlatform::Box&) { fs::remove(f.folder / "Results.txt"); };
-    f.window.optPairsOfValues->click();
-    f.window.cmdGo_Click();
-    ASSERT_EQ(f.platform.boxes.size(), 1u);
-    EXPECT_EQ(f.platform.boxes[0].text, binning::kPermissionMessage);
-    EXPECT_EQ(f.folder.read("Results.txt"), kPairsReport);
-    EXPECT_EQ(f.caption(), BinningWindow::kDoneCaption);
-    EXPECT_EQ(f.platform.endCount, 0);
+TEST_F(WindowRunTest, ResultsTxtMadeWritableBeforeOkCompletesTheRun) {
+    writePairsExample();
+    fs::create_directory(folder / "Results.txt");
+    platform.onBox = [&](const ScriptedPlatform::Box&) { fs::remove(folder / "Results.txt"); };
+    window.optPairsOfValues->click();
+    window.cmdGo_Click();
+    ASSERT_EQ(platform.boxes.size(), 1u);
+    EXPECT_EQ(platform.boxes[0].text, binning::kPermissionMessage);
+    EXPECT_EQ(folder.read("Results.txt"), texts::kPairsReport);
+    EXPECT_EQ(caption(), BinningWindow::kDoneCaption);
+    EXPECT_EQ(platform.endCount, 0);
 }
 
-TEST(WindowRunTest, CancelEndsTheProgramAndLeavesResultsTxt) {
-    WindowFixture f;
-    f.writeSingleExample();
-    fs::remove(f.folder / "bins.txt");
-    f.folder.write("Results.txt", "old report");
-    f.platform.answers = {rt::Answer::Cancel};
-    f.window.optSingleValues->click();
-    f.window.cmdGo_Click();
-    EXPECT_EQ(f.platform.boxes.size(), 1u);
-    EXPECT_EQ(f.platform.endCount, 1);
-    EXPECT_EQ(f.caption(), "Go");
-    EXPECT_EQ(f.folder.read("Results.txt"), "old report");
+TEST_F(WindowRunTest, CancelEndsTheProgramAndLeavesResultsTxt) {
+    writeSingleExample();
+    fs::remove(folder / "bins.txt");
+    folder.write("Results.txt", "old report");
+    platform.answers = {rt::Answer::Cancel};
+    window.optSingleValues->click();
+    window.cmdGo_Click();
+    EXPECT_EQ(platform.boxes.size(), 1u);
+    EXPECT_EQ(platform.endCount, 1);
+    EXPECT_EQ(caption(), "Go");
+    EXPECT_EQ(folder.read("Results.txt"), "old report");
 }
 
-TEST(WindowRunTest, ProgramErrorEndsTheProgram) {
-    WindowFixture f;
-    f.folder.write("bins.txt", "0\n1\n");
-    f.folder.write("Data.txt", "1E999\n");
-    f.window.optSingleValues->click();
-    f.window.cmdGo_Click();
-    ASSERT_EQ(f.platform.boxes.size(), 1u);
-    EXPECT_EQ(f.platform.boxes[0].text, binning::ProgramErrorMessage());
-    EXPECT_EQ(f.platform.boxes[0].buttons, rt::Buttons::Ok);
-    EXPECT_EQ(f.platform.endCount, 1);
-    EXPECT_FALSE(f.folder.exists("Results.txt"));
+TEST_F(WindowRunTest, ProgramErrorEndsTheProgram) {
+    folder.write("bins.txt", "0\n1\n");
+    folder.write("Data.txt", "1E999\n");
+    window.optSingleValues->click();
+    window.cmdGo_Click();
+    ASSERT_EQ(platform.boxes.size(), 1u);
+    EXPECT_EQ(platform.boxes[0].text, binning::ProgramErrorMessage());
+    EXPECT_EQ(platform.boxes[0].buttons, rt::Buttons::Ok);
+    EXPECT_EQ(platform.endCount, 1);
+    EXPECT_FALSE(folder.exists("Results.txt"));
 }
 
-TEST(WindowRunTest, ClosingTheWindowWhileDataIsCountedEndsWithoutAReport) {
-    WindowFixture f;
-    f.folder.write("bins.txt", "0\n10\n");
+TEST_F(WindowRunTest, ClosingTheWindowWhileDataIsCountedEndsWithoutAReport) {
+    folder.write("bins.txt", "0\n10\n");
     std::string data;
     for (int i = 0; i < (3 << 19); ++i) data += "5\n";  // three blocks
-    f.folder.write("Data.txt", data);
-    f.folder.write("Results.txt", "an old report");
-    f.window.optSingleValues->setChecked(true);
+    folder.write("Data.txt", data);
+    folder.write("Results.txt", "an old report");
+    window.optSingleValues->setChecked(true);
     ui::LiveRun::setIntervals(std::chrono::milliseconds(0), std::chrono::milliseconds(0));
     QString during;
     QMetaObject::invokeMethod(
-        &f.window,
+        &window,
         [&] {
-            during = f.window.cmdGo->text();
-            f.window.close();
+            during = window.cmdGo->text();
+            window.close();
         },
         Qt::QueuedConnection);
-    f.window.cmdGo_Click();
+    window.cmdGo_Click();
     ui::LiveRun::setIntervals(std::chrono::milliseconds(500), std::chrono::milliseconds(100));
     EXPECT_TRUE(during.startsWith("Counting... ")) << during.toStdString();
-    EXPECT_EQ(f.platform.endCount, 1);
-    EXPECT_TRUE(f.platform.boxes.empty());
-    EXPECT_EQ(f.folder.read("Results.txt"), "an old report");
+    EXPECT_EQ(platform.endCount, 1);
+    EXPECT_TRUE(platform.boxes.empty());
+    EXPECT_EQ(folder.read("Results.txt"), "an old report");
 }
 
-TEST(WindowRunTest, AClickAfterTheRunEndsTheProgramWithoutTouchingFiles) {
-    WindowFixture f;
-    f.writeSingleExample();
-    f.window.optSingleValues->click();
-    f.window.cmdGo_Click();
-    ASSERT_EQ(f.platform.endCount, 0);
+TEST_F(WindowRunTest, AClickAfterTheRunEndsTheProgramWithoutTouchingFiles) {
+    writeSingleExample();
+    window.optSingleValues->click();
+    window.cmdGo_Click();
+    ASSERT_EQ(platform.endCount, 0);
     // A changed option and changed files make no difference.
-    f.window.optPairsOfValues->click();
-    fs::remove(f.folder / "Data.txt");
-    f.folder.write("Results.txt", "kept");
-    f.window.cmdGo_Click();
-    EXPECT_EQ(f.platform.endCount, 1);
-    EXPECT_TRUE(f.platform.boxes.empty());
-    EXPECT_EQ(f.folder.read("Results.txt"), "kept");
-    EXPECT_EQ(f.files(), (std::vector<std::string>{"Results.txt", "bins.txt"}));
+    window.optPairsOfValues->click();
+    fs::remove(folder / "Data.txt");
+    folder.write("Results.txt", "kept");
+    window.cmdGo_Click();
+    EXPECT_EQ(platform.endCount, 1);
+    EXPECT_TRUE(platform.boxes.empty());
+    EXPECT_EQ(folder.read("Results.txt"), "kept");
+    EXPECT_EQ(files(), (std::vector<std::string>{"Results.txt", "bins.txt"}));
 }
 
-TEST(WindowHelpTest, SameTextBeforeAndAfterARunChangingNothing) {
-    WindowFixture f;
-    f.window.mnuHelp_Click();
-    EXPECT_EQ(f.caption(), "Go");
-    EXPECT_FALSE(f.window.alreadyClicked());
-    EXPECT_TRUE(f.files().empty());
+TEST_F(WindowHelpTest, SameTextBeforeAndAfterARunChangingNothing) {
+    window.mnuHelp_Click();
+    EXPECT_EQ(caption(), "Go");
+    EXPECT_FALSE(window.alreadyClicked());
+    EXPECT_TRUE(files().empty());
 
-    f.writeSingleExample();
-    f.window.optSingleValues->click();
-    f.window.cmdGo_Click();
-    f.window.mnuHelp_Click();
-    EXPECT_EQ(f.caption(), BinningWindow::kDoneCaption);
-    EXPECT_TRUE(f.window.alreadyClicked());
-    EXPECT_EQ(f.platform.endCount, 0);
+    writeSingleExample();
+    window.optSingleValues->click();
+    window.cmdGo_Click();
+    window.mnuHelp_Click();
+    EXPECT_EQ(caption(), BinningWindow::kDoneCaption);
+    EXPECT_TRUE(window.alreadyClicked());
+    EXPECT_EQ(platform.endCount, 0);
 
-    ASSERT_EQ(f.platform.boxes.size(), 2u);
-    for (const auto& box : f.platform.boxes) {
+    ASSERT_EQ(platform.boxes.size(), 2u);
+    for (const auto& box : platform.boxes) {
         EXPECT_EQ(box.text, kHelp);
         EXPECT_EQ(box.title, "Binning");
         EXPECT_EQ(box.buttons, rt::Buttons::Ok);
     }
 }
 
-TEST(WindowHelpTest, FocusGoesBackToTheControlThatHadItBeforeTheMenuBar) {
-    WindowFixture f;
-    BinningWindow& w = f.window;
+TEST_F(WindowHelpTest, FocusGoesBackToTheControlThatHadItBeforeTheMenuBar) {
+    BinningWindow& w = window;
     w.show();
     w.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
@@ -369,23 +356,22 @@ TEST(WindowHelpTest, FocusGoesBackToTheControlThatHadItBeforeTheMenuBar) {
         control->setFocus(Qt::TabFocusReason);
         // Alt or F10 gives the focus to the menu bar; Enter there chooses Help.
         w.menuBar()->setFocus(Qt::MenuBarFocusReason);
-        f.platform.onBox = [&](const ScriptedPlatform::Box&) { w.menuBar()->setFocus(); };
+        platform.onBox = [&](const ScriptedPlatform::Box&) { w.menuBar()->setFocus(); };
         w.mnuHelp_Click();
         EXPECT_EQ(w.focusWidget(), control);
         EXPECT_EQ(QApplication::focusWidget(), control);
     }
 }
 
-TEST(WindowHelpTest, F1ShowsHelpAndF10ReachesItOnTheMenuBar) {
-    WindowFixture f;
-    BinningWindow& w = f.window;
+TEST_F(WindowHelpTest, F1ShowsHelpAndF10ReachesItOnTheMenuBar) {
+    BinningWindow& w = window;
     w.show();
     w.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
     w.optSingleValues->setFocus(Qt::TabFocusReason);
     QTest::keyClick(w.optSingleValues, Qt::Key_F1);
-    ASSERT_EQ(f.platform.boxes.size(), 1u);
-    EXPECT_EQ(f.platform.boxes[0].text, kHelp);
+    ASSERT_EQ(platform.boxes.size(), 1u);
+    EXPECT_EQ(platform.boxes[0].text, kHelp);
     EXPECT_EQ(QApplication::focusWidget(), w.optSingleValues);
     EXPECT_EQ(w.mnuHelp->text(), "Help");
 
@@ -393,7 +379,7 @@ TEST(WindowHelpTest, F1ShowsHelpAndF10ReachesItOnTheMenuBar) {
     EXPECT_EQ(QApplication::focusWidget(), w.menuBar());
     EXPECT_EQ(w.menuBar()->activeAction(), w.mnuHelp);
     QTest::keyClick(w.menuBar(), Qt::Key_Return);
-    ASSERT_EQ(f.platform.boxes.size(), 2u);
+    ASSERT_EQ(platform.boxes.size(), 2u);
     EXPECT_EQ(QApplication::focusWidget(), w.optSingleValues);
 
     // Escape, or F10 again, leaves the menu bar for the control too.
@@ -403,7 +389,7 @@ TEST(WindowHelpTest, F1ShowsHelpAndF10ReachesItOnTheMenuBar) {
         QTest::keyClick(w.menuBar(), leave);
         EXPECT_EQ(QApplication::focusWidget(), w.optSingleValues);
     }
-    EXPECT_EQ(f.platform.boxes.size(), 2u);
+    EXPECT_EQ(platform.boxes.size(), 2u);
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "chunk_writer.h"
+#include "lines.h"
+#include "reference.h"
 #include "runtime_error.h"
 #include "temp_folder.h"
 #include "unprivileged.h"
@@ -15,14 +17,8 @@
 namespace {
 
 using chainmaker::Options;
+using testing_support::Lines;
 using testing_support::TempFolder;
-
-// The lines written with CR LF after each, the last one included.
-std::string Lines(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const auto& line : lines) text += line + "\r\n";
-    return text;
-}
 
 Options Blocks(std::initializer_list<int> wanted, std::string separator, bool exclude = false) {
     Options options;
@@ -41,34 +37,15 @@ std::string RunOn(const std::string& in, const Options& options, const char* exc
     return folder.read("out.txt");
 }
 
-// Every line formed anew from its members for every tuple, with the exclusion list scanned in
-// order: the plain way, to hold the fast writer against.
+// The plain forming of reference/, every line formed anew with the exclusion list scanned in
+// order: what the fast writer is held against.
 std::string FromScratch(const chainmaker::StringList& list, const std::string& separator,
                         const bool (&blocks)[6], const chainmaker::StringList* exclude) {
-    std::string out;
-    const int n = static_cast<int>(list.size());
-    for (int k = 1; k <= 6; ++k) {
-        if (!blocks[k - 1] || n == 0) continue;
-        std::vector<int> index(k, 0);
-        for (;;) {
-            std::string line(list[index[0]]);
-            for (int m = 1; m < k; ++m) line += separator + std::string(list[index[m]]);
-            bool excluded = false;
-            if (exclude) {
-                for (const auto& entry : *exclude) {
-                    if (entry == line) {
-                        excluded = true;
-                        break;
-                    }
-                }
-            }
-            if (!excluded) out += line + "\r\n";
-            int m = k - 1;
-            while (m >= 0 && ++index[m] == n) index[m--] = 0;
-            if (m < 0) break;
-        }
-    }
-    return out;
+    unsigned mask = 0;
+    for (int k = 0; k < 6; ++k) mask |= blocks[k] ? 1u << k : 0u;
+    const std::vector<std::string> excluded =
+        exclude ? exclude->strings() : std::vector<std::string>{};
+    return reference::Combinations(list.strings(), separator, mask, exclude ? &excluded : nullptr);
 }
 
 // ---- Reading lists ----------------------------------------------------------------------------

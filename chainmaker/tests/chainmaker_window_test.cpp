@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "program_texts.h"
 #include "runtime_error.h"
 #include "scripted_platform.h"
 #include "temp_folder.h"
@@ -31,12 +32,14 @@ namespace {
 
 using testing_support::ScriptedPlatform;
 using testing_support::TempFolder;
+using testing_support::UnhandledReport;
 
 const std::string kHelp =
     "Forms all string combinations of a list of strings; for example, { a, b } gives {a, b, aa, "
     "ab, ba, bb, aaa, aab, aba, abb, baa, bab, bba, bbb }.  Input file assumed to be in this "
     "folder, named in in.txt, output file will also be in this folder and be named out.txt.";
 
+// A window on a fresh folder; the font test makes one window for each font.
 class ChainmakerWindowTest : public ::testing::Test {
   protected:
     ScriptedPlatform platform;
@@ -174,26 +177,26 @@ TEST_F(ChainmakerWindowTest, DoneCaptionFitsInTheButton) {
                                        << room.width() << "x" << room.height();
 }
 
-TEST(ChainmakerWindowFonts, PlacesFollowTheFontAndEveryTextIsReadableBeforeAndAfterARun) {
+using ChainmakerWindowFonts = ChainmakerWindowTest;
+
+TEST_F(ChainmakerWindowFonts, PlacesFollowTheFontAndEveryTextIsReadableBeforeAndAfterARun) {
     for (const int points : {8, 11, 14}) {
         SCOPED_TRACE(points);
         testing_support::DesktopFont font(points);
-        ScriptedPlatform platform;
-        TempFolder folder;
-        ChainmakerWindow window{platform, folder.path()};
+        ChainmakerWindow w{platform, folder.path()};
         const ui::Twips twips(QApplication::font());
-        EXPECT_EQ(window.centralWidget()->size(), twips.size(9105, 7065));
+        EXPECT_EQ(w.centralWidget()->size(), twips.size(9105, 7065));
         for (const Layout& item : kLayout) {
-            EXPECT_EQ(window.findChild<QWidget*>(item.name)->geometry(),
+            EXPECT_EQ(w.findChild<QWidget*>(item.name)->geometry(),
                       twips.rect(item.left, item.top, item.width, item.height))
                 << item.name;
         }
-        EXPECT_EQ(testing_support::TextsNotReadable(&window), std::vector<std::string>{});
+        EXPECT_EQ(testing_support::TextsNotReadable(&w), std::vector<std::string>{});
         folder.write("in.txt", "a\r\n");
-        window.Command1_Click();
-        ASSERT_EQ(window.findChild<QPushButton*>("Command1")->text(),
+        w.Command1_Click();
+        ASSERT_EQ(w.findChild<QPushButton*>("Command1")->text(),
                   QString::fromUtf8(ChainmakerWindow::kDoneCaption));
-        EXPECT_EQ(testing_support::TextsNotReadable(&window), std::vector<std::string>{});
+        EXPECT_EQ(testing_support::TextsNotReadable(&w), std::vector<std::string>{});
     }
 }
 
@@ -340,7 +343,7 @@ TEST_F(ChainmakerWindowTest, MissingExcludeFileStopsTheRunAndTheNextClickEnds) {
     tick("chkExclude", true);
     window.Command1_Click();
     ASSERT_EQ(platform.boxes.size(), 1u);
-    EXPECT_EQ(platform.boxes[0].text, "Can't find the file exclude.txt");
+    EXPECT_EQ(platform.boxes[0].text, testing_support::chainmaker_texts::kExcludeMissingBox);
     EXPECT_EQ(platform.boxes[0].buttons, rt::Buttons::Ok);
     EXPECT_EQ(platform.boxes[0].title, "");
     EXPECT_TRUE(window.excludeFileMissing());
@@ -364,7 +367,7 @@ TEST_F(ChainmakerWindowTest, UnreadableExcludeFileGivesTheSameMessage) {
     tick("chkExclude", true);
     window.Command1_Click();
     ASSERT_EQ(platform.boxes.size(), 1u);
-    EXPECT_EQ(platform.boxes[0].text, "Can't find the file exclude.txt");
+    EXPECT_EQ(platform.boxes[0].text, testing_support::chainmaker_texts::kExcludeMissingBox);
     EXPECT_FALSE(folder.exists("out.txt"));
 }
 
@@ -372,7 +375,7 @@ TEST_F(ChainmakerWindowTest, MissingInputIsReportedAndEndsBeforeExcludeIsLookedA
     tick("chkExclude", true);
     window.Command1_Click();
     ASSERT_EQ(platform.boxes.size(), 1u);
-    EXPECT_EQ(platform.boxes[0].text, "Run-time error '53':\n\nFile not found");
+    EXPECT_EQ(platform.boxes[0].text, UnhandledReport(53));
     EXPECT_EQ(platform.boxes[0].buttons, rt::Buttons::Ok);
     EXPECT_EQ(platform.endCount, 1);
     EXPECT_EQ(caption(), QStringLiteral("Go"));
@@ -384,7 +387,7 @@ TEST_F(ChainmakerWindowTest, OutputThatCannotBeCreatedIsReportedAndEnds) {
     std::filesystem::create_directory(folder / "out.txt");
     window.Command1_Click();
     ASSERT_EQ(platform.boxes.size(), 1u);
-    EXPECT_EQ(platform.boxes[0].text, "Run-time error '70':\n\nPermission denied");
+    EXPECT_EQ(platform.boxes[0].text, UnhandledReport(70));
     EXPECT_EQ(platform.endCount, 1);
     EXPECT_EQ(caption(), QStringLiteral("Go"));
 }

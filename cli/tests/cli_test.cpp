@@ -18,8 +18,9 @@
 #include <vector>
 
 #include "command_line.h"
-#include "folder_snapshot.h"
-#include "programs.h"
+#include "current_folder.h"
+#include "harness/folder_snapshot.h"
+#include "harness/programs.h"
 #include "progress.h"
 #include "scripted_platform.h"
 #include "temp_folder.h"
@@ -60,8 +61,7 @@ Outcome RunDatatools(const std::vector<std::string>& args, const fs::path& cwd =
     auto argp = pointers(argv);
     auto envp = pointers(env);
 
-    const fs::path previous = fs::current_path();
-    fs::current_path(cwd);
+    const testing_support::CurrentFolder current(cwd);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, (streams / "out").c_str(),
@@ -76,7 +76,6 @@ Outcome RunDatatools(const std::vector<std::string>& args, const fs::path& cwd =
         outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
     posix_spawn_file_actions_destroy(&actions);
-    fs::current_path(previous);
     outcome.out = streams.read("out");
     outcome.err = streams.read("err");
     return outcome;

@@ -1,5 +1,6 @@
 #pragma once
-// A fresh folder below the system's temporary folder, removed with everything in it.
+// A fresh folder, removed with everything in it. Free of GoogleTest, so that the fuzz targets use
+// it too.
 
 #include <unistd.h>
 
@@ -12,11 +13,17 @@
 namespace testing_support {
 
 class TempFolder {
-public:
-    TempFolder() {
+  public:
+    // Below the system's temporary folder, or in memory where there is /dev/shm: a fuzz target
+    // rewrites its files many thousand times, and emptying files on a disk costs milliseconds each.
+    enum class Place { Temporary, Memory };
+
+    explicit TempFolder(Place place = Place::Temporary) {
+        const bool memory = place == Place::Memory && std::filesystem::is_directory("/dev/shm");
+        const std::filesystem::path base =
+            memory ? std::filesystem::path("/dev/shm") : std::filesystem::temp_directory_path();
         std::random_device seed;
-        path_ = std::filesystem::temp_directory_path() /
-                ("tools-test-" + std::to_string(::getpid()) + "-" + std::to_string(seed()));
+        path_ = base / ("tools-test-" + std::to_string(::getpid()) + "-" + std::to_string(seed()));
         std::filesystem::create_directories(path_);
     }
     ~TempFolder() {
@@ -35,13 +42,24 @@ public:
         std::ofstream out(path_ / name, std::ios::binary | std::ios::trunc);
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     }
+    // The bytes of a file; empty when there is none.
     std::string read(std::string_view name) const {
         std::ifstream in(path_ / name, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
+    // The bytes of a file, or "<missing>" where two runs' outputs are compared and a missing file
+    // must not pass for an empty one.
+    std::string readOrMissing(std::string_view name) const {
+        return exists(name) ? read(name) : "<missing>";
+    }
     bool exists(std::string_view name) const { return std::filesystem::exists(path_ / name); }
+    // Removes everything in the folder.
+    void clear() const {
+        for (const auto& entry : std::filesystem::directory_iterator(path_))
+            std::filesystem::remove_all(entry.path());
+    }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

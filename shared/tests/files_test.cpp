@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "current_folder.h"
 #include "temp_folder.h"
 
 namespace {
@@ -56,18 +57,14 @@ TEST(ProgramFolder, IsTheFolderOfTheProgramAsStarted) {
     EXPECT_EQ(rt::ProgramFolder((folder / "data/Tool").c_str()), folder / "data");
     EXPECT_EQ(rt::ProgramFolder((folder / "bin/Tool").c_str()), folder / "bin");
 
-    const fs::path before = fs::current_path();
-    fs::current_path(folder / "data");
+    const testing_support::CurrentFolder inData(folder / "data");
     EXPECT_EQ(rt::ProgramFolder("./Tool"), folder / "data");
-    fs::current_path(before);
 
     // Started by name through the search path, from a data folder: the data folder, not the
     // folder on PATH that holds the program.
     const std::string oldPath = getenv("PATH") ? getenv("PATH") : "";
     setenv("PATH", ((folder / "bin").string() + ":" + oldPath).c_str(), 1);
-    fs::current_path(folder / "data");
     EXPECT_EQ(rt::ProgramFolder("Tool"), folder / "data");
-    fs::current_path(before);
     setenv("PATH", oldPath.c_str(), 1);
 }
 

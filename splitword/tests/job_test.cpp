@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "lines.h"
+#include "program_texts.h"
 #include "runtime_error.h"
 #include "splitword_job.h"
 #include "temp_folder.h"
@@ -14,9 +16,10 @@
 
 namespace {
 
+using testing_support::Lines;
 using testing_support::TempFolder;
 
-const std::string kHeader = "Possible compound\tFirst member\tSecond member\r\n";
+const std::string& kHeader = testing_support::splitword_texts::kCompoundHeader;
 
 // Records the progress calls.
 struct RecordedProgress : splitword::Progress {
@@ -26,12 +29,6 @@ struct RecordedProgress : splitword::Progress {
         calls.push_back(std::to_string(index) + "/" + std::to_string(count));
     }
 };
-
-std::string Lines(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const auto& line : lines) text += line + "\r\n";
-    return text;
-}
 
 struct SearchCase {
     const char* name;

@@ -1,7 +1,7 @@
-// The indexed search against a direct transcription of the plain scan: every word against every
-// list word as a prefix, the rest looked up by a scan from the top of the list. Random lists
-// over a few letters (one of two bytes, and the two bytes of that letter alone) make duplicates,
-// empty words and splits that would cut a letter in two.
+// The indexed search against the plain scan of reference/: every word against every list word as
+// a prefix, the rest looked up by a scan from the top of the list. Random lists over a few
+// letters (one of two bytes, and the two bytes of that letter alone) make duplicates, empty words
+// and splits that would cut a letter in two.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,108 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "lines.h"
+#include "reference.h"
 #include "splitword_job.h"
 #include "temp_folder.h"
 
 namespace {
 
+using testing_support::Lines;
 using testing_support::TempFolder;
-
-// The byte length of the character at `pos`, decoded the long way: the code point is built and
-// then checked for overlong forms, surrogates and the upper limit.
-std::size_t ReferenceCharacterSize(const std::string& text, std::size_t pos) {
-    const auto byte = [&](std::size_t k) {
-        return static_cast<unsigned>(static_cast<unsigned char>(text[k]));
-    };
-    const unsigned lead = byte(pos);
-    std::size_t size = 0;
-    unsigned codePoint = 0;
-    unsigned smallest = 0;
-    if (lead < 0x80) return 1;
-    if ((lead & 0xE0) == 0xC0) {
-        size = 2, codePoint = lead & 0x1F, smallest = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        size = 3, codePoint = lead & 0x0F, smallest = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        size = 4, codePoint = lead & 0x07, smallest = 0x10000;
-    } else {
-        return 1;
-    }
-    if (pos + size > text.size()) return 1;
-    for (std::size_t k = 1; k < size; ++k) {
-        if ((byte(pos + k) & 0xC0) != 0x80) return 1;
-        codePoint = (codePoint << 6) | (byte(pos + k) & 0x3F);
-    }
-    if (codePoint < smallest || codePoint > 0x10FFFF) return 1;
-    if (codePoint >= 0xD800 && codePoint <= 0xDFFF) return 1;
-    return size;
-}
-
-std::vector<std::string> Characters(const std::string& text) {
-    std::vector<std::string> characters;
-    for (std::size_t pos = 0; pos < text.size();) {
-        const std::size_t size = ReferenceCharacterSize(text, pos);
-        characters.push_back(text.substr(pos, size));
-        pos += size;
-    }
-    return characters;
-}
-
-std::string Left(const std::string& text, std::size_t n) {
-    std::string left;
-    const auto characters = Characters(text);
-    for (std::size_t k = 0; k < n && k < characters.size(); ++k) left += characters[k];
-    return left;
-}
-
-std::string Mid(const std::string& text, std::size_t from) {
-    std::string rest;
-    const auto characters = Characters(text);
-    for (std::size_t k = from; k < characters.size(); ++k) rest += characters[k];
-    return rest;
-}
-
-std::string Trim(const std::string& text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return "";
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-// Reads the lines as the run does and scans the list as the plain search does.
-std::string PlainScan(const std::vector<std::string>& lines, double threshold) {
-    std::vector<std::string> words{""};  // entry 0 holds nothing
-    std::vector<std::size_t> lengths{0};
-    for (const std::string& line : lines) {
-        const std::string candidate = Trim(line.substr(0, line.find('\t')));
-        const std::size_t length = Characters(candidate).size();
-        if (threshold > static_cast<double>(length)) continue;
-        words.push_back(candidate);
-        lengths.push_back(length);
-    }
-    const std::size_t count = words.size() - 1;
-    std::string out = "Possible compound\tFirst member\tSecond member\r\n";
-    for (std::size_t i = 1; i <= count; ++i) {
-        const std::string& w = words[i];
-        for (std::size_t l = 1; l <= count; ++l) {
-            if (Left(w, lengths[l]) != words[l]) continue;
-            const std::string r = Mid(w, lengths[l]);
-            if (threshold > static_cast<double>(Characters(r).size())) continue;
-            for (std::size_t j = 1; j <= count; ++j) {
-                if (words[j] == r) {
-                    out += w + "\t" + words[l] + "\t" + words[j] + "\r\n";
-                    break;
-                }
-            }
-        }
-    }
-    return out;
-}
-
-std::string Joined(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const auto& line : lines) text += line + "\r\n";
-    return text;
-}
 
 // The ways of carrying out the search: each must write the same bytes. Blocks of one byte and
 // of seven make every line cross block boundaries (without search threads, so that the
@@ -124,12 +31,24 @@ const std::vector<splitword::Tuning> kTunings = {{2, std::size_t{1} << 20, 4096}
                                                  {1, 64, 2},
                                                  {2, 4096, 1}};
 
-std::string RunJob(TempFolder& folder, const std::vector<std::string>& lines, double threshold,
-                   const splitword::Tuning& tuning) {
-    // New files each time: emptying a file that holds data is slow on some file systems.
-    for (const char* name : {"in.txt", "Debug.txt", "out.txt"})
-        std::filesystem::remove(folder / name);
-    folder.write("in.txt", Joined(lines));
+// Removes the outputs, so that each run writes new files: emptying a file that holds data is slow
+// on some file systems.
+void RemoveOutputs(const TempFolder& folder) {
+    for (const char* name : {"Debug.txt", "out.txt"}) std::filesystem::remove(folder / name);
+}
+
+// Writes the list as in.txt and returns out.txt of the plain scan on it.
+std::string PlainScan(const TempFolder& folder, const std::vector<std::string>& lines,
+                      double threshold) {
+    RemoveOutputs(folder);
+    folder.write("in.txt", Lines(lines));
+    reference::Splitword(folder.path(), threshold);
+    return folder.read("out.txt");
+}
+
+// out.txt of the job on the list that PlainScan wrote.
+std::string RunJob(const TempFolder& folder, double threshold, const splitword::Tuning& tuning) {
+    RemoveOutputs(folder);
     splitword::Progress quiet;
     splitword::Run(folder.path(), threshold, quiet, tuning);
     return folder.read("out.txt");
@@ -153,8 +72,8 @@ TEST(SearchCompare, SameLinesAsThePlainScanOnRandomLists) {
         }
         const splitword::Tuning& tuning =
             kTunings[static_cast<std::size_t>(round) % kTunings.size()];
-        const std::string expected = PlainScan(lines, threshold);
-        ASSERT_EQ(RunJob(folder, lines, threshold, tuning), expected)
+        const std::string expected = PlainScan(folder, lines, threshold);
+        ASSERT_EQ(RunJob(folder, threshold, tuning), expected)
             << "round " << round << ", threshold " << threshold << ", threads "
             << tuning.searchThreads << ", block " << tuning.blockBytes << ", segment "
             << tuning.segmentWords << ", list " << testing::PrintToString(lines);
@@ -174,15 +93,19 @@ struct FixedList {
     double threshold;
 };
 
+void PrintTo(const FixedList& list, std::ostream* os) {
+    *os << list.name;
+}
+
 class FixedLists : public ::testing::TestWithParam<FixedList> {};
 
 TEST_P(FixedLists, SameLinesAsThePlainScanWithEveryTuning) {
     const FixedList& list = GetParam();
-    const std::string expected = PlainScan(list.lines, list.threshold);
-    ASSERT_NE(expected.find('\n') + 1, expected.size()) << "the list must give finds";
     TempFolder folder;
+    const std::string expected = PlainScan(folder, list.lines, list.threshold);
+    ASSERT_NE(expected.find('\n') + 1, expected.size()) << "the list must give finds";
     for (const splitword::Tuning& tuning : kTunings) {
-        EXPECT_EQ(RunJob(folder, list.lines, list.threshold, tuning), expected)
+        EXPECT_EQ(RunJob(folder, list.threshold, tuning), expected)
             << "threads " << tuning.searchThreads << ", block " << tuning.blockBytes << ", segment "
             << tuning.segmentWords;
     }

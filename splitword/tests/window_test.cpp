@@ -5,12 +5,14 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QLabel>
-#include <QLocale>
 #include <QLineEdit>
+#include <QLocale>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "current_folder.h"
+#include "program_texts.h"
 #include "scripted_platform.h"
 #include "splitword_window.h"
 #include "temp_folder.h"
@@ -21,42 +23,36 @@
 
 namespace {
 
+using testing_support::CurrentFolder;
 using testing_support::ScriptedPlatform;
 using testing_support::TempFolder;
+using testing_support::UnhandledReport;
+namespace texts = testing_support::splitword_texts;
 
-// Makes a folder the current directory for the life of the object.
-class CurrentFolder {
-  public:
-    explicit CurrentFolder(const std::filesystem::path& folder)
-        : previous_(std::filesystem::current_path()) {
-        std::filesystem::current_path(folder);
-    }
-    ~CurrentFolder() { std::filesystem::current_path(previous_); }
+const std::string& kHeader = texts::kCompoundHeader;
 
-  private:
-    std::filesystem::path previous_;
-};
-
-struct Fixture : ::testing::Test {
-    TempFolder folder;
-    CurrentFolder current{folder.path()};
-    ScriptedPlatform platform;
-    SplitwordWindow form{platform};
-    std::vector<std::string> captions;
-
-    Fixture() {
+// A window in an English locale, its folder of data the current folder, recording the captions
+// it shows; the font tests make one window for each font.
+class SplitwordWindowTest : public ::testing::Test {
+  protected:
+    SplitwordWindowTest() {
         form.setLocale(QLocale(QLocale::English, QLocale::UnitedStates));
         form.onCaption = [this](const QString& caption) {
             captions.push_back(caption.toStdString());
         };
     }
-};
 
-const std::string kHeader = "Possible compound\tFirst member\tSecond member\r\n";
-
-TEST(SplitwordWindowLayout, ControlsTextsAndGeometry) {
+    TempFolder folder;
+    CurrentFolder current{folder.path()};
     ScriptedPlatform platform;
-    SplitwordWindow form(platform);
+    SplitwordWindow form{platform};
+    std::vector<std::string> captions;
+};
+using SplitwordWindowLayout = SplitwordWindowTest;
+using SplitwordWindowAccess = SplitwordWindowTest;
+using SplitwordWindowRun = SplitwordWindowTest;
+
+TEST_F(SplitwordWindowLayout, ControlsTextsAndGeometry) {
     const ui::Twips twips(form.font());
     EXPECT_EQ(form.objectName(), "Form1");
     EXPECT_EQ(form.windowTitle(), "Splitword");
@@ -99,28 +95,23 @@ TEST(SplitwordWindowLayout, ControlsTextsAndGeometry) {
     EXPECT_EQ(form.ThresholdLength->text(), "2");
 }
 
-TEST(SplitwordWindowLayout, EveryTextReadableWholeBeforeAndAfterARun) {
+TEST_F(SplitwordWindowLayout, EveryTextReadableWholeBeforeAndAfterARun) {
     for (const int points : {8, 11, 14}) {
         SCOPED_TRACE(points);
         testing_support::DesktopFont desktop(points);
-        TempFolder folder;
-        CurrentFolder current(folder.path());
-        ScriptedPlatform platform;
-        SplitwordWindow form(platform);
-        EXPECT_EQ(testing_support::TextsNotReadable(&form), std::vector<std::string>{});
+        SplitwordWindow w(platform);
+        EXPECT_EQ(testing_support::TextsNotReadable(&w), std::vector<std::string>{});
         folder.write("in.txt", "black\nbird\nblackbird\n");
-        form.Command1_Click();
-        ASSERT_EQ(form.Command1->text(), "Done! Click again to exit.");
-        EXPECT_EQ(testing_support::TextsNotReadable(&form), std::vector<std::string>{});
+        w.Command1_Click();
+        ASSERT_EQ(w.Command1->text(), texts::kDoneCaption);
+        EXPECT_EQ(testing_support::TextsNotReadable(&w), std::vector<std::string>{});
         // The longest caption of a run, with the largest counts a list can give.
-        form.Command1->setText("Working on #2147483647 out of 2147483647");
-        EXPECT_EQ(testing_support::TextsNotReadable(&form), std::vector<std::string>{});
+        w.Command1->setText("Working on #2147483647 out of 2147483647");
+        EXPECT_EQ(testing_support::TextsNotReadable(&w), std::vector<std::string>{});
     }
 }
 
-TEST(SplitwordWindowAccess, AWindowWhoseThresholdBoxIsLabelledByItsLabel) {
-    ScriptedPlatform platform;
-    SplitwordWindow form(platform);
+TEST_F(SplitwordWindowAccess, AWindowWhoseThresholdBoxIsLabelledByItsLabel) {
     QAccessibleInterface* window = QAccessible::queryAccessibleInterface(&form);
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(window->role(), QAccessible::Window);
@@ -139,11 +130,7 @@ TEST(SplitwordWindowAccess, AWindowWhoseThresholdBoxIsLabelledByItsLabel) {
     form.close();
 }
 
-
-
-TEST(SplitwordWindowLayout, ButtonFirstThenTheBox) {
-    ScriptedPlatform platform;
-    SplitwordWindow form(platform);
+TEST_F(SplitwordWindowLayout, ButtonFirstThenTheBox) {
     form.show();
     form.activateWindow();
     QApplication::processEvents();
@@ -156,36 +143,36 @@ TEST(SplitwordWindowLayout, ButtonFirstThenTheBox) {
     form.close();
 }
 
-TEST_F(Fixture, FirstClickRunsOnTheCurrentFolder) {
+TEST_F(SplitwordWindowRun, FirstClickRunsOnTheCurrentFolder) {
     folder.write("in.txt", "black\nbird\nblackbird\n");
     form.ThresholdLength->setText(" 3 ");
     form.Command1_Click();
     EXPECT_EQ(form.ThresholdLength->text(), "3");
     EXPECT_EQ(folder.read("Debug.txt"), "black\r\nbird\r\nblackbird\r\n");
     EXPECT_EQ(folder.read("out.txt"), kHeader + "blackbird\tblack\tbird\r\n");
-    EXPECT_EQ(captions,
-              (std::vector<std::string>{"Reading input file ...", "Done! Click again to exit."}));
-    EXPECT_EQ(form.Command1->text(), "Done! Click again to exit.");
+    EXPECT_EQ(captions, (std::vector<std::string>{"Reading input file ...", texts::kDoneCaption}));
+    EXPECT_EQ(form.Command1->text(), texts::kDoneCaption);
     EXPECT_TRUE(platform.boxes.empty());
     EXPECT_FALSE(platform.ended());
 }
 
-TEST_F(Fixture, ProgressCaptionsEveryHundredWords) {
+TEST_F(SplitwordWindowRun, ProgressCaptionsEveryHundredWords) {
     std::string list;
     for (int k = 0; k < 250; ++k) list += "word" + std::to_string(k) + "\n";
     folder.write("in.txt", list);
     form.Command1_Click();
-    EXPECT_EQ(captions, (std::vector<std::string>{
-                            "Reading input file ...", "Working on #100 out of 250",
-                            "Working on #200 out of 250", "Done! Click again to exit."}));
+    EXPECT_EQ(captions,
+              (std::vector<std::string>{"Reading input file ...", "Working on #100 out of 250",
+                                        "Working on #200 out of 250", texts::kDoneCaption}));
 }
 
-TEST_F(Fixture, ClosingTheWindowDuringTheSearchEndsAfterWholeLines) {
+TEST_F(SplitwordWindowRun, ClosingTheWindowDuringTheSearchEndsAfterWholeLines) {
     std::string list = "black\nbird\nblackbird\n";
     for (int k = 0; k < 250; ++k) list += "word" + std::to_string(k) + "\n";
     folder.write("in.txt", list);
     ui::LiveRun::setIntervals(std::chrono::milliseconds(0), std::chrono::milliseconds(0));
-    QMetaObject::invokeMethod(&form, [&] { form.close(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &form, [&] { form.close(); }, Qt::QueuedConnection);
     form.Command1_Click();
     ui::LiveRun::setIntervals(std::chrono::milliseconds(500), std::chrono::milliseconds(100));
     EXPECT_EQ(platform.endCount, 1);
@@ -195,7 +182,7 @@ TEST_F(Fixture, ClosingTheWindowDuringTheSearchEndsAfterWholeLines) {
     EXPECT_TRUE(out == kHeader || out == kHeader + "blackbird\tblack\tbird\r\n") << out;
 }
 
-TEST_F(Fixture, SecondClickEndsWithoutTouchingFiles) {
+TEST_F(SplitwordWindowRun, SecondClickEndsWithoutTouchingFiles) {
     folder.write("in.txt", "ab\n");
     form.Command1_Click();
     folder.write("in.txt", "cd\ncdcd\n");
@@ -210,7 +197,7 @@ TEST_F(Fixture, SecondClickEndsWithoutTouchingFiles) {
     EXPECT_TRUE(captions.empty());
 }
 
-TEST_F(Fixture, ThresholdTextShownAsItsNumber) {
+TEST_F(SplitwordWindowRun, ThresholdTextShownAsItsNumber) {
     const QLocale english(QLocale::English, QLocale::UnitedStates);
     const QLocale german(QLocale::German, QLocale::Germany);
     const struct {
@@ -245,20 +232,20 @@ TEST_F(Fixture, ThresholdTextShownAsItsNumber) {
     }
 }
 
-TEST_F(Fixture, FractionalThresholdAppliesToTheWords) {
+TEST_F(SplitwordWindowRun, FractionalThresholdAppliesToTheWords) {
     folder.write("in.txt", "ab\nabc\n\n");
     form.ThresholdLength->setText("2.5");
     form.Command1_Click();
     EXPECT_EQ(folder.read("Debug.txt"), "abc\r\n");
 }
 
-TEST_F(Fixture, MissingInputIsReportedAndEnds) {
+TEST_F(SplitwordWindowRun, MissingInputIsReportedAndEnds) {
     folder.write("Debug.txt", "old debug");
     folder.write("out.txt", "old out");
     form.ThresholdLength->setText(" 4x");
     form.Command1_Click();
     ASSERT_EQ(platform.boxes.size(), 1u);
-    EXPECT_EQ(platform.boxes[0].text, "Run-time error '53':\n\nFile not found");
+    EXPECT_EQ(platform.boxes[0].text, UnhandledReport(53));
     EXPECT_EQ(platform.endCount, 1);
     EXPECT_EQ(form.ThresholdLength->text(), "4");
     EXPECT_EQ(form.Command1->text(), "Reading input file ...");
@@ -266,12 +253,12 @@ TEST_F(Fixture, MissingInputIsReportedAndEnds) {
     EXPECT_EQ(folder.read("out.txt"), "old out");
 }
 
-TEST_F(Fixture, ThresholdTooLargeIsReportedBeforeAnyFile) {
+TEST_F(SplitwordWindowRun, ThresholdTooLargeIsReportedBeforeAnyFile) {
     folder.write("in.txt", "ab\n");
     form.ThresholdLength->setText("1e999");
     form.Command1_Click();
     ASSERT_EQ(platform.boxes.size(), 1u);
-    EXPECT_EQ(platform.boxes[0].text, "Run-time error '6':\n\nOverflow");
+    EXPECT_EQ(platform.boxes[0].text, UnhandledReport(6));
     EXPECT_EQ(platform.endCount, 1);
     EXPECT_FALSE(folder.exists("Debug.txt"));
     EXPECT_FALSE(folder.exists("out.txt"));

@@ -17,8 +17,8 @@
 
 #include "binning_job.h"
 #include "chainmaker_job.h"
-#include "folder_snapshot.h"
-#include "programs.h"
+#include "harness/folder_snapshot.h"
+#include "harness/programs.h"
 #include "runtime_error.h"
 #include "scripted_platform.h"
 #include "splitword_job.h"
@@ -113,9 +113,6 @@ constexpr fs::perms kReadOnly =
 constexpr fs::perms kReadOnlyFolder =
     kReadOnly | fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec;
 
-const std::string kBins = "0\n10\n20\n";
-const std::string kData = "5\n10\n15\n25\nabc\n";
-const std::string kPairs = "5\t15\n10\t10\n25\t5\n15\n";
 const std::string kOld = "an earlier output\r\n";
 const std::string kWords = "black\nbird\nblackbird\n";
 const int kError70 = kRuntimeError + int{rt::kPermissionDenied};

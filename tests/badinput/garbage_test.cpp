@@ -10,9 +10,9 @@
 #include <string>
 #include <tuple>
 
-#include "folder_snapshot.h"
-#include "inputs.h"
-#include "programs.h"
+#include "harness/folder_snapshot.h"
+#include "harness/inputs.h"
+#include "harness/programs.h"
 #include "temp_folder.h"
 
 namespace badinput {
@@ -45,9 +45,6 @@ Settings Threshold(const char* text) {
     return settings;
 }
 
-const std::string kBins = "0\n10\n20\n";
-const std::string kData = "5\n10\n15\n25\nabc\n";
-const std::string kPairs = "5\t15\n10\t10\n25\t5\n15\n";
 // Words with NUL bytes inside that make one compound.
 const std::string kNulCompound = "\nbl\0ck\nb\0rd\nbl\0ckb\0rd\n"s;
 

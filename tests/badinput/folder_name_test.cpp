@@ -13,8 +13,8 @@
 
 #include "binning_job.h"
 #include "binning_window.h"
-#include "folder_snapshot.h"
-#include "programs.h"
+#include "harness/folder_snapshot.h"
+#include "harness/programs.h"
 #include "temp_folder.h"
 
 namespace badinput {
@@ -25,18 +25,7 @@ using Files = std::map<std::string, std::string>;
 using testing_support::ScriptedPlatform;
 using testing_support::TempFolder;
 
-const std::string kBins = "0\n10\n20\n";
-const std::string kData = "5\n10\n15\n25\nabc\n";
-const std::string kPairs = "5\t15\n10\t10\n25\t5\n15\n";
 const std::string kOldReport = "an earlier report\r\n";
-const std::string kSingleReport =
-    "[0 - 10]\t3\r\n[10 - 20]\t1\r\n\r\nForms at bin edges are assigned to the lower bin.\r\n"
-    "Total data:  5\r\nTotal data not in any bin:  1\r\n";
-const std::string kPairsReport =
-    "\t[0 - 10]\t[10 - 20]\r\n[0 - 10]\t1\t1\r\n[10 - 20]\t1\t0\r\n\r\n"
-    "Rows denote the first variable, columns the second.\r\n"
-    "Forms at bin edges are assigned to the lower bin.\r\n"
-    "Total data:  4\r\nTotal data not in any bin:  1\r\n";
 
 Reference StoppedWith(std::string message, std::set<std::string> untouched) {
     Reference reference;
@@ -125,7 +114,7 @@ const FolderCase kCases[] = {
      Excluding(true),
      {{"in.txt", "a\nb\n"}, {"out.txt", "old\r\n"}},
      "exclude.txt",
-     StoppedWith("Can't find the file exclude.txt", {"out.txt"})},
+     StoppedWith(std::string(kExcludeMissingBox), {"out.txt"})},
     {"ChainmakerExcludeTxtNotAskedFor",
      Program::Chainmaker,
      Excluding(false),

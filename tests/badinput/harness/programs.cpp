@@ -12,9 +12,10 @@
 #include "binning_job.h"
 #include "binning_window.h"
 #include "chainmaker_window.h"
+#include "current_folder.h"
 #include "folder_snapshot.h"
 #include "numbers.h"
-#include "plain.h"
+#include "reference.h"
 #include "runtime_error.h"
 #include "splitword_job.h"
 #include "splitword_window.h"
@@ -24,6 +25,7 @@
 namespace badinput {
 
 namespace fs = std::filesystem;
+using testing_support::CurrentFolder;
 using testing_support::ScriptedPlatform;
 
 const char* ProgramName(Program program) {
@@ -57,7 +59,7 @@ std::string DoneCaption(Program program) {
         case Program::Chainmaker:
             return ChainmakerWindow::kDoneCaption;
         case Program::Splitword:
-            return "Done! Click again to exit.";
+            return testing_support::splitword_texts::kDoneCaption;
     }
     return {};
 }
@@ -75,6 +77,8 @@ const char* ResultName(Result result) {
 }
 
 bool IsProgramErrorBox(std::string_view text) {
+    using testing_support::binning_texts::kProgramErrorEnd;
+    using testing_support::binning_texts::kProgramErrorStart;
     if (!text.starts_with(kProgramErrorStart) || !text.ends_with(kProgramErrorEnd)) return false;
     const std::string_view address =
         text.substr(kProgramErrorStart.size(),
@@ -84,48 +88,9 @@ bool IsProgramErrorBox(std::string_view text) {
            address.find(' ') == std::string_view::npos;
 }
 
-std::string UnhandledReport(int number) {
-    const char* meaning = "?";
-    switch (number) {
-        case 6:
-            meaning = "Overflow";
-            break;
-        case 7:
-            meaning = "Out of memory";
-            break;
-        case 53:
-            meaning = "File not found";
-            break;
-        case 61:
-            meaning = "Disk full";
-            break;
-        case 70:
-            meaning = "Permission denied";
-            break;
-    }
-    return "Run-time error '" + std::to_string(number) + "':\n\n" + meaning;
-}
-
 // ---- The windows --------------------------------------------------------------------------------
 
 namespace {
-
-// Makes a folder the current directory for the life of the object.
-class CurrentFolder {
-  public:
-    explicit CurrentFolder(const fs::path& folder) : previous_(fs::current_path()) {
-        fs::current_path(folder);
-    }
-    ~CurrentFolder() {
-        std::error_code ec;
-        fs::current_path(previous_, ec);
-    }
-    CurrentFolder(const CurrentFolder&) = delete;
-    CurrentFolder& operator=(const CurrentFolder&) = delete;
-
-  private:
-    fs::path previous_;
-};
 
 constexpr const char* kBlockBoxes[] = {"chkOne",  "chkTwo",  "chkThree",
                                        "chkFour", "chkFive", "chkSix"};
@@ -222,38 +187,38 @@ Reference RunPlain(Program program, const fs::path& folder, const Settings& sett
     }
     const Snapshot before = TakeSnapshot(copy.path());
 
-    Reference reference;
+    Reference plain;
     try {
         switch (program) {
             case Program::Binning:
-                reference.message = plain::Binning(copy.path(), settings.pairs);
-                if (!reference.message.empty()) reference.result = Result::Stopped;
+                plain.message = reference::Binning(copy.path(), settings.pairs);
+                if (!plain.message.empty()) plain.result = Result::Stopped;
                 break;
             case Program::Chainmaker:
-                if (!plain::Chainmaker(copy.path(), settings.blocks, settings.separator,
-                                       settings.exclude)) {
-                    reference.result = Result::Stopped;
-                    reference.message = kExcludeMissingBox;
+                if (!reference::Chainmaker(copy.path(), settings.blocks, settings.separator,
+                                           settings.exclude)) {
+                    plain.result = Result::Stopped;
+                    plain.message = kExcludeMissingBox;
                 }
                 break;
             case Program::Splitword:
-                plain::Splitword(
+                reference::Splitword(
                     copy.path(),
                     rt::TextToNumber(splitword::NormaliseThresholdText(settings.threshold)));
                 break;
         }
     } catch (const rt::RuntimeError& error) {
-        reference.result = Result::Ended;
-        reference.error = error.number();
+        plain.result = Result::Ended;
+        plain.error = error.number();
     }
     for (const std::string& name : OutputNames(program)) {
-        if (reference.result == Result::Completed) {
-            reference.outputs[name] = ReadBytes(copy / name);
+        if (plain.result == Result::Completed) {
+            plain.outputs[name] = ReadBytes(copy / name);
         } else if (ChangeOf(before, copy.path(), name).empty()) {
-            reference.untouched.insert(name);
+            plain.untouched.insert(name);
         }
     }
-    return reference;
+    return plain;
 }
 
 std::vector<ScriptedPlatform::Box> ExpectedBoxes(Program program, const Reference& reference) {

@@ -1,6 +1,7 @@
-#include "plain.h"
+#include "reference.h"
 
 #include <algorithm>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -12,10 +13,12 @@
 #include "text.h"
 #include "textfile.h"
 
-namespace plain {
+namespace reference {
 namespace fs = std::filesystem;
 namespace {
 
+// The lists of Binning and Chainmaker: each line without the spaces at its ends, blank lines
+// left out.
 std::vector<std::string> ReadTrimmedLines(const fs::path& path) {
     rt::LineReader in(path);
     std::vector<std::string> lines;
@@ -77,8 +80,10 @@ std::string Binning(const fs::path& folder, bool pairs) {
         ++total;
         if (!pairs) {
             const int bin = FindBin(c1, rt::NumericPrefix(line));
-            if (bin >= 0) ++counts[static_cast<std::size_t>(bin)];
-            else ++none;
+            if (bin >= 0)
+                ++counts[static_cast<std::size_t>(bin)];
+            else
+                ++none;
         } else {
             const std::string first(s::TextBeforeTab(line));
             const std::string rest(s::TextAfterTab(line));
@@ -86,7 +91,8 @@ std::string Binning(const fs::path& folder, bool pairs) {
             const int row = FindBin(c1, rt::NumericPrefix(first));
             const int column = FindBin(c2, rt::NumericPrefix(second));
             if (row >= 0 && column >= 0)
-                ++counts[static_cast<std::size_t>(row) * columns + static_cast<std::size_t>(column)];
+                ++counts[static_cast<std::size_t>(row) * columns +
+                         static_cast<std::size_t>(column)];
             else
                 ++none;
         }
@@ -118,6 +124,50 @@ std::string Binning(const fs::path& folder, bool pairs) {
 
 // ---- Chainmaker --------------------------------------------------------------------------------
 
+namespace {
+
+// Calls `line` with every line of the blocks whose bit is set in `blocks`, in the order written,
+// each formed anew from its members, leaving out the lines equal to an entry of `excluded` (when
+// given), which is scanned in order.
+template <class Line>
+void FormEveryLine(const std::vector<std::string>& list, const std::string& separator,
+                   unsigned blocks, const std::vector<std::string>* excluded, Line line) {
+    const std::size_t n = list.size();
+    for (int k = 1; k <= 6; ++k) {
+        if (!(blocks & (1u << (k - 1))) || n == 0) continue;
+        std::vector<std::size_t> index(static_cast<std::size_t>(k), 0);
+        for (;;) {
+            std::string text = list[index[0]];
+            for (int m = 1; m < k; ++m)
+                text += separator + list[index[static_cast<std::size_t>(m)]];
+            bool skip = false;
+            if (excluded) {
+                for (const std::string& entry : *excluded) {
+                    if (entry == text) {
+                        skip = true;
+                        break;
+                    }
+                }
+            }
+            if (!skip) line(text);
+            int m = k - 1;
+            while (m >= 0 && ++index[static_cast<std::size_t>(m)] == n)
+                index[static_cast<std::size_t>(m--)] = 0;
+            if (m < 0) break;
+        }
+    }
+}
+
+}  // namespace
+
+std::string Combinations(const std::vector<std::string>& list, const std::string& separator,
+                         unsigned blocks, const std::vector<std::string>* excluded) {
+    std::string out;
+    FormEveryLine(list, separator, blocks, excluded,
+                  [&out](const std::string& line) { out += line + "\r\n"; });
+    return out;
+}
+
 bool Chainmaker(const fs::path& folder, unsigned blocks, const std::string& separator,
                 bool exclude) {
     const std::vector<std::string> list = ReadTrimmedLines(rt::ResolveName(folder, "in.txt"));
@@ -130,28 +180,8 @@ bool Chainmaker(const fs::path& folder, unsigned blocks, const std::string& sepa
         }
     }
     rt::LineWriter out(rt::ResolveName(folder, "out.txt"));
-    const std::size_t n = list.size();
-    for (int k = 1; k <= 6; ++k) {
-        if (!(blocks & (1u << (k - 1))) || n == 0) continue;
-        std::vector<std::size_t> index(static_cast<std::size_t>(k), 0);
-        for (;;) {
-            std::string line = list[index[0]];
-            for (int m = 1; m < k; ++m) line += separator + list[index[static_cast<std::size_t>(m)]];
-            bool skip = false;
-            if (exclude) {
-                for (const std::string& entry : excluded) {
-                    if (entry == line) {
-                        skip = true;
-                        break;
-                    }
-                }
-            }
-            if (!skip) out.printLine(line);
-            int m = k - 1;
-            while (m >= 0 && ++index[static_cast<std::size_t>(m)] == n) index[static_cast<std::size_t>(m--)] = 0;
-            if (m < 0) break;
-        }
-    }
+    FormEveryLine(list, separator, blocks, exclude ? &excluded : nullptr,
+                  [&out](const std::string& line) { out.printLine(line); });
     out.close();
     return true;
 }
@@ -160,25 +190,33 @@ bool Chainmaker(const fs::path& folder, unsigned blocks, const std::string& sepa
 
 namespace {
 
-// The byte length of the character at the start of `t`: a well-formed UTF-8 sequence, or one
-// byte that is not part of one.
+// The byte length of the character at the start of `t`, decoded the long way: the code point is
+// built and then checked for overlong forms, surrogates and the upper limit. A byte that starts
+// no well-formed UTF-8 sequence is a character of its own.
 std::size_t CharLength(std::string_view t) {
-    const auto b = [&](std::size_t i) { return static_cast<unsigned char>(t[i]); };
-    const auto cont = [&](std::size_t i, unsigned lo, unsigned hi) {
-        return i < t.size() && b(i) >= lo && b(i) <= hi;
-    };
-    const unsigned lead = b(0);
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(t[k]); };
+    const unsigned lead = byte(0);
+    std::size_t size = 0;
+    unsigned codePoint = 0;
+    unsigned smallest = 0;
     if (lead < 0x80) return 1;
-    if (lead >= 0xC2 && lead <= 0xDF) return cont(1, 0x80, 0xBF) ? 2 : 1;
-    if (lead >= 0xE0 && lead <= 0xEF) {
-        const unsigned lo = lead == 0xE0 ? 0xA0 : 0x80, hi = lead == 0xED ? 0x9F : 0xBF;
-        return cont(1, lo, hi) && cont(2, 0x80, 0xBF) ? 3 : 1;
+    if ((lead & 0xE0) == 0xC0) {
+        size = 2, codePoint = lead & 0x1F, smallest = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        size = 3, codePoint = lead & 0x0F, smallest = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        size = 4, codePoint = lead & 0x07, smallest = 0x10000;
+    } else {
+        return 1;
     }
-    if (lead >= 0xF0 && lead <= 0xF4) {
-        const unsigned lo = lead == 0xF0 ? 0x90 : 0x80, hi = lead == 0xF4 ? 0x8F : 0xBF;
-        return cont(1, lo, hi) && cont(2, 0x80, 0xBF) && cont(3, 0x80, 0xBF) ? 4 : 1;
+    if (size > t.size()) return 1;
+    for (std::size_t k = 1; k < size; ++k) {
+        if ((byte(k) & 0xC0) != 0x80) return 1;
+        codePoint = (codePoint << 6) | (byte(k) & 0x3F);
     }
-    return 1;
+    if (codePoint < smallest || codePoint > 0x10FFFF) return 1;
+    if (codePoint >= 0xD800 && codePoint <= 0xDFFF) return 1;
+    return size;
 }
 
 // The byte offset of every character boundary of `t`, 0 and t.size() included.
@@ -238,4 +276,4 @@ void Splitword(const fs::path& folder, double threshold) {
     out.close();
 }
 
-}  // namespace plain
+}  // namespace reference

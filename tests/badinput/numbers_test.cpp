@@ -13,8 +13,8 @@
 
 #include "binning_job.h"
 #include "counter.h"
-#include "folder_snapshot.h"
-#include "programs.h"
+#include "harness/folder_snapshot.h"
+#include "harness/programs.h"
 #include "runtime_error.h"
 #include "scripted_platform.h"
 #include "temp_folder.h"
@@ -25,18 +25,11 @@ namespace {
 using testing_support::ScriptedPlatform;
 using testing_support::TempFolder;
 
-const std::string kNote = "Forms at bin edges are assigned to the lower bin.\r\n";
-const std::string kRowsNote = "Rows denote the first variable, columns the second.\r\n";
 const std::string kOldReport = "an earlier report\r\n";
-
-std::string Totals(long long total, long long notInAnyBin) {
-    return "Total data:  " + std::to_string(total) +
-           "\r\nTotal data not in any bin:  " + std::to_string(notInAnyBin) + "\r\n";
-}
 
 // A single-value report: the bin lines, the note, the totals.
 std::string Report(const std::string& binLines, int total, int notInAnyBin) {
-    return binLines + "\r\n" + kNote + Totals(total, notInAnyBin);
+    return binLines + "\r\n" + kEdgesNote + Totals(total, notInAnyBin);
 }
 
 struct NumberCase {
@@ -61,7 +54,7 @@ const NumberCase kCases[] = {
     {"1e309AsFirstValueOfAPairOverflows", true, "0\n10\n", "1e309\t5\n", std::nullopt},
     {"1e309AsSecondValueOfAPairOverflows", true, "0\n10\n", "5\t1e309\n", std::nullopt},
     {"1e309AfterASecondTabIsIgnored", true, "0\n10\n", "5\t5\t1e309\n",
-     "\t[0 - 10]\r\n[0 - 10]\t1\r\n\r\n" + kRowsNote + kNote + Totals(1, 0)},
+     "\t[0 - 10]\r\n[0 - 10]\t1\r\n\r\n" + kRowsNote + kEdgesNote + Totals(1, 0)},
     {"MinusZeroIsZero", false, "-5\n0\n5\n", "-0\n0\n-0.0\n",
      Report("[-5 - 0]\t3\r\n[0 - 5]\t0\r\n", 3, 0)},
     {"MinusZeroAsACutoffIsZero", false, "-0\n5\n", "0\n-0\n", Report("[0 - 5]\t2\r\n", 2, 0)},
@@ -114,7 +107,7 @@ const NumberCase kCases[] = {
                 "9.00719925474099E+15]\t0\r\n[9.00719925474099E+15 - 9.007199254741E+15]\t1\r\n",
             4, 0)},
     {"TheSameFormsInPairs", true, "0\n1\n1000\n", "0x10\t1 000\n1,5\t12 apples\n-\t-0\n",
-     "\t[0 - 1]\t[1 - 1000]\r\n[0 - 1]\t1\t2\r\n[1 - 1000]\t0\t0\r\n\r\n" + kRowsNote + kNote +
+     "\t[0 - 1]\t[1 - 1000]\r\n[0 - 1]\t1\t2\r\n[1 - 1000]\t0\t0\r\n\r\n" + kRowsNote + kEdgesNote +
          Totals(3, 0)},
 };
 

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "program_texts.h"
 #include "scripted_platform.h"
 
 namespace badinput {
@@ -30,21 +31,23 @@ struct Settings {
     const char* threshold = "2";  // Splitword: the text of the threshold box
 };
 
-// The programs' own texts, written out here rather than taken from the programs.
-inline constexpr std::string_view kPermissionBox =
-    "Error.  Most likely the output file Results.txt is already open in some other program.  "
-    "Please close it and then click OK.";
-inline constexpr std::string_view kFileNotFoundBox =
-    "File-not-found error.  Be sure this folder contains the files Bins.txt (or else Bins1.txt "
-    "and Bins2.txt) and Data.txt, then click Go again.";
-inline constexpr std::string_view kExcludeMissingBox = "Can't find the file exclude.txt";
-// Binning's program-error box: this beginning, an e-mail address, this end.
-inline constexpr std::string_view kProgramErrorStart =
-    "Program error.  If you like, you can send copies of your input files to ";
-inline constexpr std::string_view kProgramErrorEnd = " and I will try to diagnose.";
+// The programs' own texts and Binning's worked example, as the tests share them.
+using testing_support::UnhandledReport;
+using testing_support::binning_texts::kBins;
+using testing_support::binning_texts::kData;
+using testing_support::binning_texts::kEdgesNote;
+using testing_support::binning_texts::kFileNotFoundBox;
+using testing_support::binning_texts::kPairs;
+using testing_support::binning_texts::kPairsReport;
+using testing_support::binning_texts::kPermissionBox;
+using testing_support::binning_texts::kRowsNote;
+using testing_support::binning_texts::kSingleReport;
+using testing_support::binning_texts::Totals;
+using testing_support::chainmaker_texts::kExcludeMissingBox;
+using testing_support::splitword_texts::kCompoundHeader;
+
+// Whether `text` is Binning's program-error box, with an e-mail address.
 bool IsProgramErrorBox(std::string_view text);
-// The report of an unhandled run-time error: "Run-time error '70':\n\nPermission denied".
-std::string UnhandledReport(int number);
 
 // The files a run of the program may write.
 std::set<std::string> OutputNames(Program program);

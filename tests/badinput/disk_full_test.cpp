@@ -10,7 +10,7 @@
 #include <ostream>
 #include <string>
 
-#include "programs.h"
+#include "harness/programs.h"
 #include "runtime_error.h"
 #include "temp_folder.h"
 
@@ -20,9 +20,6 @@ namespace {
 namespace fs = std::filesystem;
 using Files = std::map<std::string, std::string>;
 
-const std::string kBins = "0\n10\n20\n";
-const std::string kData = "5\n10\n15\n25\nabc\n";
-const std::string kPairs = "5\t15\n10\t10\n25\t5\n15\n";
 const std::string kWords = "black\nbird\nblackbird\n";
 
 // 100000 cutoffs: a report of about 2 MB.

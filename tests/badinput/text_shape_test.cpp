@@ -8,9 +8,9 @@
 #include <ostream>
 #include <string>
 
-#include "folder_snapshot.h"
-#include "inputs.h"
-#include "programs.h"
+#include "harness/folder_snapshot.h"
+#include "harness/inputs.h"
+#include "harness/programs.h"
 #include "temp_folder.h"
 
 namespace badinput {
@@ -19,21 +19,6 @@ namespace {
 using namespace std::string_literals;
 using Files = std::map<std::string, std::string>;
 using testing_support::TempFolder;
-
-const std::string kBins = "0\n10\n20\n";
-const std::string kData = "5\n10\n15\n25\nabc\n";
-const std::string kNote = "Forms at bin edges are assigned to the lower bin.\r\n";
-const std::string kRowsNote = "Rows denote the first variable, columns the second.\r\n";
-const std::string kHeader = "Possible compound\tFirst member\tSecond member\r\n";
-
-std::string Totals(int total, int notInAnyBin) {
-    return "Total data:  " + std::to_string(total) +
-           "\r\nTotal data not in any bin:  " + std::to_string(notInAnyBin) + "\r\n";
-}
-const std::string kSingleReport = "[0 - 10]\t3\r\n[10 - 20]\t1\r\n\r\n" + kNote + Totals(5, 1);
-const std::string kPairsReport =
-    "\t[0 - 10]\t[10 - 20]\r\n[0 - 10]\t1\t1\r\n[10 - 20]\t1\t0\r\n\r\n" + kRowsNote + kNote +
-    Totals(4, 1);
 
 Settings Pairs() {
     Settings settings;
@@ -58,9 +43,9 @@ TEST(HundredMegabyteLine, AsDataTxtIsOneValue) {
     TempFolder folder;
     folder.write("bins.txt", kBins);
     folder.write("Data.txt", LongLine("12 apples ", kHundredMegabytes));
-    CheckRun(
-        Program::Binning, folder.path(), {},
-        Completed({{"Results.txt", "[0 - 10]\t0\r\n[10 - 20]\t1\r\n\r\n" + kNote + Totals(1, 0)}}));
+    CheckRun(Program::Binning, folder.path(), {},
+             Completed({{"Results.txt",
+                         "[0 - 10]\t0\r\n[10 - 20]\t1\r\n\r\n" + kEdgesNote + Totals(1, 0)}}));
 }
 
 TEST(HundredMegabyteLine, AsDataTxtForPairsIsOnePair) {
@@ -71,7 +56,7 @@ TEST(HundredMegabyteLine, AsDataTxtForPairsIsOnePair) {
              Completed({{"Results.txt",
                          "\t[0 - 10]\t[10 - 20]\r\n[0 - 10]\t0\t0\r\n[10 - 20]\t1\t0\r\n"
                          "\r\n" +
-                             kRowsNote + kNote + Totals(1, 0)}}));
+                             kRowsNote + kEdgesNote + Totals(1, 0)}}));
 }
 
 TEST(HundredMegabyteLine, OfDigitsInDataTxtIsTooLargeANumber) {
@@ -95,7 +80,7 @@ TEST(HundredMegabyteLine, AsSplitwordsInTxtIsOneWord) {
     const std::string line = LongLine("word", kHundredMegabytes);
     folder.write("in.txt", line + "\tits gloss");
     CheckRun(Program::Splitword, folder.path(), {},
-             Completed({{"Debug.txt", line + "\r\n"}, {"out.txt", kHeader}}));
+             Completed({{"Debug.txt", line + "\r\n"}, {"out.txt", kCompoundHeader}}));
 }
 
 // ---- Small files of odd shape ------------------------------------------------------------------
@@ -133,23 +118,23 @@ const ShapeCase kCases[] = {
      Program::Binning,
      {},
      {{"bins.txt", kBins}, {"Data.txt", LineEnds(100)}},
-     {{"Results.txt", "[0 - 10]\t0\r\n[10 - 20]\t0\r\n\r\n" + kNote + Totals(0, 0)}}},
+     {{"Results.txt", "[0 - 10]\t0\r\n[10 - 20]\t0\r\n\r\n" + kEdgesNote + Totals(0, 0)}}},
     {"BinningBinsTxtOfLineEnds",
      Program::Binning,
      {},
      {{"bins.txt", LineEnds(100)}, {"Data.txt", kData}},
-     {{"Results.txt", "\r\n" + kNote + Totals(5, 5)}}},
+     {{"Results.txt", "\r\n" + kEdgesNote + Totals(5, 5)}}},
     {"BinningPairsDataTxtOfLineEnds",
      Program::Binning,
      Pairs(),
      {{"bins.txt", kBins}, {"Data.txt", LineEnds(100)}},
      {{"Results.txt", "\t[0 - 10]\t[10 - 20]\r\n[0 - 10]\t0\t0\r\n[10 - 20]\t0\t0\r\n\r\n" +
-                          kRowsNote + kNote + Totals(0, 0)}}},
+                          kRowsNote + kEdgesNote + Totals(0, 0)}}},
     {"BinningPairsBins1TxtOfLineEnds",
      Program::Binning,
      Pairs(),
      {{"Bins1.txt", LineEnds(10)}, {"Bins2.txt", kBins}, {"Data.txt", "5\t5\n"}},
-     {{"Results.txt", "\t[0 - 10]\t[10 - 20]\r\n\r\n" + kRowsNote + kNote + Totals(1, 1)}}},
+     {{"Results.txt", "\t[0 - 10]\t[10 - 20]\r\n\r\n" + kRowsNote + kEdgesNote + Totals(1, 1)}}},
     {"ChainmakerInTxtOfLineEnds",
      Program::Chainmaker,
      Blocks(0b111111),
@@ -164,14 +149,14 @@ const ShapeCase kCases[] = {
      Program::Splitword,
      {},
      {{"in.txt", LineEnds(100)}},
-     {{"Debug.txt", ""}, {"out.txt", kHeader}}},
+     {{"Debug.txt", ""}, {"out.txt", kCompoundHeader}}},
     // With threshold 0 every line is a word, the empty ones too.
     {"SplitwordInTxtOfLineEndsThreshold0",
      Program::Splitword,
      Threshold("0"),
      {{"in.txt", "\r\n\n\r"}},
      {{"Debug.txt", "\r\n\r\n\r\n"},
-      {"out.txt", kHeader +
+      {"out.txt", kCompoundHeader +
                       [] {
                           std::string lines;
                           for (int i = 0; i < 9; ++i) lines += "\t\t\r\n";
@@ -199,7 +184,7 @@ const ShapeCase kCases[] = {
      {},
      {{"in.txt", "black\rbird\rblackbird"}},
      {{"Debug.txt", "black\r\nbird\r\nblackbird\r\n"},
-      {"out.txt", kHeader + "blackbird\tblack\tbird\r\n"}}},
+      {"out.txt", kCompoundHeader + "blackbird\tblack\tbird\r\n"}}},
 
     // Bytes that are no UTF-8.
     {"BinningDataTxtInvalidUtf8",
@@ -210,7 +195,7 @@ const ShapeCase kCases[] = {
        "5\xFF\n\xC3\x28\n1\xC0\xAF"
        "0\n\xED\xA0\x80"
        "15\n15\xFE\n"}},
-     {{"Results.txt", "[0 - 10]\t4\r\n[10 - 20]\t1\r\n\r\n" + kNote + Totals(5, 0)}}},
+     {{"Results.txt", "[0 - 10]\t4\r\n[10 - 20]\t1\r\n\r\n" + kEdgesNote + Totals(5, 0)}}},
     {"BinningBinsTxtInvalidUtf8",
      Program::Binning,
      {},
@@ -230,7 +215,7 @@ const ShapeCase kCases[] = {
      {{"Debug.txt",
        "\xFF\xFE\r\n\xC3\x28\r\n\xFF\xFE\xC3\x28\r\n\xED\xA0\x80x\r\n"
        "\xC0\xAF\xF8\xA1\r\n"},
-      {"out.txt", kHeader + "\xFF\xFE\xC3\x28\t\xFF\xFE\t\xC3\x28\r\n"}}},
+      {"out.txt", kCompoundHeader + "\xFF\xFE\xC3\x28\t\xFF\xFE\t\xC3\x28\r\n"}}},
     // A first member is a whole number of characters: the lone lead byte \xC3 is not the start of
     // the character \xC3\xA9.
     {"SplitwordInvalidUtf8SplitsOnlyBetweenCharacters",
@@ -244,7 +229,7 @@ const ShapeCase kCases[] = {
        "\xC3\r\n\xC3\xA9"
        "ab\r\n\xA9"
        "ab\r\n"},
-      {"out.txt", kHeader}}},
+      {"out.txt", kCompoundHeader}}},
 
     // UTF-16 with its byte-order mark: the bytes pass as they are (CR and LF are lone line ends
     // among NUL bytes).
@@ -303,7 +288,7 @@ const ShapeCase kCases[] = {
        "\xEF\xBB\xBF"
        "black\nbird\nblackbird\n"}},
      {{"Debug.txt", "black\r\nbird\r\nblackbird\r\n"},
-      {"out.txt", kHeader + "blackbird\tblack\tbird\r\n"}}},
+      {"out.txt", kCompoundHeader + "blackbird\tblack\tbird\r\n"}}},
     {"SplitwordInTxtUtf16",
      Program::Splitword,
      {},

@@ -10,7 +10,7 @@
 #include <ostream>
 #include <string>
 
-#include "programs.h"
+#include "harness/programs.h"
 #include "temp_folder.h"
 
 namespace badinput {
@@ -27,65 +27,71 @@ struct LinkCase {
     Files files;
     const char* linked;  // the name in the data folder
     const char* target;  // where it leads, relative to the data folder ("" for a pipe)
-    Reference (*expected)();
+    Reference expected;
 };
 
-void PrintTo(const LinkCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const LinkCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
-const Files kBinning = {{"bins.txt", "0\n10\n20\n"}, {"Data.txt", "5\n10\n15\n25\nabc\n"}};
+const Files kBinning = {{"bins.txt", kBins}, {"Data.txt", kData}};
 const Files kChainmaker = {{"in.txt", "ssh-ed25519 AAAA... the attacker's key\n"}};
 const Files kSplitword = {{"in.txt", "black\nbird\nblackbird\n"}};
+const Files kNoFiles;
+
+// Splitword writes Debug.txt, then fails on out.txt.
+Reference DebugTxtThenEndedOn70() {
+    Reference reference = EndedOn(70, {"out.txt"});
+    reference.outputs["Debug.txt"] = "black\r\nbird\r\nblackbird\r\n";
+    return reference;
+}
 
 const LinkCase kCases[] = {
     {"BinningResultsOut", Program::Binning, kBinning, "Results.txt", "../outside/keys",
-     [] { return EndedOn(70, {"Results.txt"}); }},
+     EndedOn(70, {"Results.txt"})},
     {"BinningResultsOtherCaseOut", Program::Binning, kBinning, "RESULTS.TXT", "../outside/keys",
-     [] { return EndedOn(70, {"Results.txt"}); }},
+     EndedOn(70, {"Results.txt"})},
     {"BinningResultsOutNotYetThere", Program::Binning, kBinning, "Results.txt", "../outside/new",
-     [] { return EndedOn(70, {"Results.txt"}); }},
+     EndedOn(70, {"Results.txt"})},
     {"ChainmakerOutOut", Program::Chainmaker, kChainmaker, "out.txt", "../outside/keys",
-     [] { return EndedOn(70, {"out.txt"}); }},
+     EndedOn(70, {"out.txt"})},
     {"ChainmakerOutOtherCaseOut", Program::Chainmaker, kChainmaker, "OUT.TXT", "../outside/keys",
-     [] { return EndedOn(70, {"out.txt"}); }},
+     EndedOn(70, {"out.txt"})},
     {"SplitwordDebugOut", Program::Splitword, kSplitword, "Debug.txt", "../outside/keys",
-     [] { return EndedOn(70, {"Debug.txt", "out.txt"}); }},
+     EndedOn(70, {"Debug.txt", "out.txt"})},
     {"SplitwordOutOtherCaseOut", Program::Splitword, kSplitword, "OUT.TXT", "../outside/keys",
-     [] {
-         Reference r = EndedOn(70, {"out.txt"});
-         r.outputs["Debug.txt"] = "black\r\nbird\r\nblackbird\r\n";
-         return r;
-     }},
-    {"BinningDataOut", Program::Binning, {{"bins.txt", "0\n10\n"}}, "Data.txt", "../outside/keys",
-     [] { return EndedOn(70, {"Results.txt"}); }},
-    {"ChainmakerInOut", Program::Chainmaker, {}, "in.txt", "../outside/keys",
-     [] { return EndedOn(70, {"out.txt"}); }},
-    {"SplitwordInOut", Program::Splitword, {}, "in.txt", "../outside/keys",
-     [] { return EndedOn(70, {"Debug.txt", "out.txt"}); }},
-    {"ChainmakerInEndless", Program::Chainmaker, {}, "in.txt", "/dev/zero",
-     [] { return EndedOn(70, {"out.txt"}); }},
-    {"ChainmakerInPipe", Program::Chainmaker, {}, "in.txt", "",
-     [] { return EndedOn(70, {"out.txt"}); }},
-    {"SplitwordInPipe", Program::Splitword, {}, "in.txt", "",
-     [] { return EndedOn(70, {"Debug.txt", "out.txt"}); }},
+     DebugTxtThenEndedOn70()},
+    {"BinningDataOut",
+     Program::Binning,
+     {{"bins.txt", "0\n10\n"}},
+     "Data.txt",
+     "../outside/keys",
+     EndedOn(70, {"Results.txt"})},
+    {"ChainmakerInOut", Program::Chainmaker, kNoFiles, "in.txt", "../outside/keys",
+     EndedOn(70, {"out.txt"})},
+    {"SplitwordInOut", Program::Splitword, kNoFiles, "in.txt", "../outside/keys",
+     EndedOn(70, {"Debug.txt", "out.txt"})},
+    {"ChainmakerInEndless", Program::Chainmaker, kNoFiles, "in.txt", "/dev/zero",
+     EndedOn(70, {"out.txt"})},
+    {"ChainmakerInPipe", Program::Chainmaker, kNoFiles, "in.txt", "", EndedOn(70, {"out.txt"})},
+    {"SplitwordInPipe", Program::Splitword, kNoFiles, "in.txt", "",
+     EndedOn(70, {"Debug.txt", "out.txt"})},
     {"SplitwordDebugPipe", Program::Splitword, kSplitword, "Debug.txt", "",
-     [] { return EndedOn(70, {"Debug.txt", "out.txt"}); }},
-    {"BinningResultsIntoASubFolder", Program::Binning,
-     {{"bins.txt", "0\n10\n20\n"}, {"Data.txt", "5\n10\n15\n25\nabc\n"},
-      {"reports/Results.txt", "an old report"}},
-     "Results.txt", "reports/Results.txt",
-     [] {
-         return Completed({{"Results.txt",
-                            "[0 - 10]\t3\r\n[10 - 20]\t1\r\n\r\n"
-                            "Forms at bin edges are assigned to the lower bin.\r\n"
-                            "Total data:  5\r\nTotal data not in any bin:  1\r\n"}});
-     }},
-    {"ChainmakerInFromASubFolder", Program::Chainmaker, {{"lists/strings.txt", "a\nb\n"}},
-     "in.txt", "lists/strings.txt",
-     [] {
-         return Completed({{"out.txt",
-                            "a\r\nb\r\na a\r\na b\r\nb a\r\nb b\r\na a a\r\na a b\r\na b a\r\n"
-                            "a b b\r\nb a a\r\nb a b\r\nb b a\r\nb b b\r\n"}});
-     }},
+     EndedOn(70, {"Debug.txt", "out.txt"})},
+    {"BinningResultsIntoASubFolder",
+     Program::Binning,
+     {{"bins.txt", kBins}, {"Data.txt", kData}, {"reports/Results.txt", "an old report"}},
+     "Results.txt",
+     "reports/Results.txt",
+     Completed({{"Results.txt", kSingleReport}})},
+    {"ChainmakerInFromASubFolder",
+     Program::Chainmaker,
+     {{"lists/strings.txt", "a\nb\n"}},
+     "in.txt",
+     "lists/strings.txt",
+     Completed({{"out.txt",
+                 "a\r\nb\r\na a\r\na b\r\nb a\r\nb b\r\na a a\r\na a b\r\na b a\r\n"
+                 "a b b\r\nb a a\r\nb a b\r\nb b a\r\nb b b\r\n"}})},
 };
 
 class LinksAndPipesTest : public ::testing::TestWithParam<LinkCase> {};
@@ -104,7 +110,7 @@ TEST_P(LinksAndPipesTest, NothingOutsideTheFolderIsReadOrWritten) {
     } else {
         fs::create_symlink(c.target, data / c.linked);
     }
-    CheckRun(c.program, data, {}, c.expected());
+    CheckRun(c.program, data, {}, c.expected);
     EXPECT_EQ(root.read("outside/keys"), kPrivate);
     EXPECT_FALSE(root.exists("outside/new"));
 }
