@@ -5,7 +5,6 @@
 
 #include "line_scan.h"
 #include "plain_number.h"
-#include "s.h"
 #include "text.h"
 
 namespace binning {
@@ -127,8 +126,8 @@ class PairLines final : public LineCounter {
                 end = LineEnd(start);
                 const std::string_view text =
                     rt::Trim({start, static_cast<std::size_t>(end - start)});
-                x1 = NumberValue(s::TextBeforeTab(text));
-                x2 = NumberValue(s::TextBeforeTab(s::TextAfterTab(text)));
+                x1 = NumberValue(rt::TextBeforeTab(text));
+                x2 = NumberValue(rt::TextBeforeTab(rt::TextAfterTab(text)));
             }
             ++slots[PairSlot(rows.slot(x1), columns.slot(x2), columnSlots)];
             return PastLineEnd(end, lineLimit);

@@ -9,7 +9,6 @@
 #include "files.h"
 #include "numbers.h"
 #include "runtime_error.h"
-#include "s.h"
 #include "text.h"
 #include "textfile.h"
 
@@ -85,9 +84,9 @@ std::string Binning(const fs::path& folder, bool pairs) {
             else
                 ++none;
         } else {
-            const std::string first(s::TextBeforeTab(line));
-            const std::string rest(s::TextAfterTab(line));
-            const std::string second(s::TextBeforeTab(rest));
+            const std::string first(rt::TextBeforeTab(line));
+            const std::string rest(rt::TextAfterTab(line));
+            const std::string second(rt::TextBeforeTab(rest));
             const int row = FindBin(c1, rt::NumericPrefix(first));
             const int column = FindBin(c2, rt::NumericPrefix(second));
             if (row >= 0 && column >= 0)
@@ -237,7 +236,7 @@ void Splitword(const fs::path& folder, double threshold) {
     {
         rt::LineReader in(rt::ResolveName(folder, "in.txt"));
         while (!in.atEnd()) {
-            const std::string candidate(rt::Trim(s::TextBeforeTab(in.readLine())));
+            const std::string candidate(rt::Trim(rt::TextBeforeTab(in.readLine())));
             auto b = Boundaries(candidate);
             if (threshold > static_cast<double>(b.size() - 1)) continue;
             words.push_back(candidate);

@@ -8,7 +8,6 @@
 #include "files.h"
 #include "numbers.h"
 #include "runtime_error.h"
-#include "s.h"
 #include "text.h"
 #include "textfile.h"
 
@@ -107,7 +106,7 @@ WordList ReadWordList(const std::filesystem::path& folder, double threshold) {
     const auto size = std::filesystem::file_size(path, ec);
     if (!ec) words.reserveFor(size);
     while (!in.atEnd()) {
-        const std::string_view candidate = rt::Trim(s::TextBeforeTab(in.readLine()));
+        const std::string_view candidate = rt::Trim(rt::TextBeforeTab(in.readLine()));
         if (!LongEnough(candidate, threshold)) continue;
         words.add(candidate);
     }

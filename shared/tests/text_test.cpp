@@ -1,4 +1,4 @@
-#include "s.h"
+#include "text.h"
 
 #include <gtest/gtest.h>
 
@@ -19,16 +19,16 @@ TEST(TabFields, SplitAtTheFirstTab) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
-        EXPECT_EQ(s::TextBeforeTab(c.line), c.before);
-        EXPECT_EQ(s::TextAfterTab(c.line), c.after);
+        EXPECT_EQ(rt::TextBeforeTab(c.line), c.before);
+        EXPECT_EQ(rt::TextAfterTab(c.line), c.after);
         if (c.line.find('\t') != std::string::npos) {
-            EXPECT_EQ(std::string(s::TextBeforeTab(c.line)) + "\t" +
-                          std::string(s::TextAfterTab(c.line)),
+            EXPECT_EQ(std::string(rt::TextBeforeTab(c.line)) + "\t" +
+                          std::string(rt::TextAfterTab(c.line)),
                       c.line);
         }
     }
     // The second field is the first field of what follows the first tab.
-    EXPECT_EQ(s::TextBeforeTab(s::TextAfterTab("1\t2\t3")), "2");
+    EXPECT_EQ(rt::TextBeforeTab(rt::TextAfterTab("1\t2\t3")), "2");
 }
 
 }  // namespace
