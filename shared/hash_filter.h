@@ -1,0 +1,85 @@
+#pragma once
+// A quick first test for a set of 64-bit hashes: it may answer "maybe" for a hash that is not in
+// the set, never "no" for one that is. Each hash sets two bits of one 64-bit word, so that a test
+// reads one word, which can be asked for ahead of the test (prefetch). The hash is first
+// multiplied by an odd factor, which callers draw at random for each run so that no set made in
+// advance crowds a few words: the top bits of the product pick the word, the two groups of 6 bits
+// below them the two bits in it.
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <utility>
+
+#include "hash_seed.h"
+#include "large_pages.h"
+
+namespace rt {
+
+class HashFilter {
+  public:
+    static constexpr int kMostBits = 58;  // the word bits stay above the two groups
+
+    // What a test reads: small enough to be copied into a loop's registers.
+    struct View {
+        const std::uint64_t* words;
+        unsigned shift;  // 64 less the number of bits that pick a word
+        std::uint64_t factor;
+
+        bool mayContain(std::uint64_t hash) const noexcept {
+            const std::uint64_t spread = hash * factor;
+            const std::uint64_t bits = Bits(spread, shift);
+            return (words[spread >> shift] & bits) == bits;
+        }
+        void prefetch(std::uint64_t hash) const noexcept {
+            __builtin_prefetch(words + ((hash * factor) >> shift));
+        }
+    };
+
+    // Holds nothing: every test answers no.
+    HashFilter() = default;
+    // 2^bits bits (2^7 to 2^kMostBits); `factor` is made odd. `populate`: the memory is taken at
+    // once, as a filter about to be filled will touch all of it.
+    HashFilter(int bits, std::uint64_t factor, bool populate = false) {
+        const int wordBits = std::clamp(bits - 6, 1, kMostBits - 6);
+        words_ = LargePages(sizeof(std::uint64_t) << wordBits, populate);
+        view_ = View{words_.as<std::uint64_t>(), static_cast<unsigned>(64 - wordBits), factor | 1};
+    }
+    HashFilter(HashFilter&& other) noexcept
+        : words_(std::move(other.words_)), view_(std::exchange(other.view_, kEmpty)) {}
+    HashFilter& operator=(HashFilter&& other) noexcept {
+        words_ = std::move(other.words_);
+        view_ = std::exchange(other.view_, kEmpty);
+        return *this;
+    }
+
+    // The size for `count` hashes at `bitsPerHash` bits each: the least power of two that holds
+    // them, between 2^least and 2^most.
+    static int BitsFor(std::size_t count, std::size_t bitsPerHash, int least,
+                       int most = kMostBits) noexcept {
+        int bits = least;
+        while (bits < most && (std::size_t{1} << bits) < bitsPerHash * count) ++bits;
+        return bits;
+    }
+
+    void add(std::uint64_t hash) noexcept {
+        const std::uint64_t spread = hash * view_.factor;
+        words_.as<std::uint64_t>()[spread >> view_.shift] |= Bits(spread, view_.shift);
+    }
+    const View& view() const noexcept { return view_; }
+    bool mayContain(std::uint64_t hash) const noexcept { return view_.mayContain(hash); }
+    void prefetch(std::uint64_t hash) const noexcept { view_.prefetch(hash); }
+
+  private:
+    static std::uint64_t Bits(std::uint64_t spread, unsigned shift) noexcept {
+        return (std::uint64_t{1} << ((spread >> (shift - 6)) & 63)) |
+               (std::uint64_t{1} << ((spread >> (shift - 12)) & 63));
+    }
+    static constexpr std::uint64_t kNothing[2] = {0, 0};
+    static constexpr View kEmpty{kNothing, 63, kGoldenRatio64};
+
+    LargePages words_;
+    View view_ = kEmpty;
+};
+
+}  // namespace rt
