@@ -150,7 +150,7 @@ class ChainmakerWindow::RunHooks : public chainmaker::RunHooks {
             return ui::ProgressCaption("Writing...", static_cast<double>(bytes), expected_);
         });
     }
-    // The window is served no more.
+    // The writing is over: the window is no longer served from the run.
     void done() { live_.reset(); }
 
   private:
