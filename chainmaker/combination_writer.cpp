@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "chunk_writer.h"
@@ -54,54 +56,51 @@ FormFunction FormFor(std::size_t prefixSize, std::size_t memberSize) {
     return FormFor<0>(prefixSize);
 }
 
-// Writing one line per combination, as PrintMe does it, is folded into BlockPrinter: the lines
-// of a prefix are formed together straight into the chunk, and the exclusion is asked only about
-// the prefixes that some entry fits.
-//
-// Block k: for every prefix of the odometer, the lines of all members, less those whose line the
-// exclusion holds.
-class BlockPrinter {
+// The lines of a prefix with the members [from, to), formed straight into the writer's chunk, or,
+// when too long for it, each formed whole behind the prefix and appended.
+void PrintLines(ChunkWriter& writer, char* prefix, std::size_t prefixSize,
+                std::size_t longestMember, const Member* from, const Member* to) {
+    const std::size_t longestLine = prefixSize + longestMember;
+    if (longestLine > ChunkWriter::kRoom) {
+        for (const Member* m = from; m != to; ++m) {
+            std::memcpy(prefix + prefixSize, m->ended, m->size);
+            writer.append(std::string_view(prefix, prefixSize + m->size));
+        }
+        return;
+    }
+    const FormFunction form = FormFor(prefixSize, longestMember);
+    while (from != to) {
+        const std::size_t fit = writer.room() / longestLine;  // at least 1
+        const Member* const end = static_cast<std::size_t>(to - from) <= fit ? to : from + fit;
+        writer.advance(form(writer.cursor(), prefix, prefixSize, from, end));
+        from = end;
+    }
+}
+
+// The lines of block k that the exclusion holds, found prefix by prefix. For every member j, the
+// hash of the prefix with j in its last place, and whether the bit array lets it pass, are asked
+// for all j at once whenever the places before the last change, so that the reads of the array
+// overlap; the buckets of those that pass, and then the records of the prefix after next, start
+// coming from memory before they are looked at.
+class ExcludedLines {
   public:
-    BlockPrinter(const Members& members, int k, std::string_view separator, const TextHash& hash,
-                 const PrefixIndex* excluded, ChunkWriter& writer, char* prefix)
-        : first_(members.member.data()),
-          last_(first_ + members.member.size()),
+    ExcludedLines(const PrefixIndex& index, const Members& members, int k)
+        : index_(index),
+          first_(members.member.data()),
           n_(static_cast<std::int32_t>(members.member.size())),
           k_(k),
-          longestMember_(members.longest + 2),
-          excluded_(excluded),
-          writer_(writer),
-          odometer_(members, k, separator, hash, prefix) {
-        if (excluded_) {
-            groupHash_.resize(static_cast<std::size_t>(n_));
-            fits_.resize(static_cast<std::size_t>(n_) + 2);
-        }
-    }
+          groupHash_(members.member.size()),
+          fits_(members.member.size() + 2) {}
 
-    void print() {
-        askFilter();
-        for (;;) {
-            printPrefix();
-            const int changed = odometer_.advance();
-            if (changed < 0) return;
-            if (changed < k_ - 2) askFilter();
-        }
-    }
-
-  private:
-    // For every member j, the hash of the prefix with j in its last place, and whether the bit
-    // array lets it pass: asked for all j at once whenever the places before the last change, so
-    // that the reads of the array overlap. The buckets of those that pass start coming from
-    // memory.
-    void askFilter() {
-        if (!excluded_) return;
-        const rt::HashFilter::View filter = excluded_->filter().view();
+    // The places before the last have changed: `siblings` are the prefixes now (unused for
+    // k = 1).
+    void askFilter(const TupleOdometer::Siblings& siblings) {
+        const rt::HashFilter::View filter = index_.filter().view();
         if (k_ == 1) {
             fits_[0] = filter.mayContain(0);
             return;
         }
         // In locals, which the stores below cannot change.
-        const TupleOdometer::Siblings siblings = odometer_.siblings();
         const Member* const first = first_;
         const std::int32_t n = n_;
         std::uint64_t* const groupHash = groupHash_.data();
@@ -112,78 +111,70 @@ class BlockPrinter {
             fits[j] = filter.mayContain(hash);
         }
         for (std::int32_t j = 0; j < n; ++j)
-            if (fits[j]) excluded_->prefetchBucket(groupHash[j]);
+            if (fits[j]) index_.prefetchBucket(groupHash[j]);
     }
 
-    // The lines of the current prefix.
-    void printPrefix() {
-        const std::size_t prefixSize = odometer_.prefixSize();
-        skip_.clear();
-        if (excluded_) findExcluded();
-        if (skip_.empty() &&
-            static_cast<std::size_t>(n_) * (prefixSize + longestMember_) <= writer_.room()) {
-            // The common case, in one go.
-            writer_.advance(FormFor(prefixSize, longestMember_)(
-                writer_.cursor(), odometer_.prefix(), prefixSize, first_, last_));
-            return;
-        }
-        std::sort(skip_.begin(), skip_.end());
-        const Member* from = first_;
-        for (const std::int32_t j : skip_) {
-            printLines(from, std::max(from, first_ + j));
-            from = std::max(from, first_ + j + 1);
-        }
-        printLines(from, last_);
+    // Into `skip`: the members whose line with `prefix` the exclusion holds; `hash` is the
+    // prefix's hash, `lastIndex` its member in the last place (unused for k = 1).
+    void find(std::string_view prefix, std::uint64_t hash, std::int32_t lastIndex,
+              std::vector<std::int32_t>& skip) const {
+        if (k_ > 1 && fits_[lastIndex + 2]) index_.prefetchRecords(groupHash_[lastIndex + 2]);
+        if (fits_[k_ == 1 ? 0 : lastIndex]) index_.excludedMembers(prefix, hash, skip);
     }
 
-    // Into skip_: the members whose line with the current prefix the exclusion holds.
-    void findExcluded() {
-        if (k_ > 1) {
-            // The records of the prefix after next start coming from memory (its bucket has
-            // been asked for with the bit array).
-            const std::int32_t j = odometer_.index(k_ - 2);
-            if (fits_[j + 2]) excluded_->prefetchRecords(groupHash_[j + 2]);
-        }
-        if (fits_[k_ == 1 ? 0 : odometer_.index(k_ - 2)]) {
-            excluded_->excludedMembers(std::string_view(odometer_.prefix(), odometer_.prefixSize()),
-                                       odometer_.prefixHash(), skip_);
-        }
-    }
-
-    // The lines of the current prefix with the members [from, to).
-    void printLines(const Member* from, const Member* to) {
-        char* const prefix = odometer_.prefix();
-        const std::size_t prefixSize = odometer_.prefixSize();
-        const std::size_t longestLine = prefixSize + longestMember_;
-        if (longestLine > ChunkWriter::kRoom) {
-            // Very long lines: each formed whole behind the prefix, then appended.
-            for (const Member* m = from; m != to; ++m) {
-                std::memcpy(prefix + prefixSize, m->ended, m->size);
-                writer_.append(std::string_view(prefix, prefixSize + m->size));
-            }
-            return;
-        }
-        const FormFunction form = FormFor(prefixSize, longestMember_);
-        while (from != to) {
-            const std::size_t fit = writer_.room() / longestLine;  // at least 1
-            const Member* const end = static_cast<std::size_t>(to - from) <= fit ? to : from + fit;
-            writer_.advance(form(writer_.cursor(), prefix, prefixSize, from, end));
-            from = end;
-        }
-    }
-
-    const Member* const first_;
-    const Member* const last_;
-    const std::int32_t n_;
-    const int k_;
-    const std::size_t longestMember_;  // with CR LF
-    const PrefixIndex* const excluded_;
-    ChunkWriter& writer_;
-    TupleOdometer odometer_;
-    std::vector<std::uint64_t> groupHash_;  // askFilter's hashes
-    std::vector<char> fits_;                // and its answers, with two to spare
-    std::vector<std::int32_t> skip_;
+  private:
+    const PrefixIndex& index_;
+    const Member* first_;
+    std::int32_t n_;
+    int k_;
+    std::vector<std::uint64_t> groupHash_;
+    std::vector<char> fits_;  // with two to spare
 };
+
+// Writing one line per combination, as PrintMe does it, is folded into PrintBlock: the lines of
+// a prefix are formed together straight into the chunk, and the exclusion is asked only about
+// the prefixes that some entry fits.
+//
+// Block k: for every prefix of the odometer, the lines of all members, less those whose line the
+// exclusion holds. `separator` has 16 bytes to spare past its end.
+void PrintBlock(const Members& members, int k, std::string_view separator, const TextHash& hash,
+                const PrefixIndex* excludedBy, ChunkWriter& writer, char* prefix) {
+    const Member* const first = members.member.data();
+    const Member* const last = first + members.member.size();
+    const std::size_t longestMember = members.longest + 2;  // with CR LF
+    TupleOdometer odometer(members, k, separator, hash, prefix);
+    std::optional<ExcludedLines> excluded;
+    if (excludedBy) {
+        excluded.emplace(*excludedBy, members, k);
+        excluded->askFilter(odometer.siblings());
+    }
+    std::vector<std::int32_t> skip;
+    for (;;) {
+        const std::size_t prefixSize = odometer.prefixSize();
+        skip.clear();
+        if (excluded) {
+            excluded->find(std::string_view(prefix, prefixSize), odometer.prefixHash(),
+                           k > 1 ? odometer.index(k - 2) : 0, skip);
+        }
+        if (skip.empty() && members.member.size() * (prefixSize + longestMember) <= writer.room()) {
+            // The common case, in one go.
+            writer.advance(FormFor(prefixSize, longestMember)(writer.cursor(), prefix, prefixSize,
+                                                              first, last));
+        } else {
+            std::sort(skip.begin(), skip.end());
+            const Member* from = first;
+            for (const std::int32_t j : skip) {
+                PrintLines(writer, prefix, prefixSize, longestMember, from,
+                           std::max(from, first + j));
+                from = std::max(from, first + j + 1);
+            }
+            PrintLines(writer, prefix, prefixSize, longestMember, from, last);
+        }
+        const int changed = odometer.advance();
+        if (changed < 0) return;
+        if (excluded && changed < k - 2) excluded->askFilter(odometer.siblings());
+    }
+}
 
 }  // namespace
 
@@ -203,6 +194,10 @@ void WriteCombinations(const std::filesystem::path& outPath, const StringList& l
         std::unique_ptr<PrefixIndex> excluded;
         // Without an exclusion the hashes are not used: any seed will do.
         const TextHash hash = exclusion ? exclusion->hash() : TextHash(1);
+        // The separator with room to be copied in whole 16-byte pieces.
+        std::string padded(separator);
+        padded.resize(separator.size() + 16);
+        const std::string_view paddedSeparator(padded.data(), separator.size());
         for (int k = 1; k <= kMaxMembers; ++k) {
             if (!wanted(k) || n <= 0) continue;
             if (!members) {
@@ -214,8 +209,7 @@ void WriteCombinations(const std::filesystem::path& outPath, const StringList& l
                 if (exclusion)
                     excluded = std::make_unique<PrefixIndex>(*exclusion, *members, separator);
             }
-            BlockPrinter(*members, k, separator, hash, excluded.get(), writer, prefix.get())
-                .print();
+            PrintBlock(*members, k, paddedSeparator, hash, excluded.get(), writer, prefix.get());
         }
         writer.finish();
     }

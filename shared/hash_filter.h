@@ -3,8 +3,8 @@
 // the set, never "no" for one that is. Each hash sets two bits of one 64-bit word, so that a test
 // reads one word, which can be asked for ahead of the test (prefetch). The hash is first
 // multiplied by an odd factor, which callers draw at random for each run so that no set made in
-// advance crowds a few words: the top bits of the product pick the word, the two groups of 6 bits
-// below them the two bits in it.
+// advance crowds a few words: the top two groups of 6 bits of the product pick the two bits, the
+// bits below them the word.
 
 #include <algorithm>
 #include <cstddef>
@@ -18,7 +18,7 @@ namespace rt {
 
 class HashFilter {
   public:
-    static constexpr int kMostBits = 58;  // the word bits stay above the two groups
+    static constexpr int kMostBits = 58;  // the word bits stay below the two groups
 
     // What a test reads: small enough to be copied into a loop's registers.
     struct View {
@@ -28,11 +28,11 @@ class HashFilter {
 
         bool mayContain(std::uint64_t hash) const noexcept {
             const std::uint64_t spread = hash * factor;
-            const std::uint64_t bits = Bits(spread, shift);
-            return (words[spread >> shift] & bits) == bits;
+            const std::uint64_t bits = Bits(spread);
+            return (words[Word(spread, shift)] & bits) == bits;
         }
         void prefetch(std::uint64_t hash) const noexcept {
-            __builtin_prefetch(words + ((hash * factor) >> shift));
+            __builtin_prefetch(words + Word(hash * factor, shift));
         }
     };
 
@@ -64,16 +64,18 @@ class HashFilter {
 
     void add(std::uint64_t hash) noexcept {
         const std::uint64_t spread = hash * view_.factor;
-        words_.as<std::uint64_t>()[spread >> view_.shift] |= Bits(spread, view_.shift);
+        words_.as<std::uint64_t>()[Word(spread, view_.shift)] |= Bits(spread);
     }
     const View& view() const noexcept { return view_; }
     bool mayContain(std::uint64_t hash) const noexcept { return view_.mayContain(hash); }
     void prefetch(std::uint64_t hash) const noexcept { view_.prefetch(hash); }
 
   private:
-    static std::uint64_t Bits(std::uint64_t spread, unsigned shift) noexcept {
-        return (std::uint64_t{1} << ((spread >> (shift - 6)) & 63)) |
-               (std::uint64_t{1} << ((spread >> (shift - 12)) & 63));
+    static std::uint64_t Bits(std::uint64_t spread) noexcept {
+        return (std::uint64_t{1} << (spread >> 58)) | (std::uint64_t{1} << ((spread >> 52) & 63));
+    }
+    static std::size_t Word(std::uint64_t spread, unsigned shift) noexcept {
+        return static_cast<std::size_t>((spread << 12) >> shift);
     }
     static constexpr std::uint64_t kNothing[2] = {0, 0};
     static constexpr View kEmpty{kNothing, 63, kGoldenRatio64};
