@@ -101,6 +101,7 @@ class ExcludedLines {
             return;
         }
         // In locals, which the stores below cannot change.
+        const std::uint64_t spread = index_.spread();
         const Member* const first = first_;
         const std::int32_t n = n_;
         std::uint64_t* const groupHash = groupHash_.data();
@@ -108,7 +109,7 @@ class ExcludedLines {
         for (std::int32_t j = 0; j < n; ++j) {
             const std::uint64_t hash = siblings.hashWith(first[j]);
             groupHash[j] = hash;
-            fits[j] = filter.mayContain(hash);
+            fits[j] = filter.mayContain(hash * spread);
         }
         for (std::int32_t j = 0; j < n; ++j)
             if (fits[j]) index_.prefetchBucket(groupHash[j]);

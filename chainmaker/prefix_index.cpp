@@ -47,7 +47,7 @@ PrefixIndex::Texts PrefixIndex::groupMembersByText(const Members& members,
         return a < b;
     });
     Texts texts;
-    texts.hashes = rt::HashFilter(FilterBits(member.size()), spread_);
+    texts.hashes = rt::HashFilter(FilterBits(member.size()));
     for (std::size_t at = 0; at < same_.size(); ++at) {
         const Member& m = member[same_[at]];
         if (at > 0 && m.hash == member[same_[at - 1]].hash &&
@@ -56,7 +56,7 @@ PrefixIndex::Texts PrefixIndex::groupMembersByText(const Members& members,
         }
         texts.byHash.emplace_back(m.hash, static_cast<std::int32_t>(sameStart_.size()));
         sameStart_.push_back(at);
-        texts.hashes.add(m.hash);
+        texts.hashes.add(m.hash * spread_);
         texts.lengths.push_back(m.size - 2);
     }
     sameStart_.push_back(same_.size());
@@ -84,7 +84,7 @@ std::size_t PrefixIndex::findRecords(const Exclusion& exclusion, const Members& 
         for (std::size_t l = 0; l < lengths.size() && lengths[l] <= entry.size(); ++l) {
             for (; taken < lengths[l]; ++taken, power *= textHash.base())
                 last += static_cast<unsigned char>(entry[entry.size() - 1 - taken]) * power;
-            if (!texts.hashes.mayContain(last)) continue;
+            if (!texts.hashes.mayContain(last * spread_)) continue;
             const std::size_t rest = entry.size() - lengths[l];
             if (rest > 0 && !entry.substr(0, rest).ends_with(separator)) continue;
             for (auto it = std::lower_bound(texts.byHash.begin(), texts.byHash.end(),
@@ -108,7 +108,7 @@ std::size_t PrefixIndex::findRecords(const Exclusion& exclusion, const Members& 
 
 void PrefixIndex::placeRecords(const Found* found, std::size_t count, int filterBits) {
     // The bit array, and the records sorted by bucket (a counting sort).
-    filter_ = rt::HashFilter(FilterBits(count, filterBits), spread_);
+    filter_ = rt::HashFilter(FilterBits(count, filterBits));
     if (count == 0) return;
     int bits = 1;
     while ((std::size_t{1} << bits) < count) ++bits;
@@ -117,7 +117,7 @@ void PrefixIndex::placeRecords(const Found* found, std::size_t count, int filter
     starts_ = rt::LargePages((buckets + 1) * sizeof(std::uint32_t));
     std::uint32_t* const starts = starts_.as<std::uint32_t>();
     for (std::size_t r = 0; r < count; ++r) {
-        filter_.add(found[r].hash);
+        filter_.add(found[r].hash * spread_);
         ++starts[BucketOf(found[r].hash)];
     }
     // starts[b] becomes the end of bucket b; each record, from the last, goes just before the

@@ -22,8 +22,9 @@ class PrefixIndex {
   public:
     PrefixIndex(const Exclusion& exclusion, const Members& members, std::string_view separator);
 
-    // The exclusion's hashes (TextHash) of the prefixes that some entry fits.
+    // The prefixes that some entry fits, by their hash (TextHash) spread by spread().
     const rt::HashFilter& filter() const noexcept { return filter_; }
+    std::uint64_t spread() const noexcept { return spread_; }
 
     // A look-up in two steps, the second reading what the first brought from memory: asked for
     // ahead of the look-up, they let the reads overlap the writing.

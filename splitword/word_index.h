@@ -69,7 +69,7 @@ class WordIndex {
         h.shift = ShiftFor(h.slots.size());
         // About eight bits per word, so that the filter stays in the cache closest to the
         // processor.
-        h.filter = rt::HashFilter(rt::HashFilter::BitsFor(mine, 8, 9), hashing_.mix, true);
+        h.filter = rt::HashFilter(rt::HashFilter::BitsFor(mine, 8, 9), true);
         h.texts = rt::LargeArray<Text>(mine);
         h.positions = rt::LargeArray<std::uint32_t>(mine, true);
 
@@ -111,7 +111,7 @@ class WordIndex {
                 text = texts++;
                 h.slots[slot] = Slot{static_cast<std::uint64_t>(word.data() - all_.data()), texts,
                                      static_cast<std::uint32_t>(hash)};
-                h.filter.add(hash);
+                h.filter.add(hash * hashing_.mix);
             }
             textOf_[k] = text;
             ++h.texts[text].count;
@@ -138,11 +138,11 @@ class WordIndex {
     }
 
     void prefetchFilter(std::uint64_t hash) const noexcept {
-        halves_[HalfOf(hash)].filter.prefetch(hash);
+        halves_[HalfOf(hash)].filter.prefetch(hash * hashing_.mix);
     }
     // False when no text of the list has that hash; true when one may have it.
     bool mayContain(std::uint64_t hash) const noexcept {
-        return halves_[HalfOf(hash)].filter.mayContain(hash);
+        return halves_[HalfOf(hash)].filter.mayContain(hash * hashing_.mix);
     }
     void prefetchSlot(std::uint64_t hash) const noexcept {
         prefetchSlot(halves_[HalfOf(hash)], hash);
@@ -192,7 +192,9 @@ class WordIndex {
         std::uint32_t id;
         std::uint32_t tag;
     };
-    struct Half {
+    // On whole cache lines: the two halves, built by two threads, share none, and the half of
+    // a hash is found with a shift.
+    struct alignas(64) Half {
         rt::LargeArray<Slot> slots;
         std::size_t mask = 0;
         unsigned shift = 64;
