@@ -441,7 +441,6 @@ TEST_F(ChainmakerWindowTest, AllSixBlocksForOneString) {
 
 TEST_F(ChainmakerWindowTest, LinesReachOutTxtOnlyDuringARun) {
     folder.write("in.txt", "x\r\n");
-    window.EstablishSeparator();
     EXPECT_FALSE(folder.exists("out.txt"));
     window.Command1_Click();
     EXPECT_EQ(folder.read("out.txt"), "x\r\nx x\r\nx x x\r\n");
