@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "hash_seed.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -27,7 +29,7 @@ long Uniform(long low, long high) {
 }
 
 class Out {
-public:
+  public:
     explicit Out(const fs::path& path) : file_(path, std::ios::binary) { buffer_.reserve(1 << 20); }
     ~Out() { file_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size())); }
     Out& operator<<(const std::string& text) {
@@ -39,7 +41,7 @@ public:
         return *this;
     }
 
-private:
+  private:
     std::ofstream file_;
     std::string buffer_;
 };
@@ -63,7 +65,8 @@ std::string Value() {
 void Cutoffs(const fs::path& path, long count) {
     Out out(path);
     for (long i = 0; i < count; ++i) {
-        const double at = -1000.0 + 2000.0 * static_cast<double>(i) / static_cast<double>(count - 1);
+        const double at =
+            -1000.0 + 2000.0 * static_cast<double>(i) / static_cast<double>(count - 1);
         char text[64];
         std::snprintf(text, sizeof text, "%.4f\r\n", at);
         out << text;
@@ -71,8 +74,8 @@ void Cutoffs(const fs::path& path, long count) {
 }
 
 std::string Syllable() {
-    static const char* const onsets[] = {"b", "d", "f", "g", "k", "l", "m", "n", "p", "r",
-                                         "s", "t", "w", "st", "br", "kl", "sch", "tr"};
+    static const char* const onsets[] = {"b", "d", "f", "g", "k",  "l",  "m",  "n",   "p",
+                                         "r", "s", "t", "w", "st", "br", "kl", "sch", "tr"};
     static const char* const vowels[] = {"a", "e", "i", "o", "u", "ei", "au", "ie"};
     static const char* const codas[] = {"", "", "n", "r", "l", "s", "t", "ng"};
     return std::string(onsets[Uniform(0, 17)]) + vowels[Uniform(0, 7)] + codas[Uniform(0, 7)];
@@ -102,7 +105,7 @@ bool InOldCorner(const std::string& word) {
     }
     if (hash >= kPrime) hash -= kPrime;
     const bool firstHalf = ((hash >> 60) & 1) == 0;
-    return firstHalf && (hash * 0x9E3779B97F4A7C15ull) >> 57 == 0;
+    return firstHalf && (hash * rt::kGoldenRatio64) >> 57 == 0;
 }
 
 }  // namespace

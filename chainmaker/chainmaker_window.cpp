@@ -10,7 +10,6 @@
 #include <QWidget>
 #include <new>
 #include <optional>
-#include <stdexcept>
 #include <utility>
 
 #include "files.h"
@@ -22,7 +21,6 @@
 #include "ui/twips.h"
 
 namespace {
-
 
 // Places every control by its twips, scaled for the window's font.
 template <typename Control>
@@ -112,6 +110,55 @@ bool ChainmakerWindow::ticked(const QCheckBox* box) const {
     return box->checkState() == Qt::Checked;
 }
 
+// What the window adds to the job's run: the message about exclude.txt, the separator settled
+// from the options, the size check with its question, and the progress on the button.
+class ChainmakerWindow::RunHooks : public chainmaker::RunHooks {
+  public:
+    explicit RunHooks(ChainmakerWindow& window) : window_(window) {}
+
+    bool excludeUnreadable() override {
+        window_.platform_.messageBox(chainmaker::kExcludeMissingMessage, rt::Buttons::Ok);
+        window_.ExcludeFileMissing = true;
+        return true;
+    }
+    std::string separator(const std::string&) override {
+        window_.EstablishSeparator();
+        return window_.Separator;
+    }
+    bool sizeAccepted(const chainmaker::OutputSize& size, const std::filesystem::path& outPath,
+                      bool bounded) override {
+        const auto room = chainmaker::RoomForOutput(outPath);
+        switch (chainmaker::JudgeSize(size, room)) {
+            case chainmaker::SizeVerdict::Fits:
+                return true;
+            case chainmaker::SizeVerdict::TooLarge:
+                window_.platform_.messageBox(chainmaker::TooLargeMessage(size, *room, bounded),
+                                             rt::Buttons::Ok);
+                return false;
+            case chainmaker::SizeVerdict::Large:
+                break;
+        }
+        return window_.platform_.messageBox(chainmaker::LargeMessage(size, room, bounded),
+                                            rt::Buttons::OkCancel) == rt::Answer::Ok;
+    }
+    void writing(chainmaker::BigCount expected) override {
+        expected_ = static_cast<double>(expected);
+        live_.emplace(&window_, window_.Command1);
+    }
+    void written(std::uint64_t bytes) override {
+        live_->pulse([&] {
+            return ui::ProgressCaption("Writing...", static_cast<double>(bytes), expected_);
+        });
+    }
+    // The writing is over: the window is no longer served from the run.
+    void done() { live_.reset(); }
+
+  private:
+    ChainmakerWindow& window_;
+    std::optional<ui::LiveRun> live_;  // while out.txt is written
+    double expected_ = 0;
+};
+
 void ChainmakerWindow::Command1_Click() {
     if (AlreadyClicked) {
         platform_.endProgram();
@@ -128,40 +175,28 @@ void ChainmakerWindow::Command1_Click() {
 
 void ChainmakerWindow::RunSteps() {
     rt::RunReportingUnhandledErrors(platform_, [&] {
-        ReadInputFile();
-        if (ticked(chkExclude)) {
-            ExcludeFileMissing = false;
-            ReadExcludeFile();
-            if (ExcludeFileMissing) return;
+        chainmaker::Options options;
+        const QCheckBox* const blocks[] = {chkOne, chkTwo, chkThree, chkFour, chkFive, chkSix};
+        for (int k = 1; k <= chainmaker::kMaxMembers; ++k)
+            options.blocks[k - 1] = ticked(blocks[k - 1]);
+        options.exclude = ticked(chkExclude);
+        if (options.exclude) ExcludeFileMissing = false;
+        RunHooks hooks(*this);
+        switch (chainmaker::Run(folder_, options, &hooks, &lists_)) {
+            case chainmaker::Outcome::Written:
+                hooks.done();
+                Command1->setCaptionNow(QString::fromUtf8(kDoneCaption));
+                break;
+            case chainmaker::Outcome::ExcludeUnreadable:
+                break;
+            case chainmaker::Outcome::SizeRefused:
+                // Nothing was written: the next click is a new run, from the files and the
+                // settings of that time.
+                AlreadyClicked = false;
+                lists_ = {};
+                break;
         }
-        EstablishSeparator();
-        if (!OutputSizeAccepted()) {
-            // Nothing was written: the next click is a new run, from the files and the settings
-            // of that time.
-            AlreadyClicked = false;
-            InputList = {};
-            InputCount = rt::Counter32();
-            ExcludeList = {};
-            ExcludeCount = rt::Counter32();
-            return;
-        }
-        ComputeAndPrintCombinations();
-        Command1->setCaptionNow(QString::fromUtf8(kDoneCaption));
     });
-}
-
-void ChainmakerWindow::ReadInputFile() {
-    chainmaker::ReadList(rt::ResolveName(folder_, chainmaker::kInputName), InputList, InputCount);
-}
-
-void ChainmakerWindow::ReadExcludeFile() {
-    try {
-        chainmaker::ReadList(rt::ResolveName(folder_, chainmaker::kExcludeName), ExcludeList,
-                             ExcludeCount);
-    } catch (const std::exception&) {
-        platform_.messageBox(kExcludeMissingText, rt::Buttons::Ok);
-        ExcludeFileMissing = true;
-    }
 }
 
 void ChainmakerWindow::EstablishSeparator() {
@@ -174,57 +209,6 @@ void ChainmakerWindow::EstablishSeparator() {
     } else {
         Separator = txtSeparator->text().toStdString();
     }
-}
-
-bool ChainmakerWindow::OutputSizeAccepted() {
-    const QCheckBox* const blocks[] = {chkOne, chkTwo, chkThree, chkFour, chkFive, chkSix};
-    const chainmaker::OutputSize size = chainmaker::SizeOfOutput(
-        InputList, InputCount.value(), Separator.size(),
-        [&](int members) { return ticked(blocks[members - 1]); });
-    const auto room = chainmaker::RoomForOutput(rt::ResolveName(folder_, chainmaker::kOutputName));
-    const bool bounded = ticked(chkExclude) && ExcludeCount.value() > 0;
-    expectedBytes_ = size.bytes;
-    switch (chainmaker::JudgeSize(size, room)) {
-        case chainmaker::SizeVerdict::Fits:
-            return true;
-        case chainmaker::SizeVerdict::TooLarge:
-            platform_.messageBox(chainmaker::TooLargeMessage(size, *room, bounded),
-                                 rt::Buttons::Ok);
-            return false;
-        case chainmaker::SizeVerdict::Large:
-            break;
-    }
-    return platform_.messageBox(chainmaker::LargeMessage(size, room, bounded),
-                                rt::Buttons::OkCancel) == rt::Answer::Ok;
-}
-
-void ChainmakerWindow::ComputeAndPrintCombinations() {
-    rt::LineWriter out(rt::ResolveName(folder_, chainmaker::kOutputName));
-    std::optional<chainmaker::Exclusion> exclusion;
-    if (ticked(chkExclude)) exclusion.emplace(ExcludeList, ExcludeCount.value());
-    chainmaker::LinePrinter printer(out, exclusion ? &*exclusion : nullptr);
-    ui::LiveRun live(this, Command1);
-    const double expected = static_cast<double>(expectedBytes_);
-    printer.setProgress([&](std::uint64_t bytes) {
-        live.pulse([&] { return ui::ProgressCaption("Writing...", static_cast<double>(bytes), expected); });
-    });
-
-    struct Open {
-        chainmaker::LinePrinter*& current;
-        ~Open() { current = nullptr; }
-    } open{printer_};
-    printer_ = &printer;
-
-    const QCheckBox* const blocks[] = {chkOne, chkTwo, chkThree, chkFour, chkFive, chkSix};
-    chainmaker::PrintCombinations(
-        InputList, InputCount.value(), Separator,
-        [&](int members) { return ticked(blocks[members - 1]); }, printer);
-    out.close();
-}
-
-void ChainmakerWindow::PrintMe(std::string_view line) {
-    if (!printer_) throw rt::RuntimeError(rt::kBadFileNameOrNumber);
-    printer_->PrintMe(line);
 }
 
 void ChainmakerWindow::mnuHlp_Click() {

@@ -7,11 +7,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
-#include <string_view>
 
 #include "chainmaker_job.h"
-#include "output_size.h"
-#include "counter.h"
 #include "platform.h"
 
 class QAction;
@@ -23,13 +20,12 @@ class QRadioButton;
 namespace ui {
 class CaptionButton;
 class MenuBarKeys;
-}
+}  // namespace ui
 
 class ChainmakerWindow : public QMainWindow {
     Q_OBJECT
   public:
     static constexpr const char* kDoneCaption = "Done!  Click again to exit.";
-    static constexpr const char* kExcludeMissingText = "Can't find the file exclude.txt";
     static constexpr const char* kHelpText1 =
         "Forms all string combinations of a list of strings; for example, { a, b } gives {a, b, "
         "aa, ab, ba, bb, aaa, aab, ";
@@ -46,31 +42,23 @@ class ChainmakerWindow : public QMainWindow {
     void Command1_Click();
     void mnuHlp_Click();
 
-    // The steps of a run, in the order Command1_Click calls them.
-    void ReadInputFile();
-    void ReadExcludeFile();
+    // Settles the separator from the options; a run does it once the lists are read.
     void EstablishSeparator();
-    // Before out.txt is touched: whether the run fits its disk and, when it is large, whether
-    // the user wants it. False leaves out.txt as it was.
-    bool OutputSizeAccepted();
-    void ComputeAndPrintCombinations();
-    // Writes one line to out.txt unless the exclusion list holds it: the rule the writing of
-    // the combinations applies to every line along a faster path, without calling this. Only
-    // while ComputeAndPrintCombinations has out.txt open; otherwise error 52.
-    void PrintMe(std::string_view line);
 
     // The window state, for inspection.
     bool alreadyClicked() const { return AlreadyClicked; }
-    const chainmaker::StringList& inputList() const { return InputList; }
-    std::int32_t inputCount() const { return InputCount.value(); }
-    const chainmaker::StringList& excludeList() const { return ExcludeList; }
-    std::int32_t excludeCount() const { return ExcludeCount.value(); }
+    const chainmaker::StringList& inputList() const { return lists_.input; }
+    std::int32_t inputCount() const { return lists_.inputCount.value(); }
+    const chainmaker::StringList& excludeList() const { return lists_.exclude; }
+    std::int32_t excludeCount() const { return lists_.excludeCount.value(); }
     bool excludeFileMissing() const { return ExcludeFileMissing; }
     const std::string& separator() const { return Separator; }
 
   private:
+    class RunHooks;
+
     bool ticked(const QCheckBox* box) const;
-    // The steps of a run; the window being closed meanwhile stops them.
+    // The run of a click; the window being closed meanwhile stops it.
     void RunSteps();
 
     rt::Platform& platform_;
@@ -94,13 +82,7 @@ class ChainmakerWindow : public QMainWindow {
     ui::MenuBarKeys* menuKeys_ = nullptr;
 
     bool AlreadyClicked = false;
-    chainmaker::StringList InputList;
-    rt::Counter32 InputCount;
-    chainmaker::StringList ExcludeList;
-    rt::Counter32 ExcludeCount;
+    chainmaker::Lists lists_;  // in.txt's strings and exclude.txt's lines, as the run read them
     bool ExcludeFileMissing = false;
     std::string Separator;
-
-    chainmaker::LinePrinter* printer_ = nullptr;  // while out.txt is open
-    chainmaker::BigCount expectedBytes_ = 0;  // what the run will write at most
 };

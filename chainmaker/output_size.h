@@ -10,7 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "chainmaker_job.h"
+#include "combination_writer.h"
+#include "string_list.h"
 
 namespace chainmaker {
 
@@ -45,9 +46,9 @@ std::string ReadableSize(BigCount bytes);
 
 // The messages of the two checks; `bounded` when excluded lines may make the output smaller.
 // `whatToDo` ends the first: the window's advice by default.
-std::string TooLargeMessage(
-    const OutputSize& size, std::uint64_t room, bool bounded,
-    std::string_view whatToDo = "Tick fewer blocks, or put fewer strings into in.txt, and click "
+std::string TooLargeMessage(const OutputSize& size, std::uint64_t room, bool bounded,
+                            std::string_view whatToDo =
+                                "Tick fewer blocks, or put fewer strings into in.txt, and click "
                                 "Go again.");
 std::string LargeMessage(
     const OutputSize& size, std::optional<std::uint64_t> room, bool bounded,

@@ -12,9 +12,9 @@
 
 #include "binning_job.h"
 #include "chainmaker_job.h"
-#include "output_size.h"
 #include "files.h"
 #include "numbers.h"
+#include "output_size.h"
 #include "platform.h"
 #include "progress.h"
 #include "runtime_error.h"
@@ -84,8 +84,8 @@ bool SizeAccepted(const chainmaker::OutputSize& size, const fs::path& outPath, b
             return true;
         case chainmaker::SizeVerdict::TooLarge:
             platform.messageBox(
-                chainmaker::TooLargeMessage(size, *room, bounded,
-                                            "Choose fewer blocks, or put fewer strings into in.txt."),
+                chainmaker::TooLargeMessage(
+                    size, *room, bounded, "Choose fewer blocks, or put fewer strings into in.txt."),
                 rt::Buttons::Ok, {});
             return false;
         case chainmaker::SizeVerdict::Large:
@@ -93,8 +93,9 @@ bool SizeAccepted(const chainmaker::OutputSize& size, const fs::path& outPath, b
     }
     if (yes) return true;
     if (!::isatty(STDIN_FILENO) || !::isatty(STDERR_FILENO)) {
-        platform.messageBox(chainmaker::LargeMessage(size, room, bounded, "Give --yes to write them."),
-                            rt::Buttons::Ok, {});
+        platform.messageBox(
+            chainmaker::LargeMessage(size, room, bounded, "Give --yes to write them."),
+            rt::Buttons::Ok, {});
         return false;
     }
     std::fputs(chainmaker::LargeMessage(size, room, bounded, "Write them? [y/N] ").c_str(), stderr);
@@ -104,60 +105,60 @@ bool SizeAccepted(const chainmaker::OutputSize& size, const fs::path& outPath, b
     return answer[0] == 'y' || answer[0] == 'Y';
 }
 
-// The steps of the window's click, in its order: in.txt, exclude.txt when ticked (a failure
-// there stops the run with its own message), the separator, out.txt.
-int RunChainmaker(const Request& request, BoxesToStderr& platform, bool progress) {
-    const chainmaker::Options& options = request.chainmaker;
-    const fs::path inPath = rt::ResolveName(request.folder, chainmaker::kInputName);
-    const fs::path excludePath = rt::ResolveName(request.folder, chainmaker::kExcludeName);
-    const fs::path outPath = rt::ResolveName(request.folder, chainmaker::kOutputName);
-
+// What the command line adds to Chainmaker's run: the step for the progress line, the message
+// about exclude.txt, and the size check with its question.
+class ChainmakerHooks : public chainmaker::RunHooks {
+  public:
     enum Step { kReadingInput, kReadingExclude, kWriting };
+
+    ChainmakerHooks(const Request& request, BoxesToStderr& platform)
+        : request_(request), platform_(platform) {}
+
+    void readingExclude() override {
+        start = BytesReadSoFar().value_or(0);
+        step = kReadingExclude;
+    }
+    bool excludeUnreadable() override {
+        platform_.messageBox(chainmaker::kExcludeMissingMessage, rt::Buttons::Ok, {});
+        return true;
+    }
+    bool sizeAccepted(const chainmaker::OutputSize& size, const fs::path& outPath,
+                      bool bounded) override {
+        return SizeAccepted(size, outPath, bounded, request_.yes, platform_);
+    }
+    void writing(chainmaker::BigCount expected) override {
+        outputBytes = static_cast<double>(expected);
+        step = kWriting;
+    }
+
+    // Read by the progress line's thread.
     std::atomic<int> step{kReadingInput};
     std::atomic<double> outputBytes{0};
     std::atomic<std::uint64_t> start{BytesReadSoFar().value_or(0)};
+
+  private:
+    const Request& request_;
+    BoxesToStderr& platform_;
+};
+
+int RunChainmaker(const Request& request, BoxesToStderr& platform, bool progress) {
+    const fs::path inPath = rt::ResolveName(request.folder, chainmaker::kInputName);
+    const fs::path excludePath = rt::ResolveName(request.folder, chainmaker::kExcludeName);
+    const fs::path outPath = rt::ResolveName(request.folder, chainmaker::kOutputName);
+    ChainmakerHooks hooks(request, platform);
     const ProgressLine line(progress, stderr, "chainmaker", [&]() -> Reading {
-        switch (step.load()) {
-            case kReadingInput:
-                return ReadingOf(inPath, start);
-            case kReadingExclude:
-                return ReadingOf(excludePath, start);
+        switch (hooks.step.load()) {
+            case ChainmakerHooks::kReadingInput:
+                return ReadingOf(inPath, hooks.start);
+            case ChainmakerHooks::kReadingExclude:
+                return ReadingOf(excludePath, hooks.start);
             default:
-                return Reading{"writing out.txt", FileSize(outPath), outputBytes.load(), true};
+                return Reading{"writing out.txt", FileSize(outPath), hooks.outputBytes.load(),
+                               true};
         }
     });
-
-    rt::RunReportingUnhandledErrors(platform, [&] {
-        chainmaker::StringList inputList;
-        rt::Counter32 inputCount;
-        chainmaker::ReadList(inPath, inputList, inputCount);
-
-        chainmaker::StringList excludeList;
-        rt::Counter32 excludeCount;
-        if (options.exclude) {
-            start = BytesReadSoFar().value_or(0);
-            step = kReadingExclude;
-            try {
-                chainmaker::ReadList(excludePath, excludeList, excludeCount);
-            } catch (const std::exception&) {
-                platform.messageBox(chainmaker::kExcludeMissingMessage, rt::Buttons::Ok, {});
-                return;
-            }
-        }
-        const chainmaker::Exclusion exclusion(excludeList, excludeCount.value());
-
-        const auto wanted = [&](int members) { return options.blocks[members - 1]; };
-        const chainmaker::OutputSize size =
-            chainmaker::SizeOfOutput(inputList, inputCount.value(), options.separator.size(), wanted);
-        if (!SizeAccepted(size, outPath, options.exclude && excludeCount.value() > 0, request.yes,
-                          platform))
-            return;
-        outputBytes = static_cast<double>(size.bytes);
-        step = kWriting;
-        chainmaker::WriteCombinations(
-            outPath, inputList, inputCount.value(), options.separator,
-            wanted, options.exclude ? &exclusion : nullptr);
-    });
+    rt::RunReportingUnhandledErrors(
+        platform, [&] { chainmaker::Run(request.folder, request.chainmaker, &hooks); });
     return platform.boxes.empty() ? kCompleted : kFailed;
 }
 

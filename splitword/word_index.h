@@ -11,6 +11,7 @@
 #include <limits>
 #include <string_view>
 
+#include "hash_filter.h"
 #include "hashing.h"
 #include "large_pages.h"
 #include "word_list.h"
@@ -66,11 +67,9 @@ class WordIndex {
             rt::LargeArray<Slot>(PowerOfTwoAtLeast(std::max<std::size_t>(2 * mine, 16)), true);
         h.mask = h.slots.size() - 1;
         h.shift = ShiftFor(h.slots.size());
-        // Two bits of a 64-bit block per text, about eight bits per word, so that the filter
-        // stays in the cache closest to the processor.
-        h.filter = rt::LargeArray<std::uint64_t>(
-            PowerOfTwoAtLeast(std::max<std::size_t>(mine / 8, 8)), true);
-        h.filterShift = ShiftFor(h.filter.size());
+        // About eight bits per word, so that the filter stays in the cache closest to the
+        // processor.
+        h.filter = rt::HashFilter(rt::HashFilter::BitsFor(mine, 8, 9), true);
         h.texts = rt::LargeArray<Text>(mine);
         h.positions = rt::LargeArray<std::uint32_t>(mine, true);
 
@@ -112,7 +111,7 @@ class WordIndex {
                 text = texts++;
                 h.slots[slot] = Slot{static_cast<std::uint64_t>(word.data() - all_.data()), texts,
                                      static_cast<std::uint32_t>(hash)};
-                h.filter[block(h, hash)] |= bits(hash);
+                h.filter.add(hash * hashing_.mix);
             }
             textOf_[k] = text;
             ++h.texts[text].count;
@@ -139,14 +138,11 @@ class WordIndex {
     }
 
     void prefetchFilter(std::uint64_t hash) const noexcept {
-        const Half& h = halves_[HalfOf(hash)];
-        Prefetch(&h.filter[block(h, hash)]);
+        halves_[HalfOf(hash)].filter.prefetch(hash * hashing_.mix);
     }
     // False when no text of the list has that hash; true when one may have it.
     bool mayContain(std::uint64_t hash) const noexcept {
-        const Half& h = halves_[HalfOf(hash)];
-        const std::uint64_t want = bits(hash);
-        return (h.filter[block(h, hash)] & want) == want;
+        return halves_[HalfOf(hash)].filter.mayContain(hash * hashing_.mix);
     }
     void prefetchSlot(std::uint64_t hash) const noexcept {
         prefetchSlot(halves_[HalfOf(hash)], hash);
@@ -196,12 +192,13 @@ class WordIndex {
         std::uint32_t id;
         std::uint32_t tag;
     };
-    struct Half {
+    // On whole cache lines: the two halves, built by two threads, share none, and the half of
+    // a hash is found with a shift.
+    struct alignas(64) Half {
         rt::LargeArray<Slot> slots;
         std::size_t mask = 0;
         unsigned shift = 64;
-        rt::LargeArray<std::uint64_t> filter;
-        unsigned filterShift = 64;
+        rt::HashFilter filter;
         rt::LargeArray<Text> texts;
         rt::LargeArray<std::uint32_t> positions;
     };
@@ -212,12 +209,6 @@ class WordIndex {
     }
     std::size_t home(const Half& h, std::uint64_t hash) const noexcept {
         return static_cast<std::size_t>((hash * hashing_.mix) >> h.shift);
-    }
-    std::size_t block(const Half& h, std::uint64_t hash) const noexcept {
-        return static_cast<std::size_t>((hash * hashing_.mix) >> h.filterShift);
-    }
-    static std::uint64_t bits(std::uint64_t hash) noexcept {
-        return (std::uint64_t{1} << (hash & 63)) | (std::uint64_t{1} << ((hash >> 6) & 63));
     }
     void prefetchSlot(const Half& h, std::uint64_t hash) const noexcept {
         Prefetch(&h.slots[home(h, hash)]);

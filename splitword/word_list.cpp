@@ -36,20 +36,6 @@ std::size_t CharacterSize(std::string_view text, std::size_t pos) noexcept {
     return 1;
 }
 
-std::int64_t CharacterCount(std::string_view text) noexcept {
-    std::int64_t count = 0;
-    for (std::size_t pos = 0; pos < text.size(); ++count) {
-        // Plain ASCII runs are the common case: step over them a byte at a time without the
-        // sequence checks.
-        if (static_cast<unsigned char>(text[pos]) < 0x80) {
-            ++pos;
-        } else {
-            pos += CharacterSize(text, pos);
-        }
-    }
-    return count;
-}
-
 bool LongEnough(std::string_view text, double threshold) noexcept {
     // A text never has more characters than bytes; most words pass after a few characters.
     if (threshold > static_cast<double>(text.size())) return false;

@@ -20,9 +20,6 @@ namespace splitword {
 // UTF-8 sequence there, or 1 when none starts there.
 std::size_t CharacterSize(std::string_view text, std::size_t pos) noexcept;
 
-// The number of characters of a text.
-std::int64_t CharacterCount(std::string_view text) noexcept;
-
 // Whether a text of that many characters is long enough for the threshold (a length equal to
 // the threshold is). Counts no further than it needs to.
 bool LongEnough(std::string_view text, double threshold) noexcept;

@@ -1,4 +1,4 @@
-// The pieces under the combination writer: the string list, the bit filter and the chunk writer.
+// The pieces under the combination writer: the string list and the chunk writer.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "chunk_writer.h"
-#include "hash_filter.h"
 #include "string_list.h"
 #include "temp_folder.h"
 
@@ -58,29 +57,6 @@ TEST(StringList, CopiesAndComparesByEntries) {
     EXPECT_NE(std::find(a.begin(), a.end(), "y z"), a.end());
     EXPECT_EQ(a.end() - a.begin(), 3);
     EXPECT_TRUE(StringList().empty());
-}
-
-TEST(HashFilter, NeverTurnsAwayAHashThatWasAdded) {
-    std::mt19937_64 random(11);
-    for (const int bits : {7, 12, 0}) {
-        chainmaker::HashFilter filter(20000, bits);
-        std::vector<std::uint64_t> added;
-        for (int i = 0; i < 20000; ++i) {
-            added.push_back(i % 3 == 0 ? random() : static_cast<std::uint64_t>(i));
-            filter.add(added.back());
-        }
-        for (const std::uint64_t hash : added) ASSERT_TRUE(filter.mayContain(hash)) << bits;
-    }
-}
-
-TEST(HashFilter, TurnsAwayMostOtherHashes) {
-    chainmaker::HashFilter filter(10000);
-    for (std::uint64_t i = 0; i < 10000; ++i) filter.add(i * 0x100000001B3ull);
-    int passed = 0;
-    for (std::uint64_t i = 10000; i < 110000; ++i)
-        passed += filter.mayContain(i * 0x100000001B3ull);
-    EXPECT_LT(passed, 1000);  // less than 1 in 100
-    EXPECT_FALSE(chainmaker::HashFilter().mayContain(0));
 }
 
 // Bytes formed in the chunk and appended small and large reach the file in order.

@@ -442,13 +442,13 @@ TEST_F(ChainmakerWindowTest, AllSixBlocksForOneString) {
               "w\r\nw\tw\r\nw\tw\tw\r\nw\tw\tw\tw\r\nw\tw\tw\tw\tw\r\nw\tw\tw\tw\tw\tw\r\n");
 }
 
-TEST_F(ChainmakerWindowTest, PrintMeNeedsTheOpenOutput) {
-    try {
-        window.PrintMe("x");
-        FAIL() << "no error";
-    } catch (const rt::RuntimeError& error) {
-        EXPECT_EQ(error.number(), 52);
-    }
+TEST_F(ChainmakerWindowTest, LinesReachOutTxtOnlyDuringARun) {
+    folder.write("in.txt", "x\r\n");
+    EXPECT_FALSE(folder.exists("out.txt"));
+    window.Command1_Click();
+    EXPECT_EQ(folder.read("out.txt"), "x\r\nx x\r\nx x x\r\n");
+    window.mnuHlp_Click();
+    EXPECT_EQ(folder.read("out.txt"), "x\r\nx x\r\nx x x\r\n");
 }
 
 // ---- Separator --------------------------------------------------------------------------------

@@ -134,8 +134,13 @@ TEST(CharacterCount, CountsCodePointsAndStrayBytes) {
         {"\xE2\x82", 2},          // cut sequence
         {"\xF5\x80", 2},          // never a lead byte
     };
-    for (const auto& [text, count] : cases)
-        EXPECT_EQ(splitword::CharacterCount(text), count) << testing::PrintToString(text);
+    // A text of `count` characters is long enough for `count`, not for one more.
+    for (const auto& [text, count] : cases) {
+        EXPECT_TRUE(splitword::LongEnough(text, static_cast<double>(count)))
+            << testing::PrintToString(text);
+        EXPECT_FALSE(splitword::LongEnough(text, static_cast<double>(count + 1)))
+            << testing::PrintToString(text);
+    }
 }
 
 TEST(Threads, WithoutThreadsToBeHadTheSearchRunsOnTheCallingThread) {
@@ -163,6 +168,14 @@ TEST(Threads, WithoutThreadsToBeHadTheSearchRunsOnTheCallingThread) {
     }
 }
 
+// The characters of a text, counted one by one.
+std::int64_t CharacterCount(std::string_view text) {
+    std::int64_t count = 0;
+    for (std::size_t pos = 0; pos < text.size(); ++count)
+        pos += splitword::CharacterSize(text, pos);
+    return count;
+}
+
 TEST(LongEnough, ComparesTheCharacterCountWithTheThreshold) {
     struct Case {
         std::string text;
@@ -179,7 +192,7 @@ TEST(LongEnough, ComparesTheCharacterCountWithTheThreshold) {
         EXPECT_EQ(splitword::LongEnough(c.text, c.threshold), c.kept)
             << testing::PrintToString(c.text) << " at " << c.threshold;
         EXPECT_EQ(splitword::LongEnough(c.text, c.threshold),
-                  !(c.threshold > static_cast<double>(splitword::CharacterCount(c.text))));
+                  !(c.threshold > static_cast<double>(CharacterCount(c.text))));
     }
 }
 

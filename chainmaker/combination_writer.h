@@ -1,0 +1,65 @@
+#pragma once
+// Writing the combinations. A combination of k members is an index tuple (i1, ..., ik); its line
+// is entry i1, the separator, entry i2, ..., entry ik. Block k holds all n^k tuples in
+// lexicographic order (the last index fastest); blocks come in the order 1 to 6. Every line ends
+// with CR LF.
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string_view>
+
+#include "string_list.h"
+#include "text_hash.h"
+
+namespace chainmaker {
+
+inline constexpr int kMaxMembers = 6;
+
+// Asked right before block k (k = 1 to 6) whether that block is wanted.
+using BlockWanted = std::function<bool(int members)>;
+
+// Called each time about a megabyte of whole lines has been handed to the output, with the bytes
+// handed over so far. What it throws stops the writing there, the output holding whole lines.
+using WriteProgress = std::function<void(std::uint64_t bytes)>;
+
+// The lines to leave out: the first `count` entries of a list, which must outlive it. A line is
+// left out when it equals an entry byte for byte, letter case counting.
+class Exclusion {
+  public:
+    // `filterBits`: the size of the writer's bit array of prefixes as a power of two (7 to 24);
+    // 0 sizes it to the number of entries. Tests choose small ones.
+    // `hashSeed`: the seed of the writer's hashes (TextHash), 0 for one drawn at random; the
+    // lines written do not depend on it.
+    Exclusion(const StringList& entries, std::int32_t count, int filterBits = 0,
+              std::uint64_t hashSeed = 0)
+        : entries_(&entries),
+          size_(
+              std::min(static_cast<std::size_t>(std::max(count, std::int32_t{0})), entries.size())),
+          filterBits_(filterBits),
+          hash_(hashSeed) {}
+
+    bool empty() const noexcept { return size_ == 0; }
+    std::size_t size() const noexcept { return size_; }
+    std::string_view operator[](std::size_t i) const noexcept { return (*entries_)[i]; }
+    int filterBits() const noexcept { return filterBits_; }
+    const TextHash& hash() const noexcept { return hash_; }
+
+  private:
+    const StringList* entries_;
+    std::size_t size_;
+    int filterBits_;
+    TextHash hash_;
+};
+
+// Creates (or empties) `outPath` before any block is asked about, writes every line of the wanted
+// blocks of the first `count` entries of `list` that `exclusion` (when there is one) does not
+// hold, and closes the file complete on disk. Memory does not depend on the number of lines.
+// Failures are run-time errors (70 when the file cannot be created, 61 or 57 when writing fails).
+void WriteCombinations(const std::filesystem::path& outPath, const StringList& list,
+                       std::int32_t count, std::string_view separator, const BlockWanted& wanted,
+                       const Exclusion* exclusion, const WriteProgress& progress = nullptr);
+
+}  // namespace chainmaker

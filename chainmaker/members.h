@@ -1,0 +1,77 @@
+#pragma once
+// The strings of a run as members of lines, laid out once: each followed by CR LF, with its hash
+// and the power that extends a hash past it; and the copies that put them into lines.
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "chunk_writer.h"
+#include "string_list.h"
+#include "text_hash.h"
+
+namespace chainmaker {
+
+// Bytes past the end of a copy that CopyWide may read or write: the buffers it works on have
+// that much room to spare.
+inline constexpr std::size_t kOverrun = ChunkWriter::kSlack;
+
+// Copies `size` bytes; with kFixed > 0 (and size <= kFixed) exactly kFixed bytes, otherwise in
+// whole 16-byte pieces. Either way up to 64 bytes past the end of both sides may be read or
+// written.
+template <std::size_t kFixed>
+inline void CopyWide(char* to, const char* from, std::size_t size) {
+    if constexpr (kFixed > 0) {
+        __builtin_memcpy(to, from, kFixed);
+    } else {
+        for (std::size_t at = 0; at < size; at += 16) __builtin_memcpy(to + at, from + at, 16);
+    }
+}
+
+// memcmp for `size` bytes, which may be none (and then at a null pointer).
+inline bool SameBytes(const char* a, const char* b, std::size_t size) {
+    return size == 0 || std::memcmp(a, b, size) == 0;
+}
+
+// An entry as a member of a line: its text followed by CR LF, with its hash and the power that
+// extends a hash past it.
+struct Member {
+    const char* ended;
+    std::size_t size;  // with CR LF
+    std::uint64_t hash;
+    std::uint64_t power;
+
+    std::string_view text() const noexcept { return std::string_view(ended, size - 2); }
+};
+
+// The first n entries laid out once, each followed by CR LF, with kOverrun bytes to spare at the
+// end.
+struct Members {
+    std::unique_ptr<char[]> text;
+    std::vector<Member> member;
+    std::size_t longest = 0;  // the longest entry, without CR LF
+
+    Members(const StringList& list, std::int32_t n, const TextHash& hash)
+        : member(static_cast<std::size_t>(n)) {
+        std::size_t total = kOverrun;
+        for (std::int32_t i = 0; i < n; ++i) total += list[i].size() + 2;
+        text = std::make_unique<char[]>(total);
+        std::size_t at = 0;
+        for (std::int32_t i = 0; i < n; ++i) {
+            const std::string_view entry = list[i];
+            if (!entry.empty()) std::memcpy(text.get() + at, entry.data(), entry.size());
+            text[at + entry.size()] = '\r';
+            text[at + entry.size() + 1] = '\n';
+            member[i] =
+                Member{text.get() + at, entry.size() + 2, hash(entry), hash.power(entry.size())};
+            longest = std::max(longest, entry.size());
+            at += entry.size() + 2;
+        }
+    }
+};
+
+}  // namespace chainmaker
