@@ -3,8 +3,8 @@
 //   job=NAME seconds=S peak_rss_mib=M bytes_in=B bytes_out=B
 //
 //   jobbench binning DIR --single|--pairs [--plain]
-//   jobbench chainmaker DIR --blocks 123456 --separator space|tab|none|other:TEXT [--exclude] [--plain]
-//   jobbench splitword DIR --threshold T [--plain]      (DIR becomes the current folder)
+//   jobbench chainmaker DIR --blocks 123456 --separator space|tab|none|other:TEXT [--exclude]
+//   [--plain] jobbench splitword DIR --threshold T [--plain]      (DIR becomes the current folder)
 //
 // With --plain the plain transcription runs instead, as the baseline. A failure prints its
 // message and exits non-zero.
@@ -37,15 +37,16 @@ namespace {
 }
 
 [[noreturn]] void Usage() {
-    Fail("usage: jobbench binning DIR --single|--pairs [--plain]\n"
-         "       jobbench chainmaker DIR --blocks 123456 --separator space|tab|none|other:TEXT "
-         "[--exclude] [--plain]\n"
-         "       jobbench splitword DIR --threshold T [--plain]");
+    Fail(
+        "usage: jobbench binning DIR --single|--pairs [--plain]\n"
+        "       jobbench chainmaker DIR --blocks 123456 --separator space|tab|none|other:TEXT "
+        "[--exclude] [--plain]\n"
+        "       jobbench splitword DIR --threshold T [--plain]");
 }
 
 // Message boxes go to the error stream; a box means the run did not go as a benchmark expects.
 class ConsolePlatform : public rt::Platform {
-public:
+  public:
     rt::Answer messageBox(std::string_view text, rt::Buttons, std::string_view) override {
         Fail(std::string(text));
     }
@@ -53,7 +54,7 @@ public:
 };
 
 class FailAtOnce : public binning::FailureHandler {
-public:
+  public:
     void onFailure(const rt::RuntimeError& error) override { Fail(error.what()); }
 };
 
@@ -84,13 +85,20 @@ int main(int argc, char** argv) {
             if (i + 1 >= args.size()) Usage();
             return std::string(args[++i]);
         };
-        if (args[i] == "--plain") plainRun = true;
-        else if (args[i] == "--single" || args[i] == "--pairs") mode = args[i];
-        else if (args[i] == "--blocks") blocks = next();
-        else if (args[i] == "--separator") separatorName = next();
-        else if (args[i] == "--exclude") exclude = true;
-        else if (args[i] == "--threshold") threshold = next();
-        else Usage();
+        if (args[i] == "--plain")
+            plainRun = true;
+        else if (args[i] == "--single" || args[i] == "--pairs")
+            mode = args[i];
+        else if (args[i] == "--blocks")
+            blocks = next();
+        else if (args[i] == "--separator")
+            separatorName = next();
+        else if (args[i] == "--exclude")
+            exclude = true;
+        else if (args[i] == "--threshold")
+            threshold = next();
+        else
+            Usage();
     }
     if (!fs::is_directory(folder)) Fail("no folder " + folder.string());
 
@@ -114,11 +122,16 @@ int main(int argc, char** argv) {
             bytesOut = SizeOf(folder, {"Results.txt"});
         } else if (job == "chainmaker") {
             std::string separator;
-            if (separatorName == "space") separator = " ";
-            else if (separatorName == "tab") separator = "\t";
-            else if (separatorName == "none") separator = "";
-            else if (separatorName.rfind("other:", 0) == 0) separator = separatorName.substr(6);
-            else Usage();
+            if (separatorName == "space")
+                separator = " ";
+            else if (separatorName == "tab")
+                separator = "\t";
+            else if (separatorName == "none")
+                separator = "";
+            else if (separatorName.rfind("other:", 0) == 0)
+                separator = separatorName.substr(6);
+            else
+                Usage();
             chainmaker::Options options;
             unsigned mask = 0;
             for (int k = 1; k <= 6; ++k) {
@@ -163,8 +176,9 @@ int main(int argc, char** argv) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    std::printf("job=%s seconds=%.3f peak_rss_mib=%.1f bytes_in=%llu bytes_out=%llu\n",
-                job.c_str(), seconds, static_cast<double>(usage.ru_maxrss) / 1024.0,
-                static_cast<unsigned long long>(bytesIn), static_cast<unsigned long long>(bytesOut));
+    std::printf("job=%s seconds=%.3f peak_rss_mib=%.1f bytes_in=%llu bytes_out=%llu\n", job.c_str(),
+                seconds, static_cast<double>(usage.ru_maxrss) / 1024.0,
+                static_cast<unsigned long long>(bytesIn),
+                static_cast<unsigned long long>(bytesOut));
     return 0;
 }

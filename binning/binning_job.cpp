@@ -38,9 +38,7 @@ void BoxFailureHandler::onFailure(const rt::RuntimeError& error) {
             if (platform_.messageBox(kFileNotFoundMessage, rt::Buttons::OkCancel) == rt::Answer::Ok)
                 return;
             throw RunEnded{};
-        default:
-            platform_.messageBox(ProgramErrorMessage(), rt::Buttons::Ok);
-            throw RunEnded{};
+        default: platform_.messageBox(ProgramErrorMessage(), rt::Buttons::Ok); throw RunEnded{};
     }
 }
 

@@ -18,7 +18,7 @@ class QRadioButton;
 namespace ui {
 class CaptionButton;
 class MenuBarKeys;
-}
+}  // namespace ui
 
 class BinningWindow : public QMainWindow {
     Q_OBJECT

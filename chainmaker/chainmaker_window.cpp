@@ -129,14 +129,12 @@ class ChainmakerWindow::RunHooks : public chainmaker::RunHooks {
                       bool bounded) override {
         const auto room = chainmaker::RoomForOutput(outPath);
         switch (chainmaker::JudgeSize(size, room)) {
-            case chainmaker::SizeVerdict::Fits:
-                return true;
+            case chainmaker::SizeVerdict::Fits: return true;
             case chainmaker::SizeVerdict::TooLarge:
                 window_.platform_.messageBox(chainmaker::TooLargeMessage(size, *room, bounded),
                                              rt::Buttons::Ok);
                 return false;
-            case chainmaker::SizeVerdict::Large:
-                break;
+            case chainmaker::SizeVerdict::Large: break;
         }
         return window_.platform_.messageBox(chainmaker::LargeMessage(size, room, bounded),
                                             rt::Buttons::OkCancel) == rt::Answer::Ok;
@@ -187,8 +185,7 @@ void ChainmakerWindow::RunSteps() {
                 hooks.done();
                 Command1->setCaptionNow(QString::fromUtf8(kDoneCaption));
                 break;
-            case chainmaker::Outcome::ExcludeUnreadable:
-                break;
+            case chainmaker::Outcome::ExcludeUnreadable: break;
             case chainmaker::Outcome::SizeRefused:
                 // Nothing was written: the next click is a new run, from the files and the
                 // settings of that time.

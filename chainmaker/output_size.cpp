@@ -17,7 +17,9 @@ BigCount Times(BigCount a, BigCount b) {
     return a * b;
 }
 
-BigCount Plus(BigCount a, BigCount b) { return b > kMost - a ? kMost : a + b; }
+BigCount Plus(BigCount a, BigCount b) {
+    return b > kMost - a ? kMost : a + b;
+}
 
 std::string Digits(BigCount value) {
     std::string digits;
@@ -37,8 +39,8 @@ std::string Lines(const OutputSize& size, bool bounded) {
 
 OutputSize SizeOfOutput(const StringList& list, std::int32_t count, std::size_t separatorLength,
                         const BlockWanted& wanted) {
-    const std::size_t n = std::min(static_cast<std::size_t>(std::max(count, std::int32_t{0})),
-                                   list.size());
+    const std::size_t n =
+        std::min(static_cast<std::size_t>(std::max(count, std::int32_t{0})), list.size());
     BigCount text = 0;  // the strings' bytes, all together
     for (std::size_t i = 0; i < n; ++i) text += list[i].size();
     OutputSize size;

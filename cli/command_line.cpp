@@ -145,28 +145,20 @@ bool ReadBlocks(std::string_view list, bool (&blocks)[chainmaker::kMaxMembers]) 
 
 std::string_view CommandName(Command command) {
     switch (command) {
-        case Command::Binning:
-            return "binning";
-        case Command::Chainmaker:
-            return "chainmaker";
-        case Command::Splitword:
-            return "splitword";
-        case Command::None:
-            break;
+        case Command::Binning: return "binning";
+        case Command::Chainmaker: return "chainmaker";
+        case Command::Splitword: return "splitword";
+        case Command::None: break;
     }
     return "";
 }
 
 std::string HelpText(Command command) {
     switch (command) {
-        case Command::Binning:
-            return std::string(kBinningHelp);
-        case Command::Chainmaker:
-            return std::string(kChainmakerHelp);
-        case Command::Splitword:
-            return std::string(kSplitwordHelp);
-        case Command::None:
-            break;
+        case Command::Binning: return std::string(kBinningHelp);
+        case Command::Chainmaker: return std::string(kChainmakerHelp);
+        case Command::Splitword: return std::string(kSplitwordHelp);
+        case Command::None: break;
     }
     return std::string(kMainHelp);
 }
@@ -225,20 +217,13 @@ Request Parse(const std::vector<std::string>& args) {
         // The argument just read (getopt has moved past it).
         const std::string& arg = copies[std::clamp(optind - 1, 0, argc - 1)];
         switch (code) {
-            case 1:
-                positional.emplace_back(optarg);
-                break;
-            case 'h':
-                request.kind = Request::Kind::Help;
-                break;
-            case kOptVersion:
-                request.kind = Request::Kind::Version;
-                break;
-            case 'q':
-                request.quiet = true;
-                break;
+            case 1: positional.emplace_back(optarg); break;
+            case 'h': request.kind = Request::Kind::Help; break;
+            case kOptVersion: request.kind = Request::Kind::Version; break;
+            case 'q': request.quiet = true; break;
             case 'y':
-                if (command != Command::Chainmaker) return Misuse(command, "unknown option '" + arg + "'");
+                if (command != Command::Chainmaker)
+                    return Misuse(command, "unknown option '" + arg + "'");
                 request.yes = true;
                 break;
             case kOptSingle:
@@ -268,17 +253,10 @@ Request Parse(const std::vector<std::string>& args) {
                 }
                 break;
             }
-            case kOptSeparatorText:
-                request.chainmaker.separator = optarg;
-                break;
-            case kOptExclude:
-                request.chainmaker.exclude = true;
-                break;
-            case kOptThreshold:
-                request.threshold = optarg;
-                break;
-            case ':':
-                return Misuse(command, "'" + arg + "' needs a value");
+            case kOptSeparatorText: request.chainmaker.separator = optarg; break;
+            case kOptExclude: request.chainmaker.exclude = true; break;
+            case kOptThreshold: request.threshold = optarg; break;
+            case ':': return Misuse(command, "'" + arg + "' needs a value");
             default: {
                 const bool isLong = arg.starts_with("--");
                 const std::string name = isLong ? arg.substr(0, arg.find('=')) : arg;

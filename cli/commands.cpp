@@ -80,16 +80,14 @@ bool SizeAccepted(const chainmaker::OutputSize& size, const fs::path& outPath, b
                   bool yes, BoxesToStderr& platform) {
     const auto room = chainmaker::RoomForOutput(outPath);
     switch (chainmaker::JudgeSize(size, room)) {
-        case chainmaker::SizeVerdict::Fits:
-            return true;
+        case chainmaker::SizeVerdict::Fits: return true;
         case chainmaker::SizeVerdict::TooLarge:
             platform.messageBox(
                 chainmaker::TooLargeMessage(
                     size, *room, bounded, "Choose fewer blocks, or put fewer strings into in.txt."),
                 rt::Buttons::Ok, {});
             return false;
-        case chainmaker::SizeVerdict::Large:
-            break;
+        case chainmaker::SizeVerdict::Large: break;
     }
     if (yes) return true;
     if (!::isatty(STDIN_FILENO) || !::isatty(STDERR_FILENO)) {
@@ -148,10 +146,8 @@ int RunChainmaker(const Request& request, BoxesToStderr& platform, bool progress
     ChainmakerHooks hooks(request, platform);
     const ProgressLine line(progress, stderr, "chainmaker", [&]() -> Reading {
         switch (hooks.step.load()) {
-            case ChainmakerHooks::kReadingInput:
-                return ReadingOf(inPath, hooks.start);
-            case ChainmakerHooks::kReadingExclude:
-                return ReadingOf(excludePath, hooks.start);
+            case ChainmakerHooks::kReadingInput: return ReadingOf(inPath, hooks.start);
+            case ChainmakerHooks::kReadingExclude: return ReadingOf(excludePath, hooks.start);
             default:
                 return Reading{"writing out.txt", FileSize(outPath), hooks.outputBytes.load(),
                                true};
@@ -200,31 +196,21 @@ int Run(const Request& request, std::FILE* out, std::FILE* err) {
         case Request::Kind::Help:
             std::fputs(HelpText(request.command).c_str(), out);
             return kCompleted;
-        case Request::Kind::Version:
-            std::fputs(VersionText().c_str(), out);
-            return kCompleted;
+        case Request::Kind::Version: std::fputs(VersionText().c_str(), out); return kCompleted;
         case Request::Kind::Misuse:
             std::fprintf(err, "%s\n", request.problem.c_str());
             return kMisuse;
-        case Request::Kind::Run:
-            break;
+        case Request::Kind::Run: break;
     }
     const bool progress = err == stderr && ProgressLine::Wanted(request.quiet);
     BoxesToStderr platform;
     int status = kFailed;
     try {
         switch (request.command) {
-            case Command::Binning:
-                status = RunBinning(request, platform, progress);
-                break;
-            case Command::Chainmaker:
-                status = RunChainmaker(request, platform, progress);
-                break;
-            case Command::Splitword:
-                status = RunSplitword(request, platform, progress);
-                break;
-            case Command::None:
-                break;
+            case Command::Binning: status = RunBinning(request, platform, progress); break;
+            case Command::Chainmaker: status = RunChainmaker(request, platform, progress); break;
+            case Command::Splitword: status = RunSplitword(request, platform, progress); break;
+            case Command::None: break;
         }
     } catch (const rt::RuntimeError& error) {
         platform.boxes.push_back(rt::UnhandledErrorText(error));

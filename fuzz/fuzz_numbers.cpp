@@ -15,8 +15,12 @@
 
 namespace {
 
-bool Skipped(char c) { return c == ' ' || c == '\t' || c == '\n'; }
-bool Digit(char c) { return c >= '0' && c <= '9'; }
+bool Skipped(char c) {
+    return c == ' ' || c == '\t' || c == '\n';
+}
+bool Digit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Drops the skipped characters of the number as it goes, one character at a time; nullopt for
 // overflow.

@@ -31,7 +31,8 @@ void Tell(const QString& program, const std::string& problem) {
 int main(int argc, char** argv) {
     if (argc < 2 || argc > 3 || !launch::ProgramName(argv[1])) {
         std::fprintf(stderr, "usage: %s %.*s [FOLDER]\n", argv[0],
-                     static_cast<int>(launch::kProgramChoice.size()), launch::kProgramChoice.data());
+                     static_cast<int>(launch::kProgramChoice.size()),
+                     launch::kProgramChoice.data());
         return 2;
     }
     const std::string program = *launch::ProgramName(argv[1]);

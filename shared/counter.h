@@ -9,7 +9,7 @@
 namespace rt {
 
 class Counter32 {
-public:
+  public:
     static constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 
     constexpr Counter32() = default;
@@ -30,7 +30,7 @@ public:
     }
     constexpr std::int32_t value() const noexcept { return value_; }
 
-private:
+  private:
     std::int32_t value_ = 0;
 };
 

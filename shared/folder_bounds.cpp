@@ -27,8 +27,7 @@ std::string Describe(const fs::path& path, const std::string& reason) {
 int OpenErrorNumber(int err, bool forWriting) {
     switch (err) {
         case ENOENT:
-        case ENOTDIR:
-            return forWriting ? kPathNotFound : kFileNotFound;
+        case ENOTDIR: return forWriting ? kPathNotFound : kFileNotFound;
         case EACCES:
         case EPERM:
         case EISDIR:
@@ -39,12 +38,9 @@ int OpenErrorNumber(int err, bool forWriting) {
         case ENXIO:  // a pipe nobody reads, or a socket
             return kPermissionDenied;
         case ENOSPC:
-        case EDQUOT:
-            return kDiskFull;
-        case ENOMEM:
-            return kOutOfMemory;
-        default:
-            return kPathFileAccessError;
+        case EDQUOT: return kDiskFull;
+        case ENOMEM: return kOutOfMemory;
+        default: return kPathFileAccessError;
     }
 }
 
@@ -113,7 +109,8 @@ bool LeadsInside(const fs::path& path, const fs::path& folder) {
 
 int OpenInputFile(const fs::path& path) {
     const Checked checked = Check(path);
-    if (!checked.inside) throw RuntimeError(kPermissionDenied, Describe(path, "leads out of its folder"));
+    if (!checked.inside)
+        throw RuntimeError(kPermissionDenied, Describe(path, "leads out of its folder"));
     const int fd = ::open(checked.open.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) ThrowOpenError(path, errno, false);
     struct stat info {};

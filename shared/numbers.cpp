@@ -193,9 +193,7 @@ void NumericPrefixReader::feed(std::string_view piece) {
                 }
                 mantissa(c);
                 break;
-            case Phase::kMantissa:
-                mantissa(c);
-                break;
+            case Phase::kMantissa: mantissa(c); break;
             case Phase::kMark:
             case Phase::kExponentSign:
                 if (IsSkipped(c)) break;
@@ -220,8 +218,7 @@ void NumericPrefixReader::feed(std::string_view piece) {
                     phase_ = Phase::kEnded;
                 }
                 break;
-            case Phase::kEnded:
-                return;
+            case Phase::kEnded: return;
         }
     }
 }

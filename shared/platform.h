@@ -14,7 +14,7 @@ enum class Buttons { Ok, OkCancel };
 enum class Answer { Ok = 1, Cancel = 2 };
 
 class Platform {
-public:
+  public:
     virtual ~Platform() = default;
 
     // A modal box without icon. An empty title shows the program's name as the title.

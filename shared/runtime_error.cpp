@@ -23,7 +23,8 @@ const char* ErrorMeaning(int number) noexcept {
 RuntimeError::RuntimeError(int number) : RuntimeError(number, std::string{}) {}
 
 RuntimeError::RuntimeError(int number, const std::string& detail)
-    : std::runtime_error("Run-time error '" + std::to_string(number) + "': " + ErrorMeaning(number) +
+    : std::runtime_error("Run-time error '" + std::to_string(number) +
+                         "': " + ErrorMeaning(number) +
                          (detail.empty() ? std::string{} : " (" + detail + ")")),
       number_(number),
       detail_(detail) {}

@@ -25,7 +25,7 @@ enum ErrorNumber : int {
 const char* ErrorMeaning(int number) noexcept;
 
 class RuntimeError : public std::runtime_error {
-public:
+  public:
     explicit RuntimeError(int number);
     RuntimeError(int number, const std::string& detail);
 
@@ -34,7 +34,7 @@ public:
     // What went wrong underneath (the file and the system's reason), for logs and tools.
     const std::string& detail() const noexcept { return detail_; }
 
-private:
+  private:
     int number_;
     std::string detail_;
 };

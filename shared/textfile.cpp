@@ -17,12 +17,9 @@ int WriteErrorNumber(int err) {
     switch (err) {
         case ENOSPC:
         case EDQUOT:
-        case EFBIG:
-            return kDiskFull;
-        case EIO:
-            return kDeviceIoError;
-        default:
-            return kPathFileAccessError;
+        case EFBIG: return kDiskFull;
+        case EIO: return kDeviceIoError;
+        default: return kPathFileAccessError;
     }
 }
 

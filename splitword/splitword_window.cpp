@@ -125,8 +125,8 @@ void SplitwordWindow::RunSteps() {
         const QByteArray typed = ThresholdLength->text().toUtf8();
         // Number to text and back follow the desktop's locale; the leading number does not.
         const std::string mark = locale().decimalPoint().toStdString();
-        const std::string normalised = splitword::NormaliseThresholdText(
-            std::string_view(typed.data(), typed.size()), mark);
+        const std::string normalised =
+            splitword::NormaliseThresholdText(std::string_view(typed.data(), typed.size()), mark);
         ThresholdLength->setText(QString::fromStdString(normalised));
         ThresholdLength->repaint();
         const double threshold = rt::TextToNumber(normalised, mark);

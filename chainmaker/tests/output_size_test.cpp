@@ -48,7 +48,8 @@ TEST(OutputSize, GrowsBeyondSixtyFourBitsAndSaturatesInsteadOfWrapping) {
     chainmaker::StringList many;
     for (int i = 0; i < 1000000; ++i) many.push_back("word");
     const BigCount million = 1000000;
-    const OutputSize large = chainmaker::SizeOfOutput(many, 1000000, 1, [](int k) { return k == 6; });
+    const OutputSize large =
+        chainmaker::SizeOfOutput(many, 1000000, 1, [](int k) { return k == 6; });
     EXPECT_EQ(large.lines, million * million * million * million * million * million);
     EXPECT_EQ(large.bytes, large.lines * (24 + 5 + 2));
     // 3 million strings in block six: more lines than 128 bits count.
@@ -80,10 +81,17 @@ TEST(OutputSize, VerdictAndTexts) {
             << static_cast<std::uint64_t>(c.bytes);
 
     const std::pair<BigCount, const char*> sizes[] = {
-        {0, "0 bytes"},          {1, "1 byte"},          {999, "999 bytes"},
-        {1000, "1.0 kB"},        {1049, "1.0 kB"},       {1050, "1.1 kB"},
-        {999949, "999.9 kB"},    {999950, "1,000.0 kB"}, {1000000, "1.0 MB"},
-        {45900000000, "45.9 GB"}, {BigCount{1234567} * 1000000000000 / 1000, "1,234.6 TB"},
+        {0, "0 bytes"},
+        {1, "1 byte"},
+        {999, "999 bytes"},
+        {1000, "1.0 kB"},
+        {1049, "1.0 kB"},
+        {1050, "1.1 kB"},
+        {999949, "999.9 kB"},
+        {999950, "1,000.0 kB"},
+        {1000000, "1.0 MB"},
+        {45900000000, "45.9 GB"},
+        {BigCount{1234567} * 1000000000000 / 1000, "1,234.6 TB"},
     };
     for (const auto& [bytes, text] : sizes) EXPECT_EQ(chainmaker::ReadableSize(bytes), text);
     EXPECT_EQ(chainmaker::GroupedCount(1111110), "1,111,110");

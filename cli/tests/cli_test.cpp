@@ -86,9 +86,7 @@ std::vector<std::string> CommandLine(Program program, const Settings& settings,
                                      const std::string& folder, bool folderFirst) {
     std::vector<std::string> args;
     switch (program) {
-        case Program::Binning:
-            args = {"binning", settings.pairs ? "--pairs" : "--single"};
-            break;
+        case Program::Binning: args = {"binning", settings.pairs ? "--pairs" : "--single"}; break;
         case Program::Chainmaker: {
             std::string blocks;
             for (int k = 0; k < 6; ++k)
@@ -106,9 +104,7 @@ std::vector<std::string> CommandLine(Program program, const Settings& settings,
             if (settings.exclude) args.push_back("--exclude");
             break;
         }
-        case Program::Splitword:
-            args = {"splitword", "--threshold", settings.threshold};
-            break;
+        case Program::Splitword: args = {"splitword", "--threshold", settings.threshold}; break;
     }
     args.insert(folderFirst ? args.begin() + 1 : args.end(), folder);
     return args;
@@ -328,9 +324,11 @@ TEST(Arguments, ARunTooLargeForTheDiskIsNotStarted) {
     folder.write("in.txt", strings);
     folder.write("out.txt", "old\r\n");
     for (const char* yes : {"--yes", "-q"}) {
-        const Outcome outcome = RunDatatools({"chainmaker", "--blocks", "6", yes, "."}, folder.path());
+        const Outcome outcome =
+            RunDatatools({"chainmaker", "--blocks", "6", yes, "."}, folder.path());
         EXPECT_EQ(outcome.status, 1);
-        EXPECT_EQ(outcome.err.rfind("This run would write 64,000,000,000,000,000,000 lines (", 0), 0u)
+        EXPECT_EQ(outcome.err.rfind("This run would write 64,000,000,000,000,000,000 lines (", 0),
+                  0u)
             << outcome.err;
         EXPECT_EQ(folder.read("out.txt"), "old\r\n");
     }
@@ -370,7 +368,8 @@ TEST(Help, ManPageInStep) {
         for (std::size_t at = 0; (at = text.find("--", at)) != std::string::npos; at += 2) {
             std::size_t end = at + 2;
             if (end >= text.size() || text[end] < 'a' || text[end] > 'z') continue;
-            while (end < text.size() && ((text[end] >= 'a' && text[end] <= 'z') || text[end] == '-'))
+            while (end < text.size() &&
+                   ((text[end] >= 'a' && text[end] <= 'z') || text[end] == '-'))
                 ++end;
             found.insert(text.substr(at, end - at));
         }

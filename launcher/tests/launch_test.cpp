@@ -20,8 +20,13 @@ TEST(Launcher, KnowsTheThreePrograms) {
     const struct {
         const char* asked;
         const char* name;
-    } cases[] = {{"Binning", "Binning"}, {"binning", "Binning"}, {"Chainmaker", "Chainmaker"},
-                 {"splitword", "Splitword"}, {"BINNING", nullptr}, {"sh", nullptr}, {"", nullptr}};
+    } cases[] = {{"Binning", "Binning"},
+                 {"binning", "Binning"},
+                 {"Chainmaker", "Chainmaker"},
+                 {"splitword", "Splitword"},
+                 {"BINNING", nullptr},
+                 {"sh", nullptr},
+                 {"", nullptr}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.asked);
         const auto got = launch::ProgramName(c.asked);

@@ -11,21 +11,11 @@ namespace testing_support {
 inline std::string UnhandledReport(int number) {
     const char* meaning = "?";
     switch (number) {
-        case 6:
-            meaning = "Overflow";
-            break;
-        case 7:
-            meaning = "Out of memory";
-            break;
-        case 53:
-            meaning = "File not found";
-            break;
-        case 61:
-            meaning = "Disk full";
-            break;
-        case 70:
-            meaning = "Permission denied";
-            break;
+        case 6: meaning = "Overflow"; break;
+        case 7: meaning = "Out of memory"; break;
+        case 53: meaning = "File not found"; break;
+        case 61: meaning = "Disk full"; break;
+        case 70: meaning = "Permission denied"; break;
     }
     return "Run-time error '" + std::to_string(number) + "':\n\n" + meaning;
 }

@@ -12,7 +12,7 @@
 namespace testing_support {
 
 class ScriptedPlatform : public rt::Platform {
-public:
+  public:
     struct Box {
         std::string text;
         rt::Buttons buttons;

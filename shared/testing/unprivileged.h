@@ -42,9 +42,9 @@ inline int RunUnprivileged(const std::function<int()>& check) {
 inline std::optional<std::string> WhyPermissionsDoNotBind() {
     namespace fs = std::filesystem;
     std::error_code ec;
-    const fs::path probe = fs::temp_directory_path(ec) /
-                           ("tools-probe-" + std::to_string(::getpid()) + "-" +
-                            std::to_string(std::random_device{}()));
+    const fs::path probe =
+        fs::temp_directory_path(ec) / ("tools-probe-" + std::to_string(::getpid()) + "-" +
+                                       std::to_string(std::random_device{}()));
     const int fd = ::open(probe.c_str(), O_CREAT | O_EXCL | O_WRONLY, 0);
     if (fd < 0) return "cannot create a file in " + probe.parent_path().string();
     ::close(fd);

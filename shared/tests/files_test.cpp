@@ -22,10 +22,10 @@ TEST(ResolveName, FindsAFileWhateverItsLetterCase) {
         {{"bins.txt"}, "bins.txt", "bins.txt"},
         {{"Bins.txt"}, "bins.txt", "Bins.txt"},
         {{"bins1.txt"}, "Bins1.txt", "bins1.txt"},
-        {{"BINS.TXT", "bins.txt"}, "bins.txt", "bins.txt"},   // the exact name wins
-        {{"BINS.TXT", "Bins.txt"}, "bins.txt", "BINS.TXT"},   // else the first in byte order
-        {{}, "Results.txt", "Results.txt"},                    // none: the name to create
-        {{"results.txt"}, "Results.txt", "results.txt"},       // an output found as it exists
+        {{"BINS.TXT", "bins.txt"}, "bins.txt", "bins.txt"},  // the exact name wins
+        {{"BINS.TXT", "Bins.txt"}, "bins.txt", "BINS.TXT"},  // else the first in byte order
+        {{}, "Results.txt", "Results.txt"},                  // none: the name to create
+        {{"results.txt"}, "Results.txt", "results.txt"},     // an output found as it exists
         {{"bins.txt.bak"}, "bins.txt", "bins.txt"},
     };
     for (const auto& c : cases) {

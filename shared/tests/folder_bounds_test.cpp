@@ -54,8 +54,7 @@ TEST(FolderBounds, OnlyFilesInsideTheFolderAreOpened) {
          [](const TempFolder& r) { fs::create_symlink("../outside/secret", r / "data/x"); }, 70,
          70},
         {"an absolute link out of the folder, its target still to be made",
-         [](const TempFolder& r) { fs::create_symlink(r / "outside/new", r / "data/x"); }, 70,
-         70},
+         [](const TempFolder& r) { fs::create_symlink(r / "outside/new", r / "data/x"); }, 70, 70},
         {"a link that goes out and comes back",
          [](const TempFolder& r) {
              r.write("data/y", "1");
@@ -92,7 +91,8 @@ TEST(FolderBounds, OnlyFilesInsideTheFolderAreOpened) {
             c.lay(root);
             // The folder is reached through a link of its own: that is still the folder.
             fs::create_directory_symlink(root / "data", root / "shortcut");
-            EXPECT_EQ(OpenOutcome(root / "shortcut/x", forWriting), forWriting ? c.writing : c.reading)
+            EXPECT_EQ(OpenOutcome(root / "shortcut/x", forWriting),
+                      forWriting ? c.writing : c.reading)
                 << (forWriting ? "writing" : "reading");
             EXPECT_EQ(root.read("outside/secret"), "private");
             EXPECT_FALSE(root.exists("outside/new"));

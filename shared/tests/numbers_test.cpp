@@ -223,15 +223,47 @@ std::string ReaderOutcome(const std::string& text, std::size_t piece) {
 TEST(NumericPrefixReader, ReadsAsNumericPrefixInAnyPieces) {
     const std::string z(1000, '0');
     std::vector<std::string> texts = {
-        "", "5", "-0", " - 5", "+-5", "1 000", "12 apples", ".", "-.", "1.2.3", "1e3", "1 e 2",
-        "7e", "7e+", "7e+x", "2.5d1", "-1E+2", "1e-5", "1e309", "1e-400", "0e999999999999",
-        "1e99999999999999999999999", "1e-99999999999999999999999",
+        "",
+        "5",
+        "-0",
+        " - 5",
+        "+-5",
+        "1 000",
+        "12 apples",
+        ".",
+        "-.",
+        "1.2.3",
+        "1e3",
+        "1 e 2",
+        "7e",
+        "7e+",
+        "7e+x",
+        "2.5d1",
+        "-1E+2",
+        "1e-5",
+        "1e309",
+        "1e-400",
+        "0e999999999999",
+        "1e99999999999999999999999",
+        "1e-99999999999999999999999",
         // More digits than decide the rounding: a far digit moves a halfway point.
-        "9007199254740993." + z + "1", "9007199254740993." + z, "9007199254740993" + z + "1e-1001",
-        "0." + z + "5e1000", z + "5", "1" + z + "e-997", "7e" + z + "2", "5" + z,
-        "0." + z + "5", "-0." + z + "5e10", "0." + z, "1" + std::string(900, '3') + "e-900",
-        "4.9406564584124654e-324", "2.4703282292062327e-324", "2.4703282292062328e-324",
-        "1.7976931348623158e308", "1.7976931348623159e308",
+        "9007199254740993." + z + "1",
+        "9007199254740993." + z,
+        "9007199254740993" + z + "1e-1001",
+        "0." + z + "5e1000",
+        z + "5",
+        "1" + z + "e-997",
+        "7e" + z + "2",
+        "5" + z,
+        "0." + z + "5",
+        "-0." + z + "5e10",
+        "0." + z,
+        "1" + std::string(900, '3') + "e-900",
+        "4.9406564584124654e-324",
+        "2.4703282292062327e-324",
+        "2.4703282292062328e-324",
+        "1.7976931348623158e308",
+        "1.7976931348623159e308",
     };
     // Random texts of the characters a number is made of, long ones too.
     std::mt19937_64 random(31);
@@ -245,7 +277,8 @@ TEST(NumericPrefixReader, ReadsAsNumericPrefixInAnyPieces) {
     for (const std::string& text : texts) {
         const std::string want = Outcome([&] { return rt::NumericPrefix(text); });
         for (const std::size_t piece : {std::size_t{1}, std::size_t{7}, text.size() + 1})
-            ASSERT_EQ(ReaderOutcome(text, piece), want) << "[" << text << "] in pieces of " << piece;
+            ASSERT_EQ(ReaderOutcome(text, piece), want)
+                << "[" << text << "] in pieces of " << piece;
     }
 }
 

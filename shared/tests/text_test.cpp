@@ -12,10 +12,11 @@ struct TabCase {
 
 TEST(TabFields, SplitAtTheFirstTab) {
     const TabCase cases[] = {
-        {"", "", ""},           {"abc", "abc", ""},     {"\tabc", "", "abc"},
-        {"abc\t", "abc", ""},   {"\t", "", ""},         {"a\tb\tc", "a", "b\tc"},
-        {"a\t\tb", "a", "\tb"}, {"1 \t 2", "1 ", " 2"}, {"a b", "a b", ""},
-        {std::string("x\0y\tz", 5), std::string("x\0y", 3), "z"},
+        {"", "", ""},           {"abc", "abc", ""},
+        {"\tabc", "", "abc"},   {"abc\t", "abc", ""},
+        {"\t", "", ""},         {"a\tb\tc", "a", "b\tc"},
+        {"a\t\tb", "a", "\tb"}, {"1 \t 2", "1 ", " 2"},
+        {"a b", "a b", ""},     {std::string("x\0y\tz", 5), std::string("x\0y", 3), "z"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);

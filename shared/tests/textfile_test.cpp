@@ -40,9 +40,17 @@ TEST(LineReader, SplitsLinesAtEveryKindOfLineEnd) {
         {"blank lines", "\r\n\r\na\r\n\r\n", {"", "", "a", ""}},
         {"lf then cr", "a\n\rb", {"a", "", "b"}},
         {"only line ends", "\n\n\n", {"", "", ""}},
-        {"byte-order mark", "\xEF\xBB\xBF" "5\r\n6", {"5", "6"}},
+        {"byte-order mark",
+         "\xEF\xBB\xBF"
+         "5\r\n6",
+         {"5", "6"}},
         {"only a byte-order mark", "\xEF\xBB\xBF", {}},
-        {"mark not at the start", "a\n\xEF\xBB\xBF" "b", {"a", "\xEF\xBB\xBF" "b"}},
+        {"mark not at the start",
+         "a\n\xEF\xBB\xBF"
+         "b",
+         {"a",
+          "\xEF\xBB\xBF"
+          "b"}},
         {"half a mark", "\xEF\xBB", {"\xEF\xBB"}},
         {"nul byte", std::string("a\0b\nc", 5), {std::string("a\0b", 3), "c"}},
         {"invalid utf-8", "\xFF\xFE\x80\n", {"\xFF\xFE\x80"}},
@@ -110,12 +118,11 @@ TEST(TextFiles, UnreadableFileIsPermissionDenied) {
                   [&] { return ErrorNumberOf([&] { rt::LineWriter w(locked); }); }),
               70);
     // A folder that nobody, its owner included, may write to: the new file cannot be created.
-    std::filesystem::permissions(folder.path(), std::filesystem::perms::owner_read |
-                                                    std::filesystem::perms::owner_exec |
-                                                    std::filesystem::perms::group_read |
-                                                    std::filesystem::perms::group_exec |
-                                                    std::filesystem::perms::others_read |
-                                                    std::filesystem::perms::others_exec);
+    std::filesystem::permissions(
+        folder.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec |
+                           std::filesystem::perms::group_read | std::filesystem::perms::group_exec |
+                           std::filesystem::perms::others_read |
+                           std::filesystem::perms::others_exec);
     const auto fresh = folder / "new.txt";
     EXPECT_EQ(testing_support::RunUnprivileged(
                   [&] { return ErrorNumberOf([&] { rt::LineWriter w(fresh); }); }),

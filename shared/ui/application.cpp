@@ -6,7 +6,9 @@
 #include <filesystem>
 #include <system_error>
 
-static void RegisterQtConf() { Q_INIT_RESOURCE(qtconf); }
+static void RegisterQtConf() {
+    Q_INIT_RESOURCE(qtconf);
+}
 
 namespace ui {
 namespace {
@@ -24,7 +26,8 @@ Saved& SavedPluginPath() {
 QString ProgramFolderAsQtSeesIt() {
     std::error_code ec;
     const std::filesystem::path exe = std::filesystem::canonical("/proc/self/exe", ec);
-    return ec ? QString() : QDir(QString::fromStdString(exe.parent_path().string())).canonicalPath();
+    return ec ? QString()
+              : QDir(QString::fromStdString(exe.parent_path().string())).canonicalPath();
 }
 
 }  // namespace
@@ -53,7 +56,8 @@ int& Application::Confine(int& argc) {
     const QString folder = ProgramFolderAsQtSeesIt();
     if (!folder.isEmpty() && !trusted.contains(folder)) {
         QByteArray withFolder = QFile::encodeName(folder);
-        if (!saved.pluginPath.isEmpty()) withFolder += QDir::listSeparator().toLatin1() + saved.pluginPath;
+        if (!saved.pluginPath.isEmpty())
+            withFolder += QDir::listSeparator().toLatin1() + saved.pluginPath;
         qputenv("QT_PLUGIN_PATH", withFolder);
         QCoreApplication::libraryPaths();  // works the paths out now, the folder among them
     }

@@ -10,13 +10,13 @@
 namespace ui {
 
 class Application : public QApplication {
-public:
+  public:
     Application(int& argc, char** argv);
 
     // Where plugins are looked for: the installation's plugin folder and QT_PLUGIN_PATH.
     static QStringList TrustedLibraryPaths();
 
-private:
+  private:
     // Called before QApplication is constructed: Qt adds the program's folder to the library
     // paths while it constructs, and loads the platform plugin from them before the constructor
     // returns.

@@ -8,7 +8,7 @@ namespace ui {
 
 class CaptionButton : public QPushButton {
     Q_OBJECT
-public:
+  public:
     explicit CaptionButton(const QString& caption, QWidget* parent = nullptr);
 
     // Sets the caption and paints it at once, also while a run holds the window's thread.
@@ -17,7 +17,7 @@ public:
     // Where the caption is drawn, wrapped and centred (before the shift of a pressed button).
     QRect captionArea() const;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     // Enter and Return click the focused button, as Space does, in a main window too.
     void keyPressEvent(QKeyEvent* event) override;

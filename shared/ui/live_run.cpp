@@ -32,10 +32,8 @@ bool IsInput(QEvent::Type type) {
         case QEvent::TouchEnd:
         case QEvent::TabletPress:
         case QEvent::TabletRelease:
-        case QEvent::TabletMove:
-            return true;
-        default:
-            return false;
+        case QEvent::TabletMove: return true;
+        default: return false;
     }
 }
 
@@ -89,7 +87,9 @@ void LiveRun::setIntervals(std::chrono::milliseconds first, std::chrono::millise
 
 QString ProgressCaption(const char* doing, double done, double total) {
     const double share = total > 0 ? std::clamp(done / total, 0.0, 1.0) : 0.0;
-    return QString("%1 %2 %").arg(QString::fromUtf8(doing)).arg(static_cast<int>(std::floor(share * 100)));
+    return QString("%1 %2 %")
+        .arg(QString::fromUtf8(doing))
+        .arg(static_cast<int>(std::floor(share * 100)));
 }
 
 }  // namespace ui

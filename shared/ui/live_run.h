@@ -20,7 +20,7 @@ struct RunStopped {};
 
 class LiveRun : public QObject {
     Q_OBJECT
-public:
+  public:
     // `window` is watched for a request to close; `button` shows the progress captions, and its
     // own caption again once the LiveRun is gone.
     LiveRun(QWidget* window, QPushButton* button);
@@ -44,10 +44,10 @@ public:
     // Tests serve the window at every call, so that what a long run meets happens in a short one.
     static void setIntervals(std::chrono::milliseconds first, std::chrono::milliseconds every);
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void serve(std::chrono::steady_clock::time_point now, const QString& caption);
 
     QPointer<QWidget> window_;

@@ -17,9 +17,9 @@ int TitleWidth(const QString& title) {
     // the application's bold font and Qt's title font, then room for an icon, buttons, margins.
     QFont bold = QApplication::font();
     bold.setBold(true);
-    const int text = std::max(QFontMetrics(bold).horizontalAdvance(title),
-                              QFontMetrics(QApplication::font("QMdiSubWindowTitle"))
-                                  .horizontalAdvance(title));
+    const int text =
+        std::max(QFontMetrics(bold).horizontalAdvance(title),
+                 QFontMetrics(QApplication::font("QMdiSubWindowTitle")).horizontalAdvance(title));
     return text + kTitleBarExtras;
 }
 

@@ -14,7 +14,7 @@ constexpr int kTitleBarExtras = 150;
 int TitleWidth(const QString& title);
 
 class QtPlatform : public rt::Platform {
-public:
+  public:
     // `applicationTitle` is the title of boxes that give none of their own.
     explicit QtPlatform(QString applicationTitle);
 
@@ -22,7 +22,7 @@ public:
                           std::string_view title = {}) override;
     void endProgram() override;
 
-private:
+  private:
     QString applicationTitle_;
 };
 

@@ -283,12 +283,9 @@ TEST_P(PermissionTest, IsAPermissionFailureAndChangesNoFile) {
     if (c.locked) fs::permissions(folder / c.locked, c.mode);
     const int seen = testing_support::RunUnprivileged([&] {
         switch (c.program) {
-            case Program::Binning:
-                return BinningSeen(folder.path(), c.option);
-            case Program::Chainmaker:
-                return ChainmakerSeen(folder.path(), c.option);
-            case Program::Splitword:
-                return SplitwordSeen(folder.path());
+            case Program::Binning: return BinningSeen(folder.path(), c.option);
+            case Program::Chainmaker: return ChainmakerSeen(folder.path(), c.option);
+            case Program::Splitword: return SplitwordSeen(folder.path());
         }
         return 0;
     });

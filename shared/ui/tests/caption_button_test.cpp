@@ -20,8 +20,9 @@ TEST(CaptionButton, EnterAndReturnClickTheFocusedButton) {
 }
 
 TEST(CaptionButton, KeepsItsCaptionWhole) {
-    const QString caption = "Done!  You may find your output file in the same folder as this "
-                            "program under the name Results.txt.  Click again to exit.";
+    const QString caption =
+        "Done!  You may find your output file in the same folder as this "
+        "program under the name Results.txt.  Click again to exit.";
     ui::CaptionButton button("Go");
     button.setCaptionNow(caption);
     EXPECT_EQ(button.text(), caption);

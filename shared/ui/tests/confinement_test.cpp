@@ -20,7 +20,9 @@
 #include "ui/application.h"
 
 // Linking the programs' Qt start-up registers their compiled-in qt.conf; plain Qt has none.
-static void WithoutCompiledInQtConf() { Q_CLEANUP_RESOURCE(qtconf); }
+static void WithoutCompiledInQtConf() {
+    Q_CLEANUP_RESOURCE(qtconf);
+}
 
 namespace {
 
@@ -48,8 +50,8 @@ bool StandInLoaded(const testing_support::TempFolder& scratch, bool* worked) {
         png.seek(0);
         QImageReader reader(&png, "png");
         const bool read = !reader.read().isNull();
-        const bool folderListed = QCoreApplication::libraryPaths().contains(
-            QCoreApplication::applicationDirPath());
+        const bool folderListed =
+            QCoreApplication::libraryPaths().contains(QCoreApplication::applicationDirPath());
         std::_Exit(read && !folderListed ? 0 : 1);
     }
     int status = 0;

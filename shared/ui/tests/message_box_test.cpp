@@ -13,7 +13,9 @@ TEST(MessageBox, IsAtLeastAsWideAsItsTitleNeeds) {
     const struct {
         const char* applicationTitle;
         const char* ownTitle;
-    } cases[] = {{"Chainmaker", ""}, {"Splitword", ""}, {"Binning", "Binning"},
+    } cases[] = {{"Chainmaker", ""},
+                 {"Splitword", ""},
+                 {"Binning", "Binning"},
                  {"Splitword", "A title much longer than the text of the box"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.applicationTitle) + " " + c.ownTitle);

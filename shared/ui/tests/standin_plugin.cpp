@@ -21,10 +21,10 @@ class StandIn : public QObject {
     Q_OBJECT
 #ifdef STANDIN_IMAGE_FORMAT
     Q_PLUGIN_METADATA(IID "org.qt-project.Qt.QImageIOHandlerFactoryInterface" FILE
-                      "standin_image.json")
+                          "standin_image.json")
 #else
     Q_PLUGIN_METADATA(IID "org.qt-project.Qt.QPA.QPlatformIntegrationFactoryInterface.5.3" FILE
-                      "standin_platform.json")
+                          "standin_platform.json")
 #endif
 };
 

@@ -27,8 +27,9 @@ TEST(Twips, ScalesByTheFontsCellAndNeverShrinks) {
     const QFontMetricsF metrics(large);
     const ui::Twips fromFont(large);
     EXPECT_DOUBLE_EQ(fromFont.xRatio(),
-                     metrics.horizontalAdvance(QStringLiteral(
-                         "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) / 52 / 6);
+                     metrics.horizontalAdvance(
+                         QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) /
+                         52 / 6);
     EXPECT_DOUBLE_EQ(fromFont.yRatio(), metrics.height() / 13);
 }
 

@@ -32,14 +32,10 @@ Entry EntryOf(const fs::path& path) {
 
 const char* KindName(Entry::Kind kind) {
     switch (kind) {
-        case Entry::Kind::File:
-            return "file";
-        case Entry::Kind::Folder:
-            return "folder";
-        case Entry::Kind::Link:
-            return "link";
-        case Entry::Kind::Other:
-            break;
+        case Entry::Kind::File: return "file";
+        case Entry::Kind::Folder: return "folder";
+        case Entry::Kind::Link: return "link";
+        case Entry::Kind::Other: break;
     }
     return "other";
 }

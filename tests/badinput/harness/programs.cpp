@@ -30,48 +30,36 @@ using testing_support::ScriptedPlatform;
 
 const char* ProgramName(Program program) {
     switch (program) {
-        case Program::Binning:
-            return "Binning";
-        case Program::Chainmaker:
-            return "Chainmaker";
-        case Program::Splitword:
-            return "Splitword";
+        case Program::Binning: return "Binning";
+        case Program::Chainmaker: return "Chainmaker";
+        case Program::Splitword: return "Splitword";
     }
     return "?";
 }
 
 std::set<std::string> OutputNames(Program program) {
     switch (program) {
-        case Program::Binning:
-            return {"Results.txt"};
-        case Program::Chainmaker:
-            return {"out.txt"};
-        case Program::Splitword:
-            return {"Debug.txt", "out.txt"};
+        case Program::Binning: return {"Results.txt"};
+        case Program::Chainmaker: return {"out.txt"};
+        case Program::Splitword: return {"Debug.txt", "out.txt"};
     }
     return {};
 }
 
 std::string DoneCaption(Program program) {
     switch (program) {
-        case Program::Binning:
-            return BinningWindow::kDoneCaption;
-        case Program::Chainmaker:
-            return ChainmakerWindow::kDoneCaption;
-        case Program::Splitword:
-            return testing_support::splitword_texts::kDoneCaption;
+        case Program::Binning: return BinningWindow::kDoneCaption;
+        case Program::Chainmaker: return ChainmakerWindow::kDoneCaption;
+        case Program::Splitword: return testing_support::splitword_texts::kDoneCaption;
     }
     return {};
 }
 
 const char* ResultName(Result result) {
     switch (result) {
-        case Result::Completed:
-            return "completed";
-        case Result::Stopped:
-            return "stopped on its check";
-        case Result::Ended:
-            return "ended after a failure box";
+        case Result::Completed: return "completed";
+        case Result::Stopped: return "stopped on its check";
+        case Result::Ended: return "ended after a failure box";
     }
     return "?";
 }
@@ -151,12 +139,8 @@ Window::~Window() = default;
 
 void Window::click() {
     switch (parts_->program) {
-        case Program::Binning:
-            parts_->binning->cmdGo_Click();
-            break;
-        case Program::Chainmaker:
-            parts_->chainmaker->Command1_Click();
-            break;
+        case Program::Binning: parts_->binning->cmdGo_Click(); break;
+        case Program::Chainmaker: parts_->chainmaker->Command1_Click(); break;
         case Program::Splitword: {
             const CurrentFolder current(parts_->folder);
             parts_->splitword->Command1_Click();
@@ -167,12 +151,10 @@ void Window::click() {
 
 std::string Window::caption() const {
     switch (parts_->program) {
-        case Program::Binning:
-            return parts_->binning->cmdGo->text().toStdString();
+        case Program::Binning: return parts_->binning->cmdGo->text().toStdString();
         case Program::Chainmaker:
             return parts_->chainmaker->findChild<QPushButton*>("Command1")->text().toStdString();
-        case Program::Splitword:
-            return parts_->splitword->Command1->text().toStdString();
+        case Program::Splitword: return parts_->splitword->Command1->text().toStdString();
     }
     return {};
 }
@@ -224,12 +206,9 @@ Reference RunPlain(Program program, const fs::path& folder, const Settings& sett
 std::vector<ScriptedPlatform::Box> ExpectedBoxes(Program program, const Reference& reference) {
     using Box = ScriptedPlatform::Box;
     switch (reference.result) {
-        case Result::Completed:
-            return {};
-        case Result::Stopped:
-            return {Box{reference.message, rt::Buttons::Ok, ""}};
-        case Result::Ended:
-            break;
+        case Result::Completed: return {};
+        case Result::Stopped: return {Box{reference.message, rt::Buttons::Ok, ""}};
+        case Result::Ended: break;
     }
     if (program != Program::Binning) {
         return {Box{UnhandledReport(reference.error), rt::Buttons::Ok, ""}};
@@ -239,8 +218,7 @@ std::vector<ScriptedPlatform::Box> ExpectedBoxes(Program program, const Referenc
             return {Box{std::string(kPermissionBox), rt::Buttons::OkCancel, ""}};
         case rt::kFileNotFound:
             return {Box{std::string(kFileNotFoundBox), rt::Buttons::OkCancel, ""}};
-        default:
-            return {Box{binning::ProgramErrorMessage(), rt::Buttons::Ok, ""}};
+        default: return {Box{binning::ProgramErrorMessage(), rt::Buttons::Ok, ""}};
     }
 }
 
