@@ -10,7 +10,10 @@
 namespace binning {
 namespace {
 
-class SingleValueLines final : public LineCounter {
+// The counters of the two halves of a file work side by side on two cores: each counter keeps
+// cache lines of its own (128 bytes: two lines, as the prefetcher fetches them in pairs), so
+// that no count of one half passes between the cores on account of the other.
+class alignas(128) SingleValueLines final : public LineCounter {
   public:
     SingleValueLines(const BinSearch& bins, Tally& tally)
         : bins_(bins.finder()), slots_(&tally[0]), tally_(tally) {}
@@ -67,7 +70,7 @@ class SingleValueLines final : public LineCounter {
     Tally& tally_;
 };
 
-class PairLines final : public LineCounter {
+class alignas(128) PairLines final : public LineCounter {
   public:
     PairLines(const BinSearch& rows, const BinSearch& columns, Tally& tally)
         : rows_(rows.finder()),
