@@ -30,8 +30,11 @@ extern char** environ;
 namespace {
 
 namespace fs = std::filesystem;
+using badinput::Blocks;
+using badinput::Pairs;
 using badinput::Program;
 using badinput::Settings;
+using badinput::Threshold;
 using testing_support::TempFolder;
 
 struct Outcome {
@@ -118,24 +121,6 @@ struct Case {
     int status;                                // what datatools exits with
 };
 
-Settings Pairs() {
-    Settings s;
-    s.pairs = true;
-    return s;
-}
-Settings Chain(unsigned blocks, const char* separator, bool exclude = false) {
-    Settings s;
-    s.blocks = blocks;
-    s.separator = separator;
-    s.exclude = exclude;
-    return s;
-}
-Settings Threshold(const char* text) {
-    Settings s;
-    s.threshold = text;
-    return s;
-}
-
 const std::string kData = "5\r\n10\r\n15\r\n25\r\nabc\r\n\r\n";
 const std::string kPairData = "5\t15\r\n10\t10\r\n25\t5\r\n15\r\n";
 const std::string kBins = "0\r\n10\r\n20\r\n";
@@ -150,18 +135,22 @@ const Case kCases[] = {
      Pairs(),
      {{"Bins1.txt", "0\n5\n"}, {"bins2.txt", "-5\n0\n20\n"}, {"Data.txt", kPairData}},
      0},
-    {"ChainmakerExample", Program::Chainmaker, Chain(0b111, ""), {{"in.txt", "a\nb\n"}}, 0},
+    {"ChainmakerExample", Program::Chainmaker, Blocks(0b111, false, ""), {{"in.txt", "a\nb\n"}}, 0},
     {"ChainmakerOtherExcluded",
      Program::Chainmaker,
-     Chain(0b11, " - ", true),
+     Blocks(0b11, true, " - "),
      {{"in.txt", "  red apple  \n\t\npear\n"}, {"exclude.txt", "pear - pear\nred apple\n"}},
      0},
     {"ChainmakerTabNoBlocks",
      Program::Chainmaker,
-     Chain(0, "\t"),
+     Blocks(0, false, "\t"),
      {{"in.txt", "x\n"}, {"out.txt", "old"}},
      0},
-    {"ChainmakerSixOfTwo", Program::Chainmaker, Chain(0b111111, "\t"), {{"in.txt", "x\ny\n"}}, 0},
+    {"ChainmakerSixOfTwo",
+     Program::Chainmaker,
+     Blocks(0b111111, false, "\t"),
+     {{"in.txt", "x\ny\n"}},
+     0},
     {"SplitwordDefault", Program::Splitword, {}, {{"in.txt", kWords}}, 0},
     {"SplitwordThreshold3x", Program::Splitword, Threshold(" 3x"), {{"in.txt", kWords}}, 0},
     {"SplitwordThresholdText",
@@ -189,13 +178,13 @@ const Case kCases[] = {
      1},
     {"ChainmakerNoExclude",
      Program::Chainmaker,
-     Chain(0b111, " ", true),
+     Blocks(0b111, true, " "),
      {{"in.txt", "a\n"}, {"out.txt", "old"}},
      1},
-    {"ChainmakerNoInput", Program::Chainmaker, Chain(0b111, " ", true), {}, 1},
+    {"ChainmakerNoInput", Program::Chainmaker, Blocks(0b111, true, " "), {}, 1},
     {"ChainmakerOutIsFolder",
      Program::Chainmaker,
-     Chain(0b1, " "),
+     Blocks(0b1, false, " "),
      {{"in.txt", "a\n"}, {"out.txt/", ""}},
      1},
     {"SplitwordNoInput", Program::Splitword, {}, {{"out.txt", "old"}}, 1},

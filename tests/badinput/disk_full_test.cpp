@@ -61,12 +61,6 @@ std::string DebugOf(const std::string& lines) {
     return debug;
 }
 
-Settings Pairs() {
-    Settings settings;
-    settings.pairs = true;
-    return settings;
-}
-
 // The files and the expectation are made when the test runs, not when the tests are listed.
 struct DiskFullCase {
     const char* name;

@@ -35,17 +35,6 @@ Reference StoppedWith(std::string message, std::set<std::string> untouched) {
     return reference;
 }
 
-Settings Pairs() {
-    Settings settings;
-    settings.pairs = true;
-    return settings;
-}
-Settings Excluding(bool exclude) {
-    Settings settings;
-    settings.exclude = exclude;
-    return settings;
-}
-
 struct FolderCase {
     const char* name;
     Program program;

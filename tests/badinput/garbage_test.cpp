@@ -29,22 +29,6 @@ struct GarbageCase {
     Result expected;
 };
 
-Settings Pairs() {
-    Settings settings;
-    settings.pairs = true;
-    return settings;
-}
-Settings Excluding() {
-    Settings settings;
-    settings.exclude = true;
-    return settings;
-}
-Settings Threshold(const char* text) {
-    Settings settings;
-    settings.threshold = text;
-    return settings;
-}
-
 // Words with NUL bytes inside that make one compound.
 const std::string kNulCompound = "\nbl\0ck\nb\0rd\nbl\0ckb\0rd\n"s;
 

@@ -20,23 +20,6 @@ using namespace std::string_literals;
 using Files = std::map<std::string, std::string>;
 using testing_support::TempFolder;
 
-Settings Pairs() {
-    Settings settings;
-    settings.pairs = true;
-    return settings;
-}
-Settings Blocks(unsigned blocks, bool exclude = false) {
-    Settings settings;
-    settings.blocks = blocks;
-    settings.exclude = exclude;
-    return settings;
-}
-Settings Threshold(const char* text) {
-    Settings settings;
-    settings.threshold = text;
-    return settings;
-}
-
 // ---- One line of 100 MB without a line end ------------------------------------------------------
 
 TEST(HundredMegabyteLine, AsDataTxtIsOneValue) {

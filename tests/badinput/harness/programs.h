@@ -31,6 +31,28 @@ struct Settings {
     const char* threshold = "2";  // Splitword: the text of the threshold box
 };
 
+// Settings that differ from the defaults where the name says.
+inline Settings Pairs() {
+    Settings settings;
+    settings.pairs = true;
+    return settings;
+}
+inline Settings Blocks(unsigned blocks, bool exclude = false, const char* separator = " ") {
+    Settings settings;
+    settings.blocks = blocks;
+    settings.exclude = exclude;
+    settings.separator = separator;
+    return settings;
+}
+inline Settings Excluding(bool exclude = true) {
+    return Blocks(Settings{}.blocks, exclude);
+}
+inline Settings Threshold(const char* text) {
+    Settings settings;
+    settings.threshold = text;
+    return settings;
+}
+
 // The programs' own texts and Binning's worked example, as the tests share them.
 using testing_support::UnhandledReport;
 using testing_support::binning_texts::kBins;
