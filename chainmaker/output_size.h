@@ -11,13 +11,16 @@
 #include <string_view>
 
 #include "combination_writer.h"
+#include "room.h"
 #include "string_list.h"
 
 namespace chainmaker {
 
-// Counts saturate at the largest value instead of wrapping: 100 strings in block six is 10^12
-// lines, 10^6 strings 10^36.
-__extension__ typedef unsigned __int128 BigCount;
+using rt::BigCount;
+using rt::GroupedCount;
+using rt::ReadableSize;
+using rt::RoomForOutput;
+using rt::SizeVerdict;
 
 struct OutputSize {
     BigCount lines = 0;
@@ -27,22 +30,7 @@ struct OutputSize {
 OutputSize SizeOfOutput(const StringList& list, std::int32_t count, std::size_t separatorLength,
                         const BlockWanted& wanted);
 
-// The bytes out.txt may grow to: the space its file system gives an ordinary user plus what
-// out.txt holds now. Nullopt where there is nothing to check: out.txt is not an ordinary file
-// (a device such as /dev/null) or the file system does not say.
-std::optional<std::uint64_t> RoomForOutput(const std::filesystem::path& outPath);
-
-enum class SizeVerdict {
-    Fits,      // write without asking
-    Large,     // more than 10 GiB, or more than half the room: ask first
-    TooLarge,  // more than the room: do not start
-};
 SizeVerdict JudgeSize(const OutputSize& size, std::optional<std::uint64_t> room);
-
-// "1,111,110"
-std::string GroupedCount(BigCount count);
-// "512 bytes", "1.5 kB", "45.9 GB", "1,234.5 TB" (powers of 1000)
-std::string ReadableSize(BigCount bytes);
 
 // The messages of the two checks; `bounded` when excluded lines may make the output smaller.
 // `whatToDo` ends the first: the window's advice by default.

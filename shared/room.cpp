@@ -1,0 +1,123 @@
+#include "room.h"
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <sys/sysinfo.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+#include <limits>
+#include <string_view>
+
+namespace rt {
+namespace {
+
+constexpr BigCount kMost = std::numeric_limits<BigCount>::max();
+constexpr std::uint64_t kLargeBytes = std::uint64_t{10} << 30;
+
+std::string Digits(BigCount value) {
+    std::string digits;
+    do {
+        digits.insert(digits.begin(), static_cast<char>('0' + static_cast<int>(value % 10)));
+        value /= 10;
+    } while (value != 0);
+    return digits;
+}
+
+// The value of the line "key: N kB" of /proc/meminfo, in bytes.
+std::optional<std::uint64_t> MemInfo(std::string_view key) {
+    std::ifstream in("/proc/meminfo");
+    std::string name;
+    std::uint64_t kib = 0;
+    std::string unit;
+    while (in >> name >> kib >> unit)
+        if (name.size() == key.size() + 1 && name.starts_with(key)) return kib * 1024;
+    return std::nullopt;
+}
+
+// A number from a one-line file of the control group ("max" when there is no limit).
+std::optional<std::uint64_t> CgroupValue(const char* file) {
+    std::ifstream in(std::string("/sys/fs/cgroup/") + file);
+    std::uint64_t value = 0;
+    if (in >> value) return value;
+    return std::nullopt;
+}
+
+}  // namespace
+
+BigCount SaturatingTimes(BigCount a, BigCount b) {
+    if (a != 0 && b > kMost / a) return kMost;
+    return a * b;
+}
+
+BigCount SaturatingPlus(BigCount a, BigCount b) {
+    return b > kMost - a ? kMost : a + b;
+}
+
+std::optional<std::uint64_t> RoomForOutput(const std::filesystem::path& outPath) {
+    std::uint64_t present = 0;
+    struct stat info {};
+    if (::stat(outPath.c_str(), &info) == 0) {
+        if (!S_ISREG(info.st_mode)) return std::nullopt;
+        // A file with a second name keeps its bytes there: the output gets a file of its own.
+        if (info.st_nlink == 1) present = static_cast<std::uint64_t>(info.st_size);
+    }
+    const std::filesystem::path folder =
+        outPath.has_parent_path() ? outPath.parent_path() : std::filesystem::path(".");
+    struct statvfs disk {};
+    if (::statvfs(folder.c_str(), &disk) != 0) return std::nullopt;
+    return static_cast<std::uint64_t>(disk.f_bavail) * disk.f_frsize + present;
+}
+
+std::uint64_t MemoryRoom() {
+    std::uint64_t room = std::numeric_limits<std::uint64_t>::max();
+    if (const auto available = MemInfo("MemAvailable")) {
+        room = *available;
+    } else if (struct sysinfo info {}; ::sysinfo(&info) == 0) {
+        room = (static_cast<std::uint64_t>(info.freeram) + info.bufferram) * info.mem_unit;
+    }
+    struct rlimit limit {};
+    if (::getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
+        std::uint64_t used = 0;  // the address space the process holds now
+        std::ifstream statm("/proc/self/statm");
+        if (statm >> used) used *= static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
+        const std::uint64_t cap = limit.rlim_cur;
+        room = std::min(room, cap > used ? cap - used : 0);
+    }
+    if (const auto most = CgroupValue("memory.max")) {
+        const std::uint64_t current = CgroupValue("memory.current").value_or(0);
+        room = std::min(room, *most > current ? *most - current : 0);
+    }
+    return room;
+}
+
+SizeVerdict JudgeSize(BigCount bytes, std::optional<std::uint64_t> room) {
+    if (room && bytes > *room) return SizeVerdict::TooLarge;
+    if (bytes > kLargeBytes || (room && bytes > *room / 2)) return SizeVerdict::Large;
+    return SizeVerdict::Fits;
+}
+
+std::string GroupedCount(BigCount count) {
+    const std::string digits = Digits(count);
+    std::string grouped;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ',';
+        grouped += digits[i];
+    }
+    return grouped;
+}
+
+std::string ReadableSize(BigCount bytes) {
+    if (bytes < 1000) return Digits(bytes) + (bytes == 1 ? " byte" : " bytes");
+    static const char* const kUnits[] = {"kB", "MB", "GB", "TB"};
+    BigCount scale = 1000;
+    int unit = 0;
+    while (unit < 3 && bytes / scale >= 1000) scale *= 1000, ++unit;
+    // Tenths, rounded half up.
+    const BigCount tenths = SaturatingPlus(SaturatingTimes(bytes, 10), scale / 2) / scale;
+    return GroupedCount(tenths / 10) + "." + Digits(tenths % 10) + " " + kUnits[unit];
+}
+
+}  // namespace rt

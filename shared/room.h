@@ -1,0 +1,42 @@
+#pragma once
+// Room for a run before it starts: the bytes an output's disk can still take, the memory the
+// process can still get, how a size compares with them, and sizes in words. A run that cannot fit
+// is refused before it writes or allocates; the kernel would otherwise end it half done.
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace rt {
+
+// Sizes saturate at the largest value instead of wrapping: 100 strings in six places is 10^12
+// lines, 10^6 strings 10^36.
+__extension__ typedef unsigned __int128 BigCount;
+
+BigCount SaturatingTimes(BigCount a, BigCount b);
+BigCount SaturatingPlus(BigCount a, BigCount b);
+
+// The bytes the file at `outPath` may grow to: the space its file system gives an ordinary user,
+// plus what the file holds now when writing it frees that (it has no other name). Nullopt where
+// there is nothing to check: the name is not an ordinary file (a device such as /dev/null) or the
+// file system does not say.
+std::optional<std::uint64_t> RoomForOutput(const std::filesystem::path& outPath);
+
+// The bytes of memory this process can still get: the machine's available memory, within the
+// process's address-space limit and its control group's limit.
+std::uint64_t MemoryRoom();
+
+enum class SizeVerdict {
+    Fits,      // go ahead without asking
+    Large,     // more than 10 GiB, or more than half the room: ask first
+    TooLarge,  // more than the room: do not start
+};
+SizeVerdict JudgeSize(BigCount bytes, std::optional<std::uint64_t> room);
+
+// "1,111,110"
+std::string GroupedCount(BigCount count);
+// "512 bytes", "1.5 kB", "45.9 GB", "1,234.5 TB" (powers of 1000)
+std::string ReadableSize(BigCount bytes);
+
+}  // namespace rt
