@@ -10,6 +10,7 @@
 #include "counter.h"
 #include "data_counting.h"
 #include "files.h"
+#include "folder_bounds.h"
 #include "text.h"
 #include "textfile.h"
 
@@ -247,6 +248,7 @@ void CountPairs(const std::filesystem::path& folder, const CutoffList& rowCutoff
 
 Outcome Run(const std::filesystem::path& folder, Mode mode, rt::Platform& platform,
             FailureHandler& failures, const RunSettings& settings) {
+    const rt::RunFiles files;
     if (mode == Mode::SingleValues) {
         CutoffList cutoffs;
         if (!ReadCutoffs(folder, "bins.txt", cutoffs, kBinsNotRisingMessage, platform, failures))

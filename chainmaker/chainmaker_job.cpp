@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "files.h"
+#include "folder_bounds.h"
 #include "text.h"
 #include "textfile.h"
 
@@ -22,6 +23,7 @@ void ReadList(const std::filesystem::path& path, StringList& list, rt::Counter32
 
 Outcome Run(const std::filesystem::path& folder, const Options& options, RunHooks* hooks,
             Lists* lists) {
+    const rt::RunFiles files;
     RunHooks none;
     RunHooks& hook = hooks ? *hooks : none;
     Lists own;

@@ -23,14 +23,21 @@ const char* ErrorMeaning(int number) noexcept {
 RuntimeError::RuntimeError(int number) : RuntimeError(number, std::string{}) {}
 
 RuntimeError::RuntimeError(int number, const std::string& detail)
+    : RuntimeError(number, detail, std::string{}) {}
+
+RuntimeError::RuntimeError(int number, const std::string& detail, const std::string& advice)
     : std::runtime_error("Run-time error '" + std::to_string(number) +
                          "': " + ErrorMeaning(number) +
                          (detail.empty() ? std::string{} : " (" + detail + ")")),
       number_(number),
-      detail_(detail) {}
+      detail_(detail),
+      advice_(advice) {}
 
 std::string UnhandledErrorText(const RuntimeError& error) {
-    return "Run-time error '" + std::to_string(error.number()) + "':\n\n" + error.meaning();
+    std::string text =
+        "Run-time error '" + std::to_string(error.number()) + "':\n\n" + error.meaning();
+    if (!error.advice().empty()) text += "\n\n" + error.advice();
+    return text;
 }
 
 }  // namespace rt

@@ -7,6 +7,7 @@
 
 #include "block_output.h"
 #include "files.h"
+#include "folder_bounds.h"
 #include "parallel_search.h"
 #include "textfile.h"
 
@@ -19,6 +20,7 @@ const std::string_view kHeader = "Possible compound\tFirst member\tSecond member
 
 RunResult Run(const std::filesystem::path& folder, double threshold, Progress& progress,
               const Tuning& tuning) {
+    const rt::RunFiles files;
     progress.readingInput();
     const WordList words = ReadWordList(folder, threshold);
     const std::size_t blockBytes = std::max<std::size_t>(tuning.blockBytes, 1);

@@ -387,7 +387,8 @@ TEST_F(ChainmakerWindowTest, OutputThatCannotBeCreatedIsReportedAndEnds) {
     std::filesystem::create_directory(folder / "out.txt");
     window.Command1_Click();
     ASSERT_EQ(platform.boxes.size(), 1u);
-    EXPECT_EQ(platform.boxes[0].text, UnhandledReport(70));
+    EXPECT_EQ(platform.boxes[0].text,
+              UnhandledReport(70, "out.txt is a folder, not a file: rename or remove it"));
     EXPECT_EQ(platform.endCount, 1);
     EXPECT_EQ(caption(), QStringLiteral("Go"));
 }

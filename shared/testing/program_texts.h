@@ -7,8 +7,9 @@
 
 namespace testing_support {
 
-// The box of a run-time error that no handler takes: "Run-time error '70':\n\nPermission denied".
-inline std::string UnhandledReport(int number) {
+// The box of a run-time error that no handler takes: "Run-time error '70':\n\nPermission denied",
+// then what to do about it after an empty line, where the program says it.
+inline std::string UnhandledReport(int number, std::string_view advice = {}) {
     const char* meaning = "?";
     switch (number) {
         case 6: meaning = "Overflow"; break;
@@ -17,7 +18,9 @@ inline std::string UnhandledReport(int number) {
         case 61: meaning = "Disk full"; break;
         case 70: meaning = "Permission denied"; break;
     }
-    return "Run-time error '" + std::to_string(number) + "':\n\n" + meaning;
+    std::string text = "Run-time error '" + std::to_string(number) + "':\n\n" + meaning;
+    if (!advice.empty()) text += "\n\n" + std::string(advice);
+    return text;
 }
 
 namespace binning_texts {

@@ -27,6 +27,10 @@ using testing_support::TempFolder;
 
 const std::string kOldReport = "an earlier report\r\n";
 
+std::string IsAFolder(const std::string& name) {
+    return name + " is a folder, not a file: rename or remove it";
+}
+
 Reference StoppedWith(std::string message, std::set<std::string> untouched) {
     Reference reference;
     reference.result = Result::Stopped;
@@ -97,7 +101,7 @@ const FolderCase kCases[] = {
      {},
      {{"out.txt", "old\r\n"}},
      "in.txt",
-     EndedOn(70, {"out.txt"})},
+     EndedOn(70, {"out.txt"}, IsAFolder("in.txt"))},
     {"ChainmakerExcludeTxt",
      Program::Chainmaker,
      Excluding(true),
@@ -117,26 +121,26 @@ const FolderCase kCases[] = {
      {},
      {{"in.txt", "a\nb\n"}},
      "out.txt",
-     EndedOn(70, {"out.txt"})},
+     EndedOn(70, {"out.txt"}, IsAFolder("out.txt"))},
     {"SplitwordInTxt",
      Program::Splitword,
      {},
      {{"out.txt", "old\r\n"}, {"Debug.txt", "old\r\n"}},
      "in.txt",
-     EndedOn(70, {"Debug.txt", "out.txt"})},
+     EndedOn(70, {"Debug.txt", "out.txt"}, IsAFolder("in.txt"))},
     {"SplitwordDebugTxt",
      Program::Splitword,
      {},
      {{"in.txt", "black\nbird\nblackbird\n"}, {"out.txt", "old\r\n"}},
      "Debug.txt",
-     EndedOn(70, {"Debug.txt", "out.txt"})},
+     EndedOn(70, {"Debug.txt", "out.txt"}, IsAFolder("Debug.txt"))},
     {"SplitwordOutTxt",
      Program::Splitword,
      {},
      {{"in.txt", "black\nbird\nblackbird\n"}},
      "out.txt",
      [] {
-         Reference reference = EndedOn(70, {"out.txt"});
+         Reference reference = EndedOn(70, {"out.txt"}, IsAFolder("out.txt"));
          reference.outputs["Debug.txt"] = "black\r\nbird\r\nblackbird\r\n";
          return reference;
      }()},

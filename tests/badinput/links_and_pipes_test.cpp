@@ -39,9 +39,16 @@ const Files kChainmaker = {{"in.txt", "ssh-ed25519 AAAA... the attacker's key\n"
 const Files kSplitword = {{"in.txt", "black\nbird\nblackbird\n"}};
 const Files kNoFiles;
 
+std::string LeadsOut(const std::string& name) {
+    return name + " is a link that leads out of this folder: remove it or replace it by a file";
+}
+std::string IsAPipe(const std::string& name) {
+    return name + " is a pipe, a socket or a device, not a file: replace it by a file";
+}
+
 // Splitword writes Debug.txt, then fails on out.txt.
 Reference DebugTxtThenEndedOn70() {
-    Reference reference = EndedOn(70, {"out.txt"});
+    Reference reference = EndedOn(70, {"out.txt"}, LeadsOut("OUT.TXT"));
     reference.outputs["Debug.txt"] = "black\r\nbird\r\nblackbird\r\n";
     return reference;
 }
@@ -54,11 +61,11 @@ const LinkCase kCases[] = {
     {"BinningResultsOutNotYetThere", Program::Binning, kBinning, "Results.txt", "../outside/new",
      EndedOn(70, {"Results.txt"})},
     {"ChainmakerOutOut", Program::Chainmaker, kChainmaker, "out.txt", "../outside/keys",
-     EndedOn(70, {"out.txt"})},
+     EndedOn(70, {"out.txt"}, LeadsOut("out.txt"))},
     {"ChainmakerOutOtherCaseOut", Program::Chainmaker, kChainmaker, "OUT.TXT", "../outside/keys",
-     EndedOn(70, {"out.txt"})},
+     EndedOn(70, {"out.txt"}, LeadsOut("OUT.TXT"))},
     {"SplitwordDebugOut", Program::Splitword, kSplitword, "Debug.txt", "../outside/keys",
-     EndedOn(70, {"Debug.txt", "out.txt"})},
+     EndedOn(70, {"Debug.txt", "out.txt"}, LeadsOut("Debug.txt"))},
     {"SplitwordOutOtherCaseOut", Program::Splitword, kSplitword, "OUT.TXT", "../outside/keys",
      DebugTxtThenEndedOn70()},
     {"BinningDataOut",
@@ -68,16 +75,17 @@ const LinkCase kCases[] = {
      "../outside/keys",
      EndedOn(70, {"Results.txt"})},
     {"ChainmakerInOut", Program::Chainmaker, kNoFiles, "in.txt", "../outside/keys",
-     EndedOn(70, {"out.txt"})},
+     EndedOn(70, {"out.txt"}, LeadsOut("in.txt"))},
     {"SplitwordInOut", Program::Splitword, kNoFiles, "in.txt", "../outside/keys",
-     EndedOn(70, {"Debug.txt", "out.txt"})},
+     EndedOn(70, {"Debug.txt", "out.txt"}, LeadsOut("in.txt"))},
     {"ChainmakerInEndless", Program::Chainmaker, kNoFiles, "in.txt", "/dev/zero",
-     EndedOn(70, {"out.txt"})},
-    {"ChainmakerInPipe", Program::Chainmaker, kNoFiles, "in.txt", "", EndedOn(70, {"out.txt"})},
+     EndedOn(70, {"out.txt"}, LeadsOut("in.txt"))},
+    {"ChainmakerInPipe", Program::Chainmaker, kNoFiles, "in.txt", "",
+     EndedOn(70, {"out.txt"}, IsAPipe("in.txt"))},
     {"SplitwordInPipe", Program::Splitword, kNoFiles, "in.txt", "",
-     EndedOn(70, {"Debug.txt", "out.txt"})},
+     EndedOn(70, {"Debug.txt", "out.txt"}, IsAPipe("in.txt"))},
     {"SplitwordDebugPipe", Program::Splitword, kSplitword, "Debug.txt", "",
-     EndedOn(70, {"Debug.txt", "out.txt"})},
+     EndedOn(70, {"Debug.txt", "out.txt"}, IsAPipe("Debug.txt"))},
     {"BinningResultsIntoASubFolder",
      Program::Binning,
      {{"bins.txt", kBins}, {"Data.txt", kData}, {"reports/Results.txt", "an old report"}},

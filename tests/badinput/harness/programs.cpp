@@ -211,7 +211,7 @@ std::vector<ScriptedPlatform::Box> ExpectedBoxes(Program program, const Referenc
         case Result::Ended: break;
     }
     if (program != Program::Binning) {
-        return {Box{UnhandledReport(reference.error), rt::Buttons::Ok, ""}};
+        return {Box{UnhandledReport(reference.error, reference.advice), rt::Buttons::Ok, ""}};
     }
     switch (reference.error) {
         case rt::kPermissionDenied:
@@ -243,10 +243,11 @@ Reference Completed(std::map<std::string, std::string> outputs) {
     return reference;
 }
 
-Reference EndedOn(int number, std::set<std::string> untouched) {
+Reference EndedOn(int number, std::set<std::string> untouched, std::string advice) {
     Reference reference;
     reference.result = Result::Ended;
     reference.error = number;
+    reference.advice = std::move(advice);
     reference.untouched = std::move(untouched);
     return reference;
 }

@@ -112,6 +112,7 @@ struct Reference {
     Result result = Result::Completed;
     std::string message;                         // Stopped: the check's message
     int error = 0;                               // Ended: the run-time error number
+    std::string advice;                          // Ended: what the report says to do, if anything
     std::map<std::string, std::string> outputs;  // outputs written: their bytes (every output
                                                  // of a completed run)
     std::set<std::string> untouched;             // outputs left as they were
@@ -142,6 +143,6 @@ Result CheckAgainstPlain(Program program, const std::filesystem::path& folder,
 // A completed run that writes exactly `outputs`.
 Reference Completed(std::map<std::string, std::string> outputs);
 // A run that ends after the box of run-time error `number`, leaving `untouched` as they were.
-Reference EndedOn(int number, std::set<std::string> untouched);
+Reference EndedOn(int number, std::set<std::string> untouched, std::string advice = {});
 
 }  // namespace badinput
