@@ -262,17 +262,19 @@ class Resolution {
             name_ = name;
             return std::nullopt;
         }
-        Descriptor next(
-            ::openat(here, name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-        if (next) {
-            folders_.push_back(std::move(next));
-            return std::nullopt;
-        }
-        const int err = errno;
-        if (err == ELOOP || err == ENOTDIR) {
+        // A name swapped between a folder and a link as it is looked at is looked at again.
+        for (int look = 0;; ++look) {
+            Descriptor next(
+                ::openat(here, name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+            if (next) {
+                folders_.push_back(std::move(next));
+                return std::nullopt;
+            }
+            const int err = errno;
+            if (err != ELOOP && err != ENOTDIR) ThrowOpenError(path_, err, forWriting_);
             if (auto target = ReadLinkAt(here, name)) return target;
+            if (errno != EINVAL || look == kMostLinks) ThrowOpenError(path_, err, forWriting_);
         }
-        ThrowOpenError(path_, err, forWriting_);
     }
 
     const fs::path& path_;

@@ -42,6 +42,10 @@ const Files kNoFiles;
 std::string LeadsOut(const std::string& name) {
     return name + " is a link that leads out of this folder: remove it or replace it by a file";
 }
+std::string SameFile(const std::string& output, const std::string& input) {
+    return output + " is the same file as " + input + ", which this run uses: remove " + output +
+           " or replace it by a file of its own";
+}
 std::string IsAPipe(const std::string& name) {
     return name + " is a pipe, a socket or a device, not a file: replace it by a file";
 }
@@ -86,6 +90,13 @@ const LinkCase kCases[] = {
      EndedOn(70, {"Debug.txt", "out.txt"}, IsAPipe("in.txt"))},
     {"SplitwordDebugPipe", Program::Splitword, kSplitword, "Debug.txt", "",
      EndedOn(70, {"Debug.txt", "out.txt"}, IsAPipe("Debug.txt"))},
+    // An output that leads to an input of the same run would overwrite it.
+    {"BinningResultsIsData", Program::Binning, kBinning, "Results.txt", "Data.txt",
+     EndedOn(70, {"Results.txt"})},
+    {"ChainmakerOutIsIn", Program::Chainmaker, kChainmaker, "out.txt", "in.txt",
+     EndedOn(70, {"out.txt"}, SameFile("out.txt", "in.txt"))},
+    {"SplitwordDebugIsIn", Program::Splitword, kSplitword, "Debug.txt", "in.txt",
+     EndedOn(70, {"Debug.txt", "out.txt"}, SameFile("Debug.txt", "in.txt"))},
     {"BinningResultsIntoASubFolder",
      Program::Binning,
      {{"bins.txt", kBins}, {"Data.txt", kData}, {"reports/Results.txt", "an old report"}},
@@ -124,6 +135,56 @@ TEST_P(LinksAndPipesTest, NothingOutsideTheFolderIsReadOrWritten) {
 }
 
 INSTANTIATE_TEST_SUITE_P(PlantedInTheFolder, LinksAndPipesTest, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A file with a second name (a hard link, as an archive or `cp -al` makes) may be anyone's: an
+// output of that name gets a file of its own and the other name keeps its bytes; an input of that
+// name is refused before a byte of it is read.
+struct HardLinkCase {
+    const char* name;
+    Program program;
+    Files files;
+    const char* linked;  // the second name, in the data folder, of outside/keys
+    bool input;
+};
+
+void PrintTo(const HardLinkCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+const std::string kSecondName =
+    " has a second name elsewhere (a hard link): copy it to give the folder its own file";
+
+const HardLinkCase kHardLinks[] = {
+    {"BinningResults", Program::Binning, kBinning, "Results.txt", false},
+    {"ChainmakerOut", Program::Chainmaker, kChainmaker, "out.txt", false},
+    {"SplitwordDebug", Program::Splitword, kSplitword, "Debug.txt", false},
+    {"BinningData", Program::Binning, {{"bins.txt", kBins}}, "Data.txt", true},
+    {"ChainmakerIn", Program::Chainmaker, kNoFiles, "in.txt", true},
+    {"SplitwordIn", Program::Splitword, kNoFiles, "in.txt", true},
+};
+
+class HardLinkTest : public ::testing::TestWithParam<HardLinkCase> {};
+
+TEST_P(HardLinkTest, TheOtherNameKeepsItsBytes) {
+    const HardLinkCase& c = GetParam();
+    testing_support::TempFolder root;
+    fs::create_directories(root / "data");
+    fs::create_directories(root / "outside");
+    root.write("outside/keys", kPrivate);
+    const fs::path data = root / "data";
+    for (const auto& [name, bytes] : c.files) root.write("data/" + name, bytes);
+    fs::create_hard_link(root / "outside/keys", data / c.linked);
+    if (c.input) {
+        CheckRun(c.program, data, {}, EndedOn(70, OutputNames(c.program), c.linked + kSecondName));
+    } else {
+        EXPECT_EQ(CheckAgainstPlain(c.program, data, {}), Result::Completed);
+        EXPECT_EQ(fs::hard_link_count(data / c.linked), 1u);
+    }
+    EXPECT_EQ(root.read("outside/keys"), kPrivate);
+}
+
+INSTANTIATE_TEST_SUITE_P(SecondNames, HardLinkTest, ::testing::ValuesIn(kHardLinks),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
