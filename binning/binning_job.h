@@ -130,7 +130,11 @@ inline constexpr std::string_view kLargeAnswers =
 //
 // The size check comes after Data.txt is opened and before the count table is made: a table
 // larger than the memory the process can get, or a Results.txt larger than its disk's room,
-// stops the run with a message; a large Results.txt is asked about first.
+// stops the run with a message; a large Results.txt is asked about first. A table too large for
+// memory is refused rather than counted sparsely: Results.txt writes every cell of it, at least
+// two bytes each against the table's four, so such a table comes with a report of many
+// gigabytes that no spreadsheet opens, and one dense way of counting keeps the counting loop as
+// fast as it is.
 Outcome Run(const std::filesystem::path& folder, Mode mode, rt::Platform& platform,
             FailureHandler& failures, const RunSettings& settings = {});
 
