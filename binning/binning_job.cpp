@@ -216,10 +216,11 @@ Outcome CountSingleValues(const std::filesystem::path& folder, const CutoffList&
     };
 
     rt::InputFile data = OpenData(folder, failures);
-    if (!SizeAccepted(
-            folder, data, search.slots(), InWords(bins, "bin"),
-            SizeOfSingleResults(cutoffs.values, MostDataLines(data.size()), settings.firstTotal),
-            "Bins.txt", platform, settings))
+    const ResultsSize results = Guarded(failures, [&] {
+        return SizeOfSingleResults(cutoffs.values, MostDataLines(data.size()), settings.firstTotal);
+    });
+    if (!SizeAccepted(folder, data, search.slots(), InWords(bins, "bin"), results, "Bins.txt",
+                      platform, settings))
         return Outcome::StoppedOnSize;
     const Counted counted = CountData(
         failures, settings,
@@ -260,10 +261,12 @@ Outcome CountPairs(const std::filesystem::path& folder, const CutoffList& rowCut
     };
 
     rt::InputFile data = OpenData(folder, failures);
+    const ResultsSize results = Guarded(failures, [&] {
+        return SizeOfPairResults(rowCutoffs.values, columnCutoffs.values,
+                                 MostDataLines(data.size()), settings.firstTotal);
+    });
     if (!SizeAccepted(folder, data, rt::SaturatingTimes(rowSearch.slots(), columnSearch.slots()),
-                      InWords(rows, "row") + " by " + InWords(columns, "column"),
-                      SizeOfPairResults(rowCutoffs.values, columnCutoffs.values,
-                                        MostDataLines(data.size()), settings.firstTotal),
+                      InWords(rows, "row") + " by " + InWords(columns, "column"), results,
                       cutoffFiles, platform, settings))
         return Outcome::StoppedOnSize;
     const Counted counted = CountData(
