@@ -75,7 +75,7 @@ std::uint64_t MemoryRoom() {
     std::uint64_t room = std::numeric_limits<std::uint64_t>::max();
     if (const auto available = MemInfo("MemAvailable")) {
         room = *available;
-    } else if (struct sysinfo info {}; ::sysinfo(&info) == 0) {
+    } else if (struct sysinfo info{}; ::sysinfo(&info) == 0) {
         room = (static_cast<std::uint64_t>(info.freeram) + info.bufferram) * info.mem_unit;
     }
     struct rlimit limit {};
