@@ -167,8 +167,47 @@ rt::Counter32 SlotCount(std::uint32_t count) {
     return rt::Counter32(static_cast<std::int32_t>(count));
 }
 
-void CountSingleValues(const std::filesystem::path& folder, const CutoffList& cutoffs,
-                       FailureHandler& failures, const RunSettings& settings) {
+// "1 bin", "39,999 rows"
+std::string InWords(std::size_t count, std::string_view what) {
+    return rt::GroupedCount(count) + " " + std::string(what) + (count == 1 ? "" : "s");
+}
+
+// Whether the run goes ahead, before its table of `slots` slots (named by `table`) is made and
+// Results.txt, of `results`, is touched: not when either has no room, nor when a large
+// Results.txt is not wanted. A run that does not go ahead has had its message; `cutoffFiles`
+// names the files that give fewer bins.
+bool SizeAccepted(const std::filesystem::path& folder, const rt::InputFile& data, BigCount slots,
+                  std::string_view table, const ResultsSize& results, std::string_view cutoffFiles,
+                  rt::Platform& platform, const RunSettings& settings) {
+    const std::string fewer = "Put fewer cutoffs into " + std::string(cutoffFiles);
+    const std::string again = settings.clickGoAgain ? ", and click Go again." : ".";
+
+    const BigCount memory = CountingMemory(data.size(), slots, CountingSettingsOf(settings));
+    if (const std::uint64_t room = settings.memoryRoom(); memory > room) {
+        platform.messageBox(
+            NoMemoryMessage(memory, room, table, fewer + ", or close other programs" + again),
+            rt::Buttons::Ok);
+        return false;
+    }
+
+    const auto room = settings.roomForOutput(rt::ResolveName(folder, "Results.txt"));
+    switch (rt::JudgeSize(results.bytes, room)) {
+        case rt::SizeVerdict::Fits: return true;
+        case rt::SizeVerdict::TooLarge:
+            platform.messageBox(
+                TooLargeMessage(results, *room, fewer + ", or make room on that disk" + again),
+                rt::Buttons::Ok);
+            return false;
+        case rt::SizeVerdict::Large: break;
+    }
+    if (settings.largeAccepted) return settings.largeAccepted(results, room);
+    return platform.messageBox(LargeMessage(results, room, kLargeAnswers), rt::Buttons::OkCancel) ==
+           rt::Answer::Ok;
+}
+
+Outcome CountSingleValues(const std::filesystem::path& folder, const CutoffList& cutoffs,
+                          rt::Platform& platform, FailureHandler& failures,
+                          const RunSettings& settings) {
     const std::size_t bins = BinCount(cutoffs.values);
     const BinSearch search = Guarded(failures, [&] { return BinSearch(cutoffs.values); });
     const auto inBins = [&](const Tally& tally) {
@@ -178,6 +217,12 @@ void CountSingleValues(const std::filesystem::path& folder, const CutoffList& cu
     };
 
     rt::InputFile data = OpenData(folder, failures);
+    const ResultsSize results = Guarded(failures, [&] {
+        return SizeOfSingleResults(cutoffs.values, MostDataLines(data.size()), settings.firstTotal);
+    });
+    if (!SizeAccepted(folder, data, search.slots(), InWords(bins, "bin"), results, "Bins.txt",
+                      platform, settings))
+        return Outcome::StoppedOnSize;
     const Counted counted = CountData(
         failures, settings,
         [&] { return binning::CountSingleValues(data, search, CountingSettingsOf(settings)); },
@@ -193,11 +238,12 @@ void CountSingleValues(const std::filesystem::path& folder, const CutoffList& cu
     report.endLine();
     report.totals(counted.totalData, counted.notInAnyBin);
     report.close();
+    return Outcome::Completed;
 }
 
-void CountPairs(const std::filesystem::path& folder, const CutoffList& rowCutoffs,
-                const CutoffList& columnCutoffs, FailureHandler& failures,
-                const RunSettings& settings) {
+Outcome CountPairs(const std::filesystem::path& folder, const CutoffList& rowCutoffs,
+                   const CutoffList& columnCutoffs, std::string_view cutoffFiles,
+                   rt::Platform& platform, FailureHandler& failures, const RunSettings& settings) {
     const std::size_t rows = BinCount(rowCutoffs.values);
     const std::size_t columns = BinCount(columnCutoffs.values);
     const BinSearch rowSearch = Guarded(failures, [&] { return BinSearch(rowCutoffs.values); });
@@ -216,6 +262,14 @@ void CountPairs(const std::filesystem::path& folder, const CutoffList& rowCutoff
     };
 
     rt::InputFile data = OpenData(folder, failures);
+    const ResultsSize results = Guarded(failures, [&] {
+        return SizeOfPairResults(rowCutoffs.values, columnCutoffs.values,
+                                 MostDataLines(data.size()), settings.firstTotal);
+    });
+    if (!SizeAccepted(folder, data, rt::SaturatingTimes(rowSearch.slots(), columnSearch.slots()),
+                      InWords(rows, "row") + " by " + InWords(columns, "column"), results,
+                      cutoffFiles, platform, settings))
+        return Outcome::StoppedOnSize;
     const Counted counted = CountData(
         failures, settings,
         [&] {
@@ -242,6 +296,7 @@ void CountPairs(const std::filesystem::path& folder, const CutoffList& rowCutoff
     report.printLine("Rows denote the first variable, columns the second.");
     report.totals(counted.totalData, counted.notInAnyBin);
     report.close();
+    return Outcome::Completed;
 }
 
 }  // namespace
@@ -253,8 +308,7 @@ Outcome Run(const std::filesystem::path& folder, Mode mode, rt::Platform& platfo
         CutoffList cutoffs;
         if (!ReadCutoffs(folder, "bins.txt", cutoffs, kBinsNotRisingMessage, platform, failures))
             return Outcome::StoppedOnCutoffs;
-        CountSingleValues(folder, cutoffs, failures, settings);
-        return Outcome::Completed;
+        return CountSingleValues(folder, cutoffs, platform, failures, settings);
     }
 
     // Pairs: Bins1.txt and Bins2.txt when both are there, else bins.txt for both values. The
@@ -268,13 +322,12 @@ Outcome Run(const std::filesystem::path& folder, Mode mode, rt::Platform& platfo
         if (!ReadCutoffs(folder, "Bins1.txt", first, kBins1NotRisingMessage, platform, failures) ||
             !ReadCutoffs(folder, "Bins2.txt", second, kBins2NotRisingMessage, platform, failures))
             return Outcome::StoppedOnCutoffs;
-        CountPairs(folder, first, second, failures, settings);
-    } else {
-        if (!ReadCutoffs(folder, "bins.txt", first, kBinsNotRisingMessage, platform, failures))
-            return Outcome::StoppedOnCutoffs;
-        CountPairs(folder, first, first, failures, settings);
+        return CountPairs(folder, first, second, "Bins1.txt or Bins2.txt", platform, failures,
+                          settings);
     }
-    return Outcome::Completed;
+    if (!ReadCutoffs(folder, "bins.txt", first, kBinsNotRisingMessage, platform, failures))
+        return Outcome::StoppedOnCutoffs;
+    return CountPairs(folder, first, first, "Bins.txt", platform, failures, settings);
 }
 
 }  // namespace binning

@@ -13,11 +13,14 @@
 #include <filesystem>
 #include <functional>
 #include <new>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
 #include "platform.h"
+#include "room.h"
+#include "run_size.h"
 #include "runtime_error.h"
 
 namespace binning {
@@ -88,6 +91,8 @@ class BoxFailureHandler : public FailureHandler {
 enum class Outcome {
     Completed,         // Results.txt written
     StoppedOnCutoffs,  // a cutoff file did not rise; its message was shown, nothing written
+    StoppedOnSize,     // the table or Results.txt would not fit, or a large Results.txt was not
+                       // wanted: the message was shown, the table not made, nothing written
 };
 
 struct RunSettings {
@@ -102,10 +107,34 @@ struct RunSettings {
     // Told, on the run's thread, how many bytes of Data.txt have been counted and its size;
     // what it throws ends the run at once, before Results.txt is touched.
     std::function<void(std::uint64_t read, std::uint64_t size)> progress;
+
+    // The room of the run, the machine's unless a check states its own: the bytes Results.txt
+    // may grow to at the path given (nothing to check when there is no figure), and the memory
+    // the process can still get.
+    std::function<std::optional<std::uint64_t>(const std::filesystem::path&)> roomForOutput =
+        rt::RoomForOutput;
+    std::function<std::uint64_t()> memoryRoom = rt::MemoryRoom;
+    // Whether a run that writes a large Results.txt (more than 10 GiB, or more than half its
+    // disk's room) goes ahead. Unset, the question is asked in an OK/Cancel box.
+    std::function<bool(const ResultsSize& size, std::optional<std::uint64_t> room)> largeAccepted;
+    // The messages that refuse a run end in the window's "and click Go again".
+    bool clickGoAgain = true;
 };
 
-// One run in `folder`. Messages of the cutoff check go to `platform`; every failure goes to
-// `failures`. Throws RunEnded when the handler ends the program.
+// The question about a large Results.txt, as the window asks it.
+inline constexpr std::string_view kLargeAnswers =
+    "Click OK to write them, or Cancel to change the files first.";
+
+// One run in `folder`. Messages of the cutoff check and of the size check go to `platform`; every
+// failure goes to `failures`. Throws RunEnded when the handler ends the program.
+//
+// The size check comes after Data.txt is opened and before the count table is made: a table
+// larger than the memory the process can get, or a Results.txt larger than its disk's room,
+// stops the run with a message; a large Results.txt is asked about first. A table too large for
+// memory is refused rather than counted sparsely: Results.txt writes every cell of it, at least
+// two bytes each against the table's four, so such a table comes with a report of many
+// gigabytes that no spreadsheet opens, and one dense way of counting keeps the counting loop as
+// fast as it is.
 Outcome Run(const std::filesystem::path& folder, Mode mode, rt::Platform& platform,
             FailureHandler& failures, const RunSettings& settings = {});
 

@@ -130,17 +130,21 @@ void BinningWindow::cmdGo_Click() {
     binning::BoxFailureHandler failures(platform_);
     try {
         ui::LiveRun live(this, cmdGo);
-        binning::RunSettings settings;
+        binning::RunSettings settings = runSettings;
         settings.progress = [&](std::uint64_t read, std::uint64_t size) {
             live.pulse([&] {
                 return ui::ProgressCaption("Counting...", static_cast<double>(read),
                                            static_cast<double>(size));
             });
         };
-        if (binning::Run(programFolder_, mode, platform_, failures, settings) ==
-            binning::Outcome::StoppedOnCutoffs) {
-            AlreadyClicked = false;
-            return;
+        switch (binning::Run(programFolder_, mode, platform_, failures, settings)) {
+            case binning::Outcome::Completed: break;
+            case binning::Outcome::StoppedOnCutoffs:
+            case binning::Outcome::StoppedOnSize:
+                // Nothing was written: the button still reads Go, and the next click is a new
+                // run from the files of that time.
+                AlreadyClicked = false;
+                return;
         }
     } catch (const binning::RunEnded&) {
         platform_.endProgram();

@@ -42,7 +42,7 @@ Tally CountFile(const rt::InputFile& file, std::size_t slots, const CountingSett
                 const MakeLines& makeLines) {
     Tally first(slots);
     const std::uint64_t size = file.size();
-    const bool twoHalves = size > settings.parallelThreshold && slots <= kMostSlotsForTwoHalves;
+    const bool twoHalves = CountsInTwoHalves(size, slots, settings);
     const std::uint64_t middle = twoHalves ? MiddleLineStart(file) : kToTheEnd;
     ReadSoFar soFar;
     soFar.size = size;
@@ -89,6 +89,18 @@ Tally CountFile(const rt::InputFile& file, std::size_t slots, const CountingSett
 }
 
 }  // namespace
+
+bool CountsInTwoHalves(std::uint64_t size, std::uint64_t slots, const CountingSettings& settings) {
+    return size > settings.parallelThreshold && slots <= kMostSlotsForTwoHalves;
+}
+
+rt::BigCount CountingMemory(std::uint64_t size, rt::BigCount slots,
+                            const CountingSettings& settings) {
+    const rt::BigCount half = rt::SaturatingPlus(Tally::BytesFor(slots), MostBufferBytes(settings));
+    const bool two = slots <= kMostSlotsForTwoHalves &&
+                     CountsInTwoHalves(size, static_cast<std::uint64_t>(slots), settings);
+    return two ? rt::SaturatingTimes(half, 2) : half;
+}
 
 std::uint64_t MiddleLineStart(const rt::InputFile& file) {
     const std::uint64_t size = file.size();

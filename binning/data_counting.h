@@ -20,6 +20,7 @@
 
 #include "bins.h"
 #include "input_file.h"
+#include "room.h"
 
 namespace binning {
 
@@ -51,6 +52,10 @@ class Tally {
         : slots_(slots), counts_(std::make_unique<std::uint32_t[]>(slots + 2 * kPad)) {}
 
     std::size_t slots() const noexcept { return slots_; }
+    // The memory of a tally of `slots` counts.
+    static rt::BigCount BytesFor(rt::BigCount slots) noexcept {
+        return rt::SaturatingTimes(rt::SaturatingPlus(slots, 2 * kPad), sizeof(std::uint32_t));
+    }
     std::uint32_t& operator[](std::size_t slot) noexcept { return counts_[kPad + slot]; }
     std::uint32_t operator[](std::size_t slot) const noexcept { return counts_[kPad + slot]; }
 
@@ -74,6 +79,14 @@ inline std::size_t PairSlot(std::size_t r, std::size_t c, std::size_t columnSlot
 // that is the first p >= size / 2 (and p >= 1) whose byte p - 1 is an LF, or a CR not followed by
 // an LF. The size when there is none. Throws rt::RuntimeError 57 when reading fails.
 std::uint64_t MiddleLineStart(const rt::InputFile& file);
+
+// Whether a pass over a file of `size` bytes into `slots` slots counts it in two halves.
+bool CountsInTwoHalves(std::uint64_t size, std::uint64_t slots, const CountingSettings& settings);
+
+// The most memory a pass over a file of `size` bytes into `slots` slots takes: a tally for each
+// half and the buffers that read them. Nothing is allocated.
+rt::BigCount CountingMemory(std::uint64_t size, rt::BigCount slots,
+                            const CountingSettings& settings);
 
 // One pass over the file from its start. Throws rt::RuntimeError: 57 when reading fails (70 for a
 // folder), 6 for a number too large for a double; std::bad_alloc when memory runs out. The pass

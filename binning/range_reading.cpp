@@ -72,6 +72,14 @@ std::size_t RangeReader::read(char* to, std::size_t n) {
     return got;
 }
 
+std::uint64_t MostBufferBytes(const CountingSettings& settings) {
+    std::uint64_t capacity = std::clamp(settings.blockSize, kSmallestBlock, kLargestBlock);
+    std::uint64_t most = capacity + 1 + kSlack;
+    for (; capacity < settings.longestLineHeld; capacity *= 2)
+        most = capacity + 1 + kSlack + capacity * 2 + 1 + kSlack;
+    return most;
+}
+
 void CountRange(const rt::InputFile& file, std::uint64_t begin, std::uint64_t end,
                 const CountingSettings& settings, LineCounter& lines, const Tally& tally,
                 const std::atomic<bool>* stop, ReadSoFar& soFar, bool tells) {

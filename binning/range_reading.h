@@ -36,6 +36,10 @@ struct ReadSoFar {
     std::uint64_t size = 0;
 };
 
+// The most memory the reading of one range takes: its buffer, which grows while a line is longer,
+// at its largest together with the one it replaces.
+std::uint64_t MostBufferBytes(const CountingSettings& settings);
+
 // Counts the lines of the byte range [begin, end) of the file with `lines`, which counts into
 // `tally`. The range starts at a line start and ends at a line end or the file's end; a range
 // from the file's start drops its byte-order mark. Stops when `stop` is set, or when the total

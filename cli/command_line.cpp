@@ -16,7 +16,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::string_view kBinningHelp =
-    "Usage: datatools binning (--single | --pairs) [--quiet] [FOLDER]\n"
+    "Usage: datatools binning (--single | --pairs) [--yes] [--quiet] [FOLDER]\n"
     "Count how many numbers of Data.txt fall into each bin between neighbouring\n"
     "cutoffs of bins.txt, and write the counts to Results.txt, all in FOLDER (the\n"
     "current directory when none is given).\n"
@@ -26,6 +26,10 @@ constexpr std::string_view kBinningHelp =
     "                    table of counts; the cutoffs of the first and the second\n"
     "                    value come from Bins1.txt and Bins2.txt when both exist,\n"
     "                    else both from bins.txt\n"
+    "  -y, --yes         write a large Results.txt (over 10 GiB, or over half the\n"
+    "                    free space) without asking; a run whose table of counts\n"
+    "                    does not fit in memory, or whose Results.txt the disk\n"
+    "                    cannot hold, is never started\n"
     "  -q, --quiet       show no progress line\n"
     "  -h, --help        show this help and exit\n";
 
@@ -68,7 +72,8 @@ constexpr std::string_view kMainHelp =
     "read and written with the same bytes, and a failure shows the window's message.\n"
     "\n"
     "Commands:\n"
-    "  binning (--single | --pairs)     Data.txt and bins.txt into Results.txt\n"
+    "  binning (--single | --pairs) [--yes]\n"
+    "                                   Data.txt and bins.txt into Results.txt\n"
     "  chainmaker [--blocks LIST] [--separator space|tab|none]\n"
     "             [--separator-text TEXT] [--exclude]\n"
     "                                   in.txt (and exclude.txt) into out.txt\n"
@@ -100,10 +105,13 @@ enum : int {
     kOptVersion,
 };
 
-constexpr option kBinningOptions[] = {
-    {"single", no_argument, nullptr, kOptSingle},   {"pairs", no_argument, nullptr, kOptPairs},
-    {"quiet", no_argument, nullptr, 'q'},           {"help", no_argument, nullptr, 'h'},
-    {"version", no_argument, nullptr, kOptVersion}, {nullptr, 0, nullptr, 0}};
+constexpr option kBinningOptions[] = {{"single", no_argument, nullptr, kOptSingle},
+                                      {"pairs", no_argument, nullptr, kOptPairs},
+                                      {"yes", no_argument, nullptr, 'y'},
+                                      {"quiet", no_argument, nullptr, 'q'},
+                                      {"help", no_argument, nullptr, 'h'},
+                                      {"version", no_argument, nullptr, kOptVersion},
+                                      {nullptr, 0, nullptr, 0}};
 constexpr option kChainmakerOptions[] = {
     {"blocks", required_argument, nullptr, kOptBlocks},
     {"separator", required_argument, nullptr, kOptSeparator},
@@ -222,7 +230,7 @@ Request Parse(const std::vector<std::string>& args) {
             case kOptVersion: request.kind = Request::Kind::Version; break;
             case 'q': request.quiet = true; break;
             case 'y':
-                if (command != Command::Chainmaker)
+                if (command == Command::Splitword)
                     return Misuse(command, "unknown option '" + arg + "'");
                 request.yes = true;
                 break;

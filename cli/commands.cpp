@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cmath>
 #include <filesystem>
+#include <functional>
 #include <new>
 #include <optional>
 #include <stdexcept>
@@ -59,14 +60,39 @@ Reading ReadingOf(const fs::path& file, std::uint64_t start) {
     return reading;
 }
 
+// Whether a large run goes ahead: --yes says so; without it the question is asked on the
+// terminal, and a run where there is none to ask fails. `question(answers)` is the question's
+// text ending in `answers`.
+bool LargeAccepted(const std::function<std::string(std::string_view answers)>& question, bool yes,
+                   BoxesToStderr& platform) {
+    if (yes) return true;
+    if (!::isatty(STDIN_FILENO) || !::isatty(STDERR_FILENO)) {
+        platform.messageBox(question("Give --yes to write them."), rt::Buttons::Ok, {});
+        return false;
+    }
+    std::fputs(question("Write them? [y/N] ").c_str(), stderr);
+    std::fflush(stderr);
+    char answer[16] = {};
+    if (!std::fgets(answer, sizeof answer, stdin)) return false;
+    return answer[0] == 'y' || answer[0] == 'Y';
+}
+
 int RunBinning(const Request& request, BoxesToStderr& platform, bool progress) {
     const fs::path data = rt::ResolveName(request.folder, "Data.txt");
     const std::uint64_t start = BytesReadSoFar().value_or(0);
     const ProgressLine line(progress, stderr, "binning", [&] { return ReadingOf(data, start); });
     binning::BoxFailureHandler failures(platform);
+    binning::RunSettings settings;
+    settings.clickGoAgain = false;
+    settings.largeAccepted = [&](const binning::ResultsSize& size,
+                                 std::optional<std::uint64_t> room) {
+        return LargeAccepted(
+            [&](std::string_view answers) { return binning::LargeMessage(size, room, answers); },
+            request.yes, platform);
+    };
     try {
-        if (binning::Run(request.folder, request.mode, platform, failures) ==
-            binning::Outcome::StoppedOnCutoffs)
+        if (binning::Run(request.folder, request.mode, platform, failures, settings) !=
+            binning::Outcome::Completed)
             return kFailed;
     } catch (const binning::RunEnded&) {
         return kFailed;
@@ -75,7 +101,7 @@ int RunBinning(const Request& request, BoxesToStderr& platform, bool progress) {
 }
 
 // Whether a run of that size may be written: one its disk cannot hold never is; a large one is
-// asked about on the terminal, or needs --yes where there is none to ask.
+// asked about as LargeAccepted asks.
 bool SizeAccepted(const chainmaker::OutputSize& size, const fs::path& outPath, bool bounded,
                   bool yes, BoxesToStderr& platform) {
     const auto room = chainmaker::RoomForOutput(outPath);
@@ -89,18 +115,11 @@ bool SizeAccepted(const chainmaker::OutputSize& size, const fs::path& outPath, b
             return false;
         case chainmaker::SizeVerdict::Large: break;
     }
-    if (yes) return true;
-    if (!::isatty(STDIN_FILENO) || !::isatty(STDERR_FILENO)) {
-        platform.messageBox(
-            chainmaker::LargeMessage(size, room, bounded, "Give --yes to write them."),
-            rt::Buttons::Ok, {});
-        return false;
-    }
-    std::fputs(chainmaker::LargeMessage(size, room, bounded, "Write them? [y/N] ").c_str(), stderr);
-    std::fflush(stderr);
-    char answer[16] = {};
-    if (!std::fgets(answer, sizeof answer, stdin)) return false;
-    return answer[0] == 'y' || answer[0] == 'Y';
+    return LargeAccepted(
+        [&](std::string_view answers) {
+            return chainmaker::LargeMessage(size, room, bounded, answers);
+        },
+        yes, platform);
 }
 
 // What the command line adds to Chainmaker's run: the step for the progress line, the message

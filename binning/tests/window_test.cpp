@@ -232,6 +232,50 @@ TEST_F(WindowRunTest, RisingStopThenCorrectedRerun) {
     EXPECT_EQ(platform.endCount, 0);
 }
 
+// A run that has no room, or whose large Results.txt is not wanted, leaves the window at Go;
+// the next click is a new run.
+TEST_F(WindowRunTest, SizeStopThenRerunWithRoom) {
+    const struct {
+        const char* name;
+        std::uint64_t memory;
+        std::uint64_t disk;
+        rt::Buttons buttons;
+        std::string_view startsWith;
+    } cases[] = {
+        {"memory", 100, std::uint64_t{1} << 40, rt::Buttons::Ok, "This run would need "},
+        {"disk", std::uint64_t{1} << 40, 100, rt::Buttons::Ok, "This run would write "},
+        {"large, Cancel", std::uint64_t{1} << 40, 200, rt::Buttons::OkCancel,
+         "This run will write "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedPlatform boxes;
+        boxes.answers = {rt::Answer::Cancel};
+        BinningWindow w{folder.path(), boxes};
+        writeSingleExample();
+        w.runSettings.memoryRoom = [&] { return c.memory; };
+        w.runSettings.roomForOutput = [&](const fs::path&) {
+            return std::optional<std::uint64_t>(c.disk);
+        };
+        w.optSingleValues->click();
+        w.cmdGo_Click();
+        ASSERT_EQ(boxes.boxes.size(), 1u);
+        EXPECT_TRUE(boxes.boxes[0].text.starts_with(c.startsWith)) << boxes.boxes[0].text;
+        EXPECT_EQ(boxes.boxes[0].buttons, c.buttons);
+        EXPECT_FALSE(w.alreadyClicked());
+        EXPECT_EQ(w.cmdGo->text().toStdString(), "Go");
+        EXPECT_FALSE(folder.exists("Results.txt"));
+
+        w.runSettings = {};
+        w.cmdGo_Click();
+        EXPECT_EQ(folder.read("Results.txt"), texts::kSingleReport);
+        EXPECT_EQ(w.cmdGo->text().toStdString(), BinningWindow::kDoneCaption);
+        EXPECT_EQ(boxes.boxes.size(), 1u);
+        EXPECT_EQ(boxes.endCount, 0);
+        fs::remove(folder / "Results.txt");
+    }
+}
+
 TEST_F(WindowRunTest, MissingDataTxtPutInPlaceBeforeOkCompletesWithoutAnotherClick) {
     writeSingleExample();
     const std::string data = folder.read("Data.txt");

@@ -323,6 +323,30 @@ TEST(Arguments, ARunTooLargeForTheDiskIsNotStarted) {
     }
 }
 
+// A table of counts no memory holds is not made, --yes or not: the message names the memory.
+TEST(Arguments, ABinningTableTooLargeForMemoryIsNotMade) {
+    const TempFolder folder;
+    std::string cutoffs;
+    for (int i = 0; i < 1000000; ++i) cutoffs += std::to_string(i) + "\n";
+    folder.write("bins.txt", cutoffs);
+    folder.write("Data.txt", "1\t2\n");
+    folder.write("Results.txt", "old\r\n");
+    for (const char* yes : {"--yes", "-q"}) {
+        const Outcome outcome = RunDatatools({"binning", "--pairs", yes, "."}, folder.path());
+        EXPECT_EQ(outcome.status, 1);
+        EXPECT_EQ(outcome.err.rfind("This run would need 4.0 TB of memory to count its table of "
+                                    "999,999 rows by 999,999 columns, but this computer has only ",
+                                    0),
+                  0u)
+            << outcome.err;
+        EXPECT_TRUE(outcome.err.ends_with(
+            " free for it.  Nothing has been written.  Put fewer cutoffs into Bins.txt, or close "
+            "other programs.\n"))
+            << outcome.err;
+        EXPECT_EQ(folder.read("Results.txt"), "old\r\n");
+    }
+}
+
 TEST(Help, EachCommandAndVersion) {
     using cli::Command;
     for (const Command command :
