@@ -10,6 +10,7 @@
 #include <fstream>
 #include <limits>
 #include <string_view>
+#include <utility>
 
 namespace rt {
 namespace {
@@ -86,9 +87,15 @@ std::uint64_t MemoryRoom() {
         const std::uint64_t cap = limit.rlim_cur;
         room = std::min(room, cap > used ? cap - used : 0);
     }
-    if (const auto most = CgroupValue("memory.max")) {
-        const std::uint64_t current = CgroupValue("memory.current").value_or(0);
-        room = std::min(room, *most > current ? *most - current : 0);
+    // The control group's limit, as version 2 and as version 1 name it.
+    for (const auto& [limit, usage] :
+         {std::pair{"memory.max", "memory.current"},
+          std::pair{"memory/memory.limit_in_bytes", "memory/memory.usage_in_bytes"}}) {
+        if (const auto most = CgroupValue(limit)) {
+            const std::uint64_t current = CgroupValue(usage).value_or(0);
+            room = std::min(room, *most > current ? *most - current : 0);
+            break;
+        }
     }
     return room;
 }
