@@ -380,10 +380,10 @@ namespace {
 TEST(Exclusion, HashOfJoinedTextFollowsFromItsParts) {
     const std::string parts[] = {"", "a", "\t", "long member", "\xFF\x80"};
     for (const std::uint64_t seed : {1u, 2u, 0u}) {
-        const chainmaker::TextHash hash(seed);
+        const rt::TextHash hash(seed);
         for (const auto& a : parts) {
             for (const auto& b : parts) {
-                EXPECT_EQ(hash(a + b), hash(a) * hash.power(b.size()) + hash(b))
+                EXPECT_EQ(hash(a + b), rt::Joined(hash(a), hash.power(b.size()), hash(b)))
                     << "[" << a << "][" << b << "] " << seed;
             }
         }
