@@ -1,17 +1,31 @@
 #include "chainmaker_job.h"
 
+#include <algorithm>
 #include <exception>
+#include <iterator>
+#include <limits>
 #include <optional>
+#include <system_error>
 
 #include "files.h"
 #include "folder_bounds.h"
+#include "members.h"
+#include "prefix_index.h"
+#include "runtime_error.h"
 #include "text.h"
 #include "textfile.h"
 
 namespace chainmaker {
 
-void ReadList(const std::filesystem::path& path, StringList& list, rt::Counter32& count) {
+void ReadList(const std::filesystem::path& path, StringList& list, rt::Counter32& count,
+              std::uint64_t memoryRoom, std::uint64_t bytesPerByte) {
     rt::LineReader in(path);
+    const std::uint64_t size = in.size();
+    if (rt::SaturatingTimes(size, bytesPerByte) > memoryRoom) {
+        throw rt::RuntimeError(rt::kOutOfMemory, path.string() + ": " + rt::ReadableSize(size) +
+                                                     ", with " + rt::ReadableSize(memoryRoom) +
+                                                     " of memory left");
+    }
     while (!in.atEnd()) {
         const std::string_view entry = rt::Trim(in.readLine());
         if (entry.empty()) continue;
@@ -19,6 +33,30 @@ void ReadList(const std::filesystem::path& path, StringList& list, rt::Counter32
         list.emplace_back(entry);
     }
     in.close();
+}
+
+ListSize SizeOfList(const StringList& list, std::int32_t count) {
+    ListSize size;
+    size.count = std::min(list.size(), static_cast<std::size_t>(std::max(count, 0)));
+    for (std::size_t i = 0; i < size.count; ++i) {
+        size.bytes += list[i].size();
+        size.longest = std::max<std::uint64_t>(size.longest, list[i].size());
+    }
+    return size;
+}
+
+std::uint64_t MemoryForWriting(const ListSize& list, std::size_t separatorSize,
+                               const ListSize& exclusion) {
+    // The members: their texts with CR LF, and for each its place, hash and power, its hash with
+    // a prefix and whether that passes the bit array; the prefix of the lines being formed, with
+    // room for a whole line behind it (WriteCombinations).
+    rt::BigCount most = list.bytes + 2 * list.count + kOverrun +
+                        list.count * (sizeof(Member) + sizeof(std::uint64_t) + sizeof(char));
+    most += rt::SaturatingTimes(kMaxMembers, list.longest + separatorSize) + 2 + kOverrun;
+    if (exclusion.count > 0)
+        most += PrefixIndex::MostBytes(exclusion.count, exclusion.bytes, list.count);
+    return static_cast<std::uint64_t>(
+        std::min<rt::BigCount>(most, std::numeric_limits<std::uint64_t>::max()));
 }
 
 Outcome Run(const std::filesystem::path& folder, const Options& options, RunHooks* hooks,
@@ -29,17 +67,36 @@ Outcome Run(const std::filesystem::path& folder, const Options& options, RunHook
     Lists own;
     Lists& read = lists ? *lists : own;
 
-    ReadList(rt::ResolveName(folder, kInputName), read.input, read.inputCount);
+    ReadList(rt::ResolveName(folder, kInputName), read.input, read.inputCount, hook.memoryRoom(),
+             kInputBytesPerByte);
     if (options.exclude) {
         hook.readingExclude();
         try {
-            ReadList(rt::ResolveName(folder, kExcludeName), read.exclude, read.excludeCount);
+            ReadList(rt::ResolveName(folder, kExcludeName), read.exclude, read.excludeCount,
+                     hook.memoryRoom());
+        } catch (const rt::RuntimeError& error) {
+            if (error.number() == rt::kOutOfMemory || !hook.excludeUnreadable()) throw;
+            return Outcome::ExcludeUnreadable;
         } catch (const std::exception&) {
             if (!hook.excludeUnreadable()) throw;
             return Outcome::ExcludeUnreadable;
         }
     }
     const std::string separator = hook.separator(options.separator);
+
+    if (std::any_of(std::begin(options.blocks), std::end(options.blocks),
+                    [](bool wanted) { return wanted; }) &&
+        read.inputCount.value() > 0) {
+        const std::uint64_t needed = MemoryForWriting(
+            SizeOfList(read.input, read.inputCount.value()), separator.size(),
+            options.exclude ? SizeOfList(read.exclude, read.excludeCount.value()) : ListSize{});
+        const std::uint64_t room = hook.memoryRoom();
+        if (needed > room) {
+            throw rt::RuntimeError(rt::kOutOfMemory,
+                                   "writing takes up to " + rt::ReadableSize(needed) + ", with " +
+                                       rt::ReadableSize(room) + " of memory left");
+        }
+    }
 
     const auto wanted = [&options](int members) { return options.blocks[members - 1]; };
     const std::filesystem::path outPath = rt::ResolveName(folder, kOutputName);

@@ -95,6 +95,7 @@ class ExcludedLines {
     // The places before the last have changed: `siblings` are the prefixes now (unused for
     // k = 1).
     void askFilter(const TupleOdometer::Siblings& siblings) {
+        if (index_.byLine()) return;
         const rt::HashFilter::View filter = index_.filter().view();
         if (k_ == 1) {
             fits_[0] = filter.mayContain(0);
@@ -119,6 +120,7 @@ class ExcludedLines {
     // prefix's hash, `lastIndex` its member in the last place (unused for k = 1).
     void find(std::string_view prefix, std::uint64_t hash, std::int32_t lastIndex,
               std::vector<std::int32_t>& skip) const {
+        if (index_.byLine()) return index_.excludedByLine(prefix, hash, first_, n_, skip);
         if (k_ > 1 && fits_[lastIndex + 2]) index_.prefetchRecords(groupHash_[lastIndex + 2]);
         if (fits_[k_ == 1 ? 0 : lastIndex]) index_.excludedMembers(prefix, hash, skip);
     }
@@ -138,8 +140,9 @@ class ExcludedLines {
 //
 // Block k: for every prefix of the odometer, the lines of all members, less those whose line the
 // exclusion holds. `separator` has 16 bytes to spare past its end.
-void PrintBlock(const Members& members, int k, std::string_view separator, const TextHash& hash,
-                const PrefixIndex* excludedBy, ChunkWriter& writer, char* prefix) {
+void PrintBlock(const Members& members, int k, std::string_view separator, const rt::TextHash& hash,
+                const PrefixIndex* excludedBy, ExclusionWork* work, ChunkWriter& writer,
+                char* prefix) {
     const Member* const first = members.member.data();
     const Member* const last = first + members.member.size();
     const std::size_t longestMember = members.longest + 2;  // with CR LF
@@ -156,6 +159,7 @@ void PrintBlock(const Members& members, int k, std::string_view separator, const
         if (excluded) {
             excluded->find(std::string_view(prefix, prefixSize), odometer.prefixHash(),
                            k > 1 ? odometer.index(k - 2) : 0, skip);
+            if (work) work->found += skip.size();
         }
         if (skip.empty() && members.member.size() * (prefixSize + longestMember) <= writer.room()) {
             // The common case, in one go.
@@ -194,7 +198,7 @@ void WriteCombinations(const std::filesystem::path& outPath, const StringList& l
         std::unique_ptr<char[]> prefix;
         std::unique_ptr<PrefixIndex> excluded;
         // Without an exclusion the hashes are not used: any seed will do.
-        const TextHash hash = exclusion ? exclusion->hash() : TextHash(1);
+        const rt::TextHash hash = exclusion ? exclusion->hash() : rt::TextHash(1);
         // The separator with room to be copied in whole 16-byte pieces.
         std::string padded(separator);
         padded.resize(separator.size() + 16);
@@ -207,10 +211,13 @@ void WriteCombinations(const std::filesystem::path& outPath, const StringList& l
                 const std::size_t capacity =
                     kMaxMembers * (members->longest + separator.size()) + 2 + kOverrun;
                 prefix = std::make_unique<char[]>(capacity);
-                if (exclusion)
+                if (exclusion) {
                     excluded = std::make_unique<PrefixIndex>(*exclusion, *members, separator);
+                    if (exclusion->work()) exclusion->work()->records += excluded->records();
+                }
             }
-            PrintBlock(*members, k, paddedSeparator, hash, excluded.get(), writer, prefix.get());
+            PrintBlock(*members, k, paddedSeparator, hash, excluded.get(),
+                       exclusion ? exclusion->work() : nullptr, writer, prefix.get());
         }
         writer.finish();
     }

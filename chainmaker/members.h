@@ -55,7 +55,7 @@ struct Members {
     std::vector<Member> member;
     std::size_t longest = 0;  // the longest entry, without CR LF
 
-    Members(const StringList& list, std::int32_t n, const TextHash& hash)
+    Members(const StringList& list, std::int32_t n, const rt::TextHash& hash)
         : member(static_cast<std::size_t>(n)) {
         std::size_t total = kOverrun;
         for (std::int32_t i = 0; i < n; ++i) total += list[i].size() + 2;

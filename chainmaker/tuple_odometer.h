@@ -12,6 +12,7 @@
 
 #include "combination_writer.h"
 #include "members.h"
+#include "text_hash.h"
 
 namespace chainmaker {
 
@@ -20,8 +21,8 @@ class TupleOdometer {
     // `separator` has 16 bytes to spare past its end; `prefix` has room for k - 1 of the longest
     // member with its separator, and kOverrun bytes more. The odometer starts at the first prefix
     // (every index 0).
-    TupleOdometer(const Members& members, int k, std::string_view separator, const TextHash& hash,
-                  char* prefix)
+    TupleOdometer(const Members& members, int k, std::string_view separator,
+                  const rt::TextHash& hash, char* prefix)
         : first_(members.member.data()),
           n_(static_cast<std::int32_t>(members.member.size())),
           k_(k),
@@ -45,7 +46,8 @@ class TupleOdometer {
         std::uint64_t separatorPower;
 
         std::uint64_t hashWith(const Member& last) const noexcept {
-            return (before * last.power + last.hash) * separatorPower + separatorHash;
+            return rt::Joined(rt::Joined(before, last.power, last.hash), separatorPower,
+                              separatorHash);
         }
     };
     Siblings siblings() const noexcept {
@@ -89,7 +91,8 @@ class TupleOdometer {
             at += member.size - 2;
             CopyWide<0>(prefix + at, separator.text, separator.size);
             at += separator.size;
-            hash = (hash * member.power + member.hash) * separator.power + separator.hash;
+            hash = rt::Joined(rt::Joined(hash, member.power, member.hash), separator.power,
+                              separator.hash);
         }
         start_[last] = at;
         hashBefore_[last] = hash;

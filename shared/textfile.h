@@ -38,6 +38,8 @@ class LineReader {
     void close() noexcept;
 
     std::uint64_t bytesRead() const noexcept { return at_; }
+    // The size of the file now; 0 when not known.
+    std::uint64_t size() const noexcept { return file_.size(); }
 
   private:
     // Reads more bytes behind the unread ones; false when the file has none left.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -106,6 +107,75 @@ TEST(ReadList, AppendsToWhatTheListHolds) {
     EXPECT_EQ(list, (chainmaker::StringList{"a", "b"}));
     EXPECT_EQ(count.value(), 2);
 }
+
+// ---- Memory ----------------------------------------------------------------------------------
+
+// A run with a stated room in memory, whose hooks would take an unreadable exclude.txt.
+class StatedRoom : public chainmaker::RunHooks {
+  public:
+    explicit StatedRoom(std::uint64_t room) : room_(room) {}
+    std::uint64_t memoryRoom() override { return room_; }
+    bool excludeUnreadable() override { return true; }
+
+  private:
+    std::uint64_t room_;
+};
+
+struct RoomCase {
+    const char* name;
+    std::string in;
+    std::optional<std::string> exclude;
+    // The room, given the room that writing takes for `in` with a space between members.
+    std::uint64_t (*room)(std::uint64_t writing);
+    bool refused;
+};
+
+void PrintTo(const RoomCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class RoomTest : public ::testing::TestWithParam<RoomCase> {};
+
+TEST_P(RoomTest, ListsTooLargeForTheMemoryAreError7BeforeOutIsTouched) {
+    const RoomCase& c = GetParam();
+    TempFolder folder;
+    folder.write("in.txt", c.in);
+    if (c.exclude) folder.write("exclude.txt", *c.exclude);
+    folder.write("out.txt", "old\r\n");
+    chainmaker::StringList list, exclude;
+    rt::Counter32 count, excludeCount;
+    chainmaker::ReadList(folder / "in.txt", list, count);
+    if (c.exclude) chainmaker::ReadList(folder / "exclude.txt", exclude, excludeCount);
+    const std::uint64_t writing =
+        chainmaker::MemoryForWriting(chainmaker::SizeOfList(list, count.value()), 1,
+                                     chainmaker::SizeOfList(exclude, excludeCount.value()));
+    StatedRoom hooks(c.room(writing));
+    int number = 0;
+    try {
+        chainmaker::Run(folder.path(), Blocks({1, 2}, " ", c.exclude.has_value()), &hooks);
+    } catch (const rt::RuntimeError& error) {
+        number = error.number();
+    }
+    EXPECT_EQ(number, c.refused ? rt::kOutOfMemory : 0);
+    if (c.refused) {
+        EXPECT_EQ(folder.read("out.txt"), "old\r\n");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Memory, RoomTest,
+    ::testing::Values(
+        // 100 bytes: 800 in the run's structures.
+        RoomCase{"InputOverTheRoom", std::string(98, 'x') + "\r\n", std::nullopt,
+                 [](std::uint64_t) -> std::uint64_t { return 799; }, true},
+        // 1,000 bytes: 3,000 while read; its failures are not the exclude.txt message.
+        RoomCase{"ExcludeOverTheRoom", "a\r\n", "a a\r\n" + std::string(995, 'y'),
+                 [](std::uint64_t) -> std::uint64_t { return 2999; }, true},
+        RoomCase{"WritingOverTheRoom", "a\r\nb\r\n", "a a\r\n",
+                 [](std::uint64_t writing) { return writing - 1; }, true},
+        RoomCase{"WritingWithinTheRoom", "a\r\nb\r\n", "a a\r\n",
+                 [](std::uint64_t writing) { return writing; }, false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // ---- Combinations -----------------------------------------------------------------------------
 
@@ -380,10 +450,10 @@ namespace {
 TEST(Exclusion, HashOfJoinedTextFollowsFromItsParts) {
     const std::string parts[] = {"", "a", "\t", "long member", "\xFF\x80"};
     for (const std::uint64_t seed : {1u, 2u, 0u}) {
-        const chainmaker::TextHash hash(seed);
+        const rt::TextHash hash(seed);
         for (const auto& a : parts) {
             for (const auto& b : parts) {
-                EXPECT_EQ(hash(a + b), hash(a) * hash.power(b.size()) + hash(b))
+                EXPECT_EQ(hash(a + b), rt::Joined(hash(a), hash.power(b.size()), hash(b)))
                     << "[" << a << "][" << b << "] " << seed;
             }
         }
@@ -393,6 +463,19 @@ TEST(Exclusion, HashOfJoinedTextFollowsFromItsParts) {
 }  // namespace
 
 namespace {
+
+TEST(Exclusion, ThueMorseTextAndItsComplementHashApart) {
+    // Modulo 2^64 these two texts of 2,048 bytes share the hash for every odd base, so that a list
+    // of such pairs could crowd the index whatever the seed.
+    std::string text(2048, 'a'), complement(2048, 'b');
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (__builtin_popcountll(i) % 2 == 1) std::swap(text[i], complement[i]);
+    }
+    for (std::uint64_t seed = 1; seed <= 64; ++seed) {
+        const rt::TextHash hash(seed);
+        EXPECT_NE(hash(text), hash(complement)) << seed;
+    }
+}
 
 TEST(Output, ReadOnlyOutputIsError70) {
     if (const auto why = testing_support::WhyPermissionsDoNotBind()) GTEST_SKIP() << *why;
@@ -437,19 +520,23 @@ void PrintTo(const IndexCase& c, std::ostream* os) {
 }
 
 // Writes blocks 1 to 4 (or fewer for long lists) and compares with the plain forming, with the
-// bit array sized by the entries and with one of two words, which lets nearly every prefix pass.
+// bit array sized by the entries and with one of two words, which lets nearly every prefix pass;
+// and with the index holding the entries themselves, each line looked up by itself.
 void ExpectLikeTheScan(const chainmaker::StringList& list, const std::string& separator,
                        const chainmaker::StringList& exclude, const bool (&blocks)[6]) {
     const auto n = static_cast<std::int32_t>(list.size());
     const std::string expected = FromScratch(list, separator, blocks, &exclude);
     for (const int filterBits : {0, 7}) {
-        const chainmaker::Exclusion exclusion(exclude, static_cast<std::int32_t>(exclude.size()),
-                                              filterBits);
-        TempFolder folder;
-        chainmaker::WriteCombinations(
-            folder / "out.txt", list, n, separator, [&](int k) { return blocks[k - 1]; },
-            &exclusion);
-        ASSERT_EQ(folder.read("out.txt"), expected) << "filter bits " << filterBits;
+        for (const std::size_t recordsAllowed : {0u, 1u}) {
+            const chainmaker::Exclusion exclusion(
+                exclude, static_cast<std::int32_t>(exclude.size()), filterBits, 0, recordsAllowed);
+            TempFolder folder;
+            chainmaker::WriteCombinations(
+                folder / "out.txt", list, n, separator, [&](int k) { return blocks[k - 1]; },
+                &exclusion);
+            ASSERT_EQ(folder.read("out.txt"), expected)
+                << "filter bits " << filterBits << ", records allowed " << recordsAllowed;
+        }
     }
 }
 
@@ -509,6 +596,89 @@ TEST(Index, ManyCopiesOfOneMember) {
     const bool blocks[6] = {true, true, false, false, false, false};
     ExpectLikeTheScan(list, " ", exclude, blocks);
 }
+
+// Exclusions that a list made to crowd the index: the lines found must be those that the plain scan
+// leaves out, each once, and the records few.
+struct WorkCase {
+    const char* name;
+    std::vector<std::string> list;
+    std::string separator;
+    std::vector<std::string> exclude;
+    bool blocks[6];
+    std::uint64_t mostRecords;
+};
+
+void PrintTo(const WorkCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class WorkTest : public ::testing::TestWithParam<WorkCase> {};
+
+TEST_P(WorkTest, FindsEachExcludedLineOnce) {
+    const WorkCase& c = GetParam();
+    chainmaker::StringList list, exclude;
+    for (const std::string& s : c.list) list.push_back(s);
+    for (const std::string& s : c.exclude) exclude.push_back(s);
+    const std::string expected = FromScratch(list, c.separator, c.blocks, &exclude);
+    const std::string all = FromScratch(list, c.separator, c.blocks, nullptr);
+    const auto lines = [](const std::string& text) {
+        return static_cast<std::uint64_t>(std::count(text.begin(), text.end(), '\n'));
+    };
+    chainmaker::Exclusion exclusion(exclude, static_cast<std::int32_t>(exclude.size()));
+    chainmaker::ExclusionWork work;
+    exclusion.countWorkIn(&work);
+    TempFolder folder;
+    chainmaker::WriteCombinations(
+        folder / "out.txt", list, static_cast<std::int32_t>(list.size()), c.separator,
+        [&](int k) { return c.blocks[k - 1]; }, &exclusion);
+    ASSERT_EQ(folder.read("out.txt"), expected);
+    EXPECT_EQ(work.found, lines(all) - lines(expected));
+    EXPECT_LE(work.records, c.mostRecords);
+}
+
+INSTANTIATE_TEST_SUITE_P(Index, WorkTest,
+                         ::testing::Values(
+                             // Before equal entries counted once: 2,000 records, each giving all 60
+                             // members again for each of the 60 prefixes.
+                             WorkCase{"EqualEntriesOnEqualMembers",
+                                      std::vector<std::string>(60, "a"),
+                                      " ",
+                                      std::vector<std::string>(2000, "a a"),
+                                      {false, true, false, false, false, false},
+                                      1},
+                             // One record for each member length that an entry ends with: 200
+                             // copies of a^200 made 40,000.
+                             WorkCase{"EqualLongEntriesOnMembersOfEveryLength",
+                                      [] {
+                                          std::vector<std::string> list;
+                                          for (int i = 1; i <= 200; ++i)
+                                              list.push_back(std::string(i, 'a'));
+                                          return list;
+                                      }(),
+                                      "",
+                                      std::vector<std::string>(200, std::string(200, 'a')),
+                                      {true, true, false, false, false, false},
+                                      200},
+                             // Distinct entries, each a line of 200 prefixes: past the records
+                             // allowed, each entry is held once.
+                             WorkCase{"DistinctLongEntriesOnMembersOfEveryLength",
+                                      [] {
+                                          std::vector<std::string> list;
+                                          for (int i = 1; i <= 200; ++i)
+                                              list.push_back(std::string(i, 'a'));
+                                          return list;
+                                      }(),
+                                      "",
+                                      [] {
+                                          std::vector<std::string> exclude;
+                                          for (int i = 0; i < 400; ++i)
+                                              exclude.push_back(std::to_string(1000 + i) +
+                                                                std::string(196, 'a'));
+                                          return exclude;
+                                      }(),
+                                      {true, false, false, false, false, false},
+                                      400}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Index, RandomListsAndEntriesWithTheFilterFull) {
     // Short members from a small alphabet that holds the separators, so that texts of different
