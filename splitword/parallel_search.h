@@ -25,24 +25,29 @@
 namespace splitword {
 namespace {
 
-// The search on the calling thread, after the files are opened: blocks go straight to out.txt.
+// The search on the calling thread: the index is built first (before any file is written), then
+// the search's blocks go straight to out.txt.
 class DirectSearch : public BlockSink {
   public:
     DirectSearch(const WordList& words, std::size_t blockBytes, std::uint64_t hashSeed)
         : words_(words),
           hashing_(hashSeed),
+          index_(words, hashing_),
           memory_(blockBytes),
           block_(memory_.data()),
-          blockBytes_(blockBytes) {}
+          blockBytes_(blockBytes) {
+        const std::atomic<bool> never{false};
+        index_.hashWords(0, 1, never);
+        for (unsigned half = 0; half < WordIndex::kHalves; ++half) index_.buildHalf(half, never);
+        index_.built();
+    }
+
+    const WordIndex& index() const noexcept { return index_; }
 
     std::int64_t writeFinds(FindWriter& writer) {
         writer_ = &writer;
         const std::atomic<bool> never{false};
-        WordIndex index(words_, hashing_);
-        index.hashWords(0, 1, never);
-        for (unsigned half = 0; half < WordIndex::kHalves; ++half) index.buildHalf(half, never);
-        index.built();
-        Searcher searcher(words_, index);
+        Searcher searcher(words_, index_);
         LineOutput output(*this, block_, blockBytes_);
         const std::int64_t finds = searcher.search(1, words_.count(), output, never);
         output.finish();
@@ -58,6 +63,7 @@ class DirectSearch : public BlockSink {
   private:
     const WordList& words_;
     const Hashing hashing_;
+    WordIndex index_;
     rt::LargeArray<char> memory_;
     Block block_;
     std::size_t blockBytes_;
@@ -105,6 +111,20 @@ class ParallelSearch {
     ~ParallelSearch() { stop(); }
     ParallelSearch(const ParallelSearch&) = delete;
     ParallelSearch& operator=(const ParallelSearch&) = delete;
+
+    // The index, once the threads have built it (they go on searching meanwhile); what failed
+    // them while they built it is thrown here.
+    const WordIndex& index() {
+        std::unique_lock lock(mutex_);
+        writerWait_.wait(lock, [&] { return indexBuilt_ || indexError_ != nullptr; });
+        if (indexError_) {
+            const std::exception_ptr error = indexError_;
+            lock.unlock();
+            stop();
+            std::rethrow_exception(error);
+        }
+        return index_;
+    }
 
     // Writes the finds in order as they come; returns their number.
     std::int64_t writeFinds(FindWriter& writer) {
@@ -160,7 +180,14 @@ class ParallelSearch {
             for (unsigned half = thread; half < WordIndex::kHalves; half += threads_)
                 index_.buildHalf(half, cancelled_);
             arrive();
-            if (thread == 0) index_.built();
+            if (thread == 0) {
+                index_.built();
+                {
+                    std::lock_guard lock(mutex_);
+                    indexBuilt_ = true;
+                }
+                writerWait_.notify_one();
+            }
         } catch (const Cancelled&) {
             ready_.arrive_and_drop();
             return;
@@ -274,6 +301,7 @@ class ParallelSearch {
     std::int32_t next_ = 0;     // the next segment to search
     std::int32_t oldest_ = 0;   // the segment being written
     bool stopping_ = false;
+    bool indexBuilt_ = false;
     std::int64_t finds_ = 0;
     std::exception_ptr indexError_;
     std::exception_ptr error_;
