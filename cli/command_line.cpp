@@ -58,9 +58,9 @@ constexpr std::string_view kSplitwordHelp =
     "\n"
     "      --threshold TEXT  the threshold length, read from the start of TEXT as the\n"
     "                        window reads its box (3x is 3, abc is 0; default 2)\n"
-    "  -y, --yes             write a large out.txt (over 10 GiB, or over half the free\n"
-    "                        space) without asking; a run the disk cannot hold is\n"
-    "                        never started\n"
+    "  -y, --yes             write a large out.txt (over 10 GiB, or over half the\n"
+    "                        free space) without asking; a run the disk cannot hold\n"
+    "                        is never started\n"
     "  -q, --quiet           show no progress line\n"
     "  -h, --help            show this help and exit\n";
 
