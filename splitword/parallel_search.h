@@ -12,12 +12,14 @@
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "block_output.h"
 #include "hashing.h"
 #include "large_pages.h"
+#include "output_size.h"
 #include "searcher.h"
 #include "splitword_job.h"
 #include "word_index.h"
@@ -126,8 +128,45 @@ class ParallelSearch {
         return index_;
     }
 
-    // Writes the finds in order as they come; returns their number.
+    // Takes the blocks in order as they come without writing them, making their progress calls
+    // and keeping a copy of their lines; until every segment is searched, or the search failed,
+    // or more than `limit` bytes are held, when the threads go on until the pool is empty.
+    // True when the lines held are all the search will find (the search may have failed).
+    bool holdFinds(std::size_t limit, Progress& progress) {
+        std::unique_lock lock(mutex_);
+        while (oldest_ < segments_ && held_.size() <= limit) {
+            writerWait_.wait(lock, [&] { return indexError_ || fullOf(oldest_) != full_.end(); });
+            if (indexError_) return true;
+            const auto at = fullOf(oldest_);
+            Block* block = *at;
+            full_.erase(at);
+            lock.unlock();
+            for (const std::int32_t index : block->marks) progress.workingOn(index, words_.count());
+            held_.append(block->data, block->used);
+            heldLines_ +=
+                static_cast<BigCount>(std::count(block->data, block->data + block->used, '\n'));
+            lock.lock();
+            if (block->error) {
+                heldError_ = block->error;
+                return true;
+            }
+            if (block->last) ++oldest_;
+            free_.push_back(block);
+            searchersWait_.notify_all();
+        }
+        return oldest_ == segments_;
+    }
+    // The lines and bytes held.
+    OutputSize held() const { return OutputSize{heldLines_, held_.size()}; }
+
+    // Writes the finds in order as they come, those held first; returns their number.
     std::int64_t writeFinds(FindWriter& writer) {
+        if (!held_.empty()) writer.print(held_);
+        std::string().swap(held_);
+        if (heldError_) {
+            stop();
+            std::rethrow_exception(heldError_);
+        }
         std::unique_lock lock(mutex_);
         while (oldest_ < segments_ && !indexError_) {
             writerWait_.wait(lock, [&] { return indexError_ || fullOf(oldest_) != full_.end(); });
@@ -305,6 +344,10 @@ class ParallelSearch {
     std::int64_t finds_ = 0;
     std::exception_ptr indexError_;
     std::exception_ptr error_;
+    // The lines of the blocks taken before out.txt is opened, and the failure that ended them.
+    std::string held_;
+    BigCount heldLines_ = 0;
+    std::exception_ptr heldError_;
     std::vector<std::thread> workers_;
 };
 

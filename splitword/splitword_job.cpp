@@ -55,16 +55,34 @@ std::optional<std::uint64_t> RoomAfterDebugList(std::optional<std::uint64_t> roo
     return total > taken ? total - taken : 0;
 }
 
-// Whether the run goes ahead: a bound settles it for an ordinary list; else the finds are
-// counted, and a size that does not fit, or is large, goes to `progress`.
+// The most bytes of lines that the search may hold before out.txt is opened (and a small share
+// of the memory the process can get): enough for the finds of an ordinary list of a million
+// words, little enough that a list whose finds would fill a disk is soon counted instead.
+std::size_t HoldLimit() {
+    return static_cast<std::size_t>(
+        std::min<std::uint64_t>(std::uint64_t{32} << 20, rt::MemoryRoom() / 8));
+}
+
+// Whether the run goes ahead: a bound settles it for an ordinary list. Where it does not, the
+// search threads (when there are any) go on, their lines held while they are few enough that
+// they tell the size; beyond that, or without threads, the finds are counted. A size that does
+// not fit, or is large, goes to `progress`.
 bool SizeAccepted(const std::filesystem::path& folder, const WordList& words,
-                  const SplitBound& bound, const WordIndex& index, Progress& progress) {
+                  const SplitBound& bound, const WordIndex& index, ParallelSearch* parallel,
+                  Progress& progress) {
     const std::optional<std::uint64_t> room =
         RoomAfterDebugList(progress.roomFor(rt::ResolveName(folder, "out.txt")), folder, words);
     if (rt::JudgeSize(bound.atMost(index.mostOccurrences(), kHeaderBytes).bytes, room) ==
         rt::SizeVerdict::Fits)
         return true;
-    const OutputSize size = CountFinds(words, index, kHeaderBytes);
+    OutputSize size;
+    if (parallel && parallel->holdFinds(HoldLimit(), progress)) {
+        size = parallel->held();
+        size.lines += 1;
+        size.bytes += kHeaderBytes;
+    } else {
+        size = CountFinds(words, index, kHeaderBytes);
+    }
     switch (rt::JudgeSize(size.bytes, room)) {
         case rt::SizeVerdict::Fits: return true;
         case rt::SizeVerdict::TooLarge: progress.tooLarge(size, *room); return false;
@@ -100,7 +118,7 @@ RunResult Run(const std::filesystem::path& folder, double threshold, Progress& p
     // The bound is worked out while the threads build the index.
     const SplitBound bound(words);
     if (!SizeAccepted(folder, words, bound, parallel ? parallel->index() : direct->index(),
-                      progress)) {
+                      parallel.get(), progress)) {
         result.sizeRefused = true;
         return result;
     }

@@ -279,6 +279,9 @@ TEST_F(SplitwordWindowRun, AnOutputTooLargeLeadsBackToGo) {
     form.Command1_Click();
     EXPECT_FALSE(platform.ended());
     EXPECT_EQ(folder.read("out.txt"), kHeader + "blackbird\tblack\tbird\r\n");
+    // Progress may show while the search's first lines are held, before the size is known.
+    std::erase_if(captions,
+                  [](const std::string& caption) { return caption.starts_with("Working on #"); });
     EXPECT_EQ(captions, (std::vector<std::string>{"Reading input file ...", "Go",
                                                   "Reading input file ...", texts::kDoneCaption}));
 }
