@@ -54,7 +54,7 @@ constexpr std::string_view kChainmakerHelp =
     "  -h, --help             show this help and exit\n";
 
 constexpr std::string_view kSplitwordHelp =
-    "Usage: datatools splitword [--threshold TEXT] [--quiet] [FOLDER]\n"
+    "Usage: datatools splitword [--threshold TEXT] [--yes] [--quiet] [FOLDER]\n"
     "Read the word list in.txt, keep the words at least as long as the threshold,\n"
     "list them in Debug.txt, and write to out.txt every kept word that is a kept word\n"
     "followed by another, with its two members; all in FOLDER (the current directory\n"
@@ -62,6 +62,9 @@ constexpr std::string_view kSplitwordHelp =
     "\n"
     "      --threshold TEXT  the threshold length, read from the start of TEXT as the\n"
     "                        window reads its box (3x is 3, abc is 0; default 2)\n"
+    "  -y, --yes             write a large out.txt (over 10 GiB, or over half the\n"
+    "                        free space) without asking; a run the disk cannot hold\n"
+    "                        is never started\n"
     "  -q, --quiet           show no progress line\n"
     "  -h, --help            show this help and exit\n";
 
@@ -123,6 +126,7 @@ constexpr option kChainmakerOptions[] = {
     {"version", no_argument, nullptr, kOptVersion},
     {nullptr, 0, nullptr, 0}};
 constexpr option kSplitwordOptions[] = {{"threshold", required_argument, nullptr, kOptThreshold},
+                                        {"yes", no_argument, nullptr, 'y'},
                                         {"quiet", no_argument, nullptr, 'q'},
                                         {"help", no_argument, nullptr, 'h'},
                                         {"version", no_argument, nullptr, kOptVersion},
@@ -229,11 +233,7 @@ Request Parse(const std::vector<std::string>& args) {
             case 'h': request.kind = Request::Kind::Help; break;
             case kOptVersion: request.kind = Request::Kind::Version; break;
             case 'q': request.quiet = true; break;
-            case 'y':
-                if (command == Command::Splitword)
-                    return Misuse(command, "unknown option '" + arg + "'");
-                request.yes = true;
-                break;
+            case 'y': request.yes = true; break;
             case kOptSingle:
             case kOptPairs:
                 // As in the window's group of two: the one chosen last counts.

@@ -25,7 +25,7 @@ struct Request {
     std::string problem;  // Misuse: the one-line message
     std::filesystem::path folder = ".";
     bool quiet = false;
-    // binning, chainmaker: write a large output without asking.
+    // Write a large output without asking.
     bool yes = false;
     // binning: the option chosen in "Specify data type".
     binning::Mode mode = binning::Mode::SingleValues;

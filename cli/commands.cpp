@@ -177,24 +177,47 @@ int RunChainmaker(const Request& request, BoxesToStderr& platform, bool progress
     return platform.boxes.empty() ? kCompleted : kFailed;
 }
 
-// Counts the words searched, for the progress line.
+// Counts the words searched, for the progress line; checks the size of out.txt as
+// SizeAccepted does for Chainmaker.
 class WordsSearched : public splitword::Progress {
   public:
+    WordsSearched(const Request& request, BoxesToStderr& platform)
+        : request_(request), platform_(platform) {}
+
     void workingOn(std::int32_t index, std::int32_t count) override {
         count_ = count;
         index_ = index;
+    }
+    std::optional<std::uint64_t> roomFor(const fs::path& outPath) override {
+        return rt::RoomForOutput(outPath);
+    }
+    void tooLarge(const splitword::OutputSize& size, std::uint64_t room) override {
+        platform_.messageBox(
+            splitword::TooLargeMessage(size, room,
+                                       "Put fewer words into in.txt (each repeat of a word repeats "
+                                       "its lines), or raise the threshold."),
+            rt::Buttons::Ok, {});
+    }
+    bool largeAccepted(const splitword::OutputSize& size,
+                       std::optional<std::uint64_t> room) override {
+        return LargeAccepted(
+            [&](std::string_view answers) { return splitword::LargeMessage(size, room, answers); },
+            request_.yes, platform_);
     }
     std::int32_t index() const { return index_; }
     std::int32_t count() const { return count_; }
 
   private:
+    const Request& request_;
+    BoxesToStderr& platform_;
     std::atomic<std::int32_t> index_{0}, count_{0};
 };
 
 int RunSplitword(const Request& request, BoxesToStderr& platform, bool progress) {
     const fs::path inPath = rt::ResolveName(request.folder, "in.txt");
     const std::uint64_t start = BytesReadSoFar().value_or(0);
-    WordsSearched words;
+    WordsSearched words(request, platform);
+    bool refused = false;  // a size refused on the terminal leaves no box
     const ProgressLine line(progress, stderr, "splitword", [&]() -> Reading {
         if (words.count() == 0) return ReadingOf(inPath, start);
         return Reading{"searching", static_cast<double>(words.index()),
@@ -203,9 +226,10 @@ int RunSplitword(const Request& request, BoxesToStderr& platform, bool progress)
     rt::RunReportingUnhandledErrors(platform, [&] {
         // The box's text as the window shows it when the run starts, and its value.
         const std::string normalised = splitword::NormaliseThresholdText(request.threshold);
-        splitword::Run(request.folder, rt::TextToNumber(normalised), words);
+        if (splitword::Run(request.folder, rt::TextToNumber(normalised), words).sizeRefused)
+            refused = true;
     });
-    return platform.boxes.empty() ? kCompleted : kFailed;
+    return platform.boxes.empty() && !refused ? kCompleted : kFailed;
 }
 
 }  // namespace

@@ -48,8 +48,11 @@ class FindWriter {
         : out_(out), progress_(progress), count_(count) {}
     void write(const Block& block) {
         for (const std::int32_t index : block.marks) progress_.workingOn(index, count_);
-        out_.print(std::string_view(block.data, block.used));
+        print(block);
     }
+    // Lines whose progress calls were made before.
+    void print(std::string_view lines) { out_.print(lines); }
+    void print(const Block& block) { print(std::string_view(block.data, block.used)); }
 
   private:
     rt::LineWriter& out_;

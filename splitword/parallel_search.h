@@ -12,12 +12,14 @@
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "block_output.h"
 #include "hashing.h"
 #include "large_pages.h"
+#include "output_size.h"
 #include "searcher.h"
 #include "splitword_job.h"
 #include "word_index.h"
@@ -25,24 +27,29 @@
 namespace splitword {
 namespace {
 
-// The search on the calling thread, after the files are opened: blocks go straight to out.txt.
+// The search on the calling thread: the index is built first (before any file is written), then
+// the search's blocks go straight to out.txt.
 class DirectSearch : public BlockSink {
   public:
     DirectSearch(const WordList& words, std::size_t blockBytes, std::uint64_t hashSeed)
         : words_(words),
           hashing_(hashSeed),
+          index_(words, hashing_),
           memory_(blockBytes),
           block_(memory_.data()),
-          blockBytes_(blockBytes) {}
+          blockBytes_(blockBytes) {
+        const std::atomic<bool> never{false};
+        index_.hashWords(0, 1, never);
+        for (unsigned half = 0; half < WordIndex::kHalves; ++half) index_.buildHalf(half, never);
+        index_.built();
+    }
+
+    const WordIndex& index() const noexcept { return index_; }
 
     std::int64_t writeFinds(FindWriter& writer) {
         writer_ = &writer;
         const std::atomic<bool> never{false};
-        WordIndex index(words_, hashing_);
-        index.hashWords(0, 1, never);
-        for (unsigned half = 0; half < WordIndex::kHalves; ++half) index.buildHalf(half, never);
-        index.built();
-        Searcher searcher(words_, index);
+        Searcher searcher(words_, index_);
         LineOutput output(*this, block_, blockBytes_);
         const std::int64_t finds = searcher.search(1, words_.count(), output, never);
         output.finish();
@@ -58,6 +65,7 @@ class DirectSearch : public BlockSink {
   private:
     const WordList& words_;
     const Hashing hashing_;
+    WordIndex index_;
     rt::LargeArray<char> memory_;
     Block block_;
     std::size_t blockBytes_;
@@ -106,8 +114,59 @@ class ParallelSearch {
     ParallelSearch(const ParallelSearch&) = delete;
     ParallelSearch& operator=(const ParallelSearch&) = delete;
 
-    // Writes the finds in order as they come; returns their number.
+    // The index, once the threads have built it (they go on searching meanwhile); what failed
+    // them while they built it is thrown here.
+    const WordIndex& index() {
+        std::unique_lock lock(mutex_);
+        writerWait_.wait(lock, [&] { return indexBuilt_ || indexError_ != nullptr; });
+        if (indexError_) {
+            const std::exception_ptr error = indexError_;
+            lock.unlock();
+            stop();
+            std::rethrow_exception(error);
+        }
+        return index_;
+    }
+
+    // Takes the blocks in order as they come without writing them, making their progress calls
+    // and keeping a copy of their lines; until every segment is searched, or the search failed,
+    // or more than `limit` bytes are held, when the threads go on until the pool is empty.
+    // True when the lines held are all the search will find (the search may have failed).
+    bool holdFinds(std::size_t limit, Progress& progress) {
+        std::unique_lock lock(mutex_);
+        while (oldest_ < segments_ && held_.size() <= limit) {
+            writerWait_.wait(lock, [&] { return indexError_ || fullOf(oldest_) != full_.end(); });
+            if (indexError_) return true;
+            const auto at = fullOf(oldest_);
+            Block* block = *at;
+            full_.erase(at);
+            lock.unlock();
+            for (const std::int32_t index : block->marks) progress.workingOn(index, words_.count());
+            held_.append(block->data, block->used);
+            heldLines_ +=
+                static_cast<BigCount>(std::count(block->data, block->data + block->used, '\n'));
+            lock.lock();
+            if (block->error) {
+                heldError_ = block->error;
+                return true;
+            }
+            if (block->last) ++oldest_;
+            free_.push_back(block);
+            searchersWait_.notify_all();
+        }
+        return oldest_ == segments_;
+    }
+    // The lines and bytes held.
+    OutputSize held() const { return OutputSize{heldLines_, held_.size()}; }
+
+    // Writes the finds in order as they come, those held first; returns their number.
     std::int64_t writeFinds(FindWriter& writer) {
+        if (!held_.empty()) writer.print(held_);
+        std::string().swap(held_);
+        if (heldError_) {
+            stop();
+            std::rethrow_exception(heldError_);
+        }
         std::unique_lock lock(mutex_);
         while (oldest_ < segments_ && !indexError_) {
             writerWait_.wait(lock, [&] { return indexError_ || fullOf(oldest_) != full_.end(); });
@@ -160,7 +219,14 @@ class ParallelSearch {
             for (unsigned half = thread; half < WordIndex::kHalves; half += threads_)
                 index_.buildHalf(half, cancelled_);
             arrive();
-            if (thread == 0) index_.built();
+            if (thread == 0) {
+                index_.built();
+                {
+                    std::lock_guard lock(mutex_);
+                    indexBuilt_ = true;
+                }
+                writerWait_.notify_one();
+            }
         } catch (const Cancelled&) {
             ready_.arrive_and_drop();
             return;
@@ -274,9 +340,14 @@ class ParallelSearch {
     std::int32_t next_ = 0;     // the next segment to search
     std::int32_t oldest_ = 0;   // the segment being written
     bool stopping_ = false;
+    bool indexBuilt_ = false;
     std::int64_t finds_ = 0;
     std::exception_ptr indexError_;
     std::exception_ptr error_;
+    // The lines of the blocks taken before out.txt is opened, and the failure that ended them.
+    std::string held_;
+    BigCount heldLines_ = 0;
+    std::exception_ptr heldError_;
     std::vector<std::thread> workers_;
 };
 

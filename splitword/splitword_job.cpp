@@ -2,19 +2,95 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <system_error>
 
 #include "block_output.h"
 #include "files.h"
+#include "find_count.h"
 #include "folder_bounds.h"
 #include "parallel_search.h"
+#include "room.h"
+#include "runtime_error.h"
 #include "textfile.h"
 
 namespace splitword {
 namespace {
 
-const std::string_view kHeader = "Possible compound\tFirst member\tSecond member";
+constexpr std::string_view kHeader = "Possible compound\tFirst member\tSecond member";
+constexpr std::size_t kHeaderBytes = kHeader.size() + 2;  // with its CR LF
+
+// The most memory the index takes for each word: the word's hash and text number while it is
+// built, its position, its text's entry, at most four slots (a table of twice as many slots as
+// texts, rounded up to a power of two) and its bits of the filter; and what every array may take
+// beyond its size, the search's blocks and the threads' own buffers.
+constexpr std::uint64_t kIndexBytesPerWord = 8 + 4 + 4 + 8 + 4 * 16 + 4;
+constexpr std::uint64_t kSearchBytes = std::uint64_t{64} << 20;
+
+// Error 7 now, when the index of the list would take more memory than the process can get:
+// the kernel would otherwise end the process on the way.
+void CheckIndexMemory(const WordList& words, const Tuning& tuning, std::size_t blockBytes) {
+    const std::uint64_t blocks = (std::uint64_t{tuning.searchThreads} + 8) * blockBytes;
+    const std::uint64_t needed =
+        static_cast<std::uint64_t>(words.count()) * kIndexBytesPerWord + kSearchBytes + blocks;
+    if (needed > rt::MemoryRoom()) throw rt::RuntimeError(rt::kOutOfMemory);
+}
+
+// What out.txt may take once Debug.txt is written: the room given, less the bytes of the new
+// Debug.txt beyond those of the one it replaces.
+std::optional<std::uint64_t> RoomAfterDebugList(std::optional<std::uint64_t> room,
+                                                const std::filesystem::path& folder,
+                                                const WordList& words) {
+    if (!room) return room;
+    const std::filesystem::path debug = rt::ResolveName(folder, "Debug.txt");
+    std::error_code ec;
+    std::uint64_t freed = 0;
+    if (std::filesystem::is_regular_file(debug, ec) &&
+        std::filesystem::hard_link_count(debug, ec) == 1 && !ec) {
+        freed = std::filesystem::file_size(debug, ec);
+        if (ec) freed = 0;
+    }
+    const std::uint64_t taken = words.lines().size();
+    const std::uint64_t total = *room + freed;
+    return total > taken ? total - taken : 0;
+}
+
+// The most bytes of lines that the search may hold before out.txt is opened (and a small share
+// of the memory the process can get): enough for the finds of an ordinary list of a million
+// words, little enough that a list whose finds would fill a disk is soon counted instead.
+std::size_t HoldLimit() {
+    return static_cast<std::size_t>(
+        std::min<std::uint64_t>(std::uint64_t{32} << 20, rt::MemoryRoom() / 8));
+}
+
+// Whether the run goes ahead: a bound settles it for an ordinary list. Where it does not, the
+// search threads (when there are any) go on, their lines held while they are few enough that
+// they tell the size; beyond that, or without threads, the finds are counted. A size that does
+// not fit, or is large, goes to `progress`.
+bool SizeAccepted(const std::filesystem::path& folder, const WordList& words,
+                  const SplitBound& bound, const WordIndex& index, ParallelSearch* parallel,
+                  Progress& progress) {
+    const std::optional<std::uint64_t> room =
+        RoomAfterDebugList(progress.roomFor(rt::ResolveName(folder, "out.txt")), folder, words);
+    if (rt::JudgeSize(bound.atMost(index.mostOccurrences(), kHeaderBytes).bytes, room) ==
+        rt::SizeVerdict::Fits)
+        return true;
+    OutputSize size;
+    if (parallel && parallel->holdFinds(HoldLimit(), progress)) {
+        size = parallel->held();
+        size.lines += 1;
+        size.bytes += kHeaderBytes;
+    } else {
+        size = CountFinds(words, index, kHeaderBytes);
+    }
+    switch (rt::JudgeSize(size.bytes, room)) {
+        case rt::SizeVerdict::Fits: return true;
+        case rt::SizeVerdict::TooLarge: progress.tooLarge(size, *room); return false;
+        case rt::SizeVerdict::Large: break;
+    }
+    return progress.largeAccepted(size, room);
+}
 
 }  // namespace
 
@@ -24,28 +100,36 @@ RunResult Run(const std::filesystem::path& folder, double threshold, Progress& p
     progress.readingInput();
     const WordList words = ReadWordList(folder, threshold);
     const std::size_t blockBytes = std::max<std::size_t>(tuning.blockBytes, 1);
+    CheckIndexMemory(words, tuning, blockBytes);
+    RunResult result;
+    result.wordCount = words.count();
     std::unique_ptr<ParallelSearch> parallel;
     // Threads for a list of one segment or less would only cost their start.
     if (tuning.searchThreads > 0 && words.count() > std::max(tuning.segmentWords, 1)) {
         try {
             parallel = std::make_unique<ParallelSearch>(words, tuning, blockBytes);
         } catch (const std::system_error&) {
-            // No thread to be had: the search runs here, after the files are opened.
+            // No thread to be had: the search runs here.
         }
     }
+    // Here a block is written as soon as it is full: a small one does as well.
+    std::optional<DirectSearch> direct;
+    if (!parallel)
+        direct.emplace(words, std::min<std::size_t>(blockBytes, std::size_t{64} << 10),
+                       tuning.hashSeed);
+    // The bound is worked out while the threads build the index.
+    const SplitBound bound(words);
+    if (!SizeAccepted(folder, words, bound, parallel ? parallel->index() : direct->index(),
+                      parallel.get(), progress)) {
+        result.sizeRefused = true;
+        return result;
+    }
+
     WriteDebugList(folder, words);
     rt::LineWriter out(rt::ResolveName(folder, "out.txt"));
     out.printLine(kHeader);
     FindWriter writer(out, progress, words.count());
-    RunResult result;
-    result.wordCount = words.count();
-    if (parallel) {
-        result.findCount = parallel->writeFinds(writer);
-    } else {
-        // Here a block is written as soon as it is full: a small one does as well.
-        const std::size_t directBytes = std::min<std::size_t>(blockBytes, std::size_t{64} << 10);
-        result.findCount = DirectSearch(words, directBytes, tuning.hashSeed).writeFinds(writer);
-    }
+    result.findCount = parallel ? parallel->writeFinds(writer) : direct->writeFinds(writer);
     out.close();
     return result;
 }

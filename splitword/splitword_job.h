@@ -6,10 +6,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "output_size.h"
 #include "word_list.h"
 
 namespace rt {
@@ -34,6 +36,26 @@ class Progress {
         (void)index;
         (void)count;
     }
+
+    // The size check, once the list is read and before Debug.txt is written. First: the bytes
+    // that out.txt (given by its path) may take, what its disk has free for it; nullopt where
+    // there is nothing to compare with (the default). The run takes off what Debug.txt will add.
+    virtual std::optional<std::uint64_t> roomFor(const std::filesystem::path& outPath) {
+        (void)outPath;
+        return std::nullopt;
+    }
+    // out.txt would be larger than `room`: the run stops, having written nothing.
+    virtual void tooLarge(const OutputSize& size, std::uint64_t room) {
+        (void)size;
+        (void)room;
+    }
+    // out.txt would be large (rt::JudgeSize): whether the run goes ahead (the default does); a
+    // run that does not writes nothing.
+    virtual bool largeAccepted(const OutputSize& size, std::optional<std::uint64_t> room) {
+        (void)size;
+        (void)room;
+        return true;
+    }
 };
 
 // How the search is carried out. Every choice writes the same bytes and makes the same progress
@@ -54,6 +76,8 @@ struct Tuning {
 struct RunResult {
     std::int32_t wordCount = 0;
     std::int64_t findCount = 0;
+    // The size check stopped the run before Debug.txt: no file was written.
+    bool sizeRefused = false;
 };
 
 // The whole run on the files of `folder`: in.txt, then Debug.txt, then out.txt (its header and
@@ -63,7 +87,10 @@ struct RunResult {
 // w in the list, then of the first member in the list; a first member that occurs k times gives
 // k lines; the second member is always the first list entry equal to the rest. (The rest needs
 // no test against the threshold: being a list word, it is long enough.)
-// Failures throw rt::RuntimeError (std::bad_alloc when memory runs out).
+// Before Debug.txt is written, the size of out.txt is worked out and checked through `progress`
+// (roomFor, tooLarge, largeAccepted). Failures throw rt::RuntimeError: a list that the memory
+// the process can get will not hold is error 7 before it is read (before its index is built,
+// once its words are counted); std::bad_alloc when memory runs out all the same.
 RunResult Run(const std::filesystem::path& folder, double threshold, Progress& progress,
               const Tuning& tuning = {});
 

@@ -4,11 +4,16 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <cstdint>
+#include <filesystem>
 #include <new>
+#include <optional>
 #include <string>
 
 #include "numbers.h"
+#include "output_size.h"
 #include "platform.h"
+#include "room.h"
 #include "runtime_error.h"
 #include "splitword_job.h"
 #include "ui/accessible_frame.h"
@@ -34,10 +39,21 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, QRect geo
 
 }  // namespace
 
-// Shows the run's progress on the button.
+// Shows the run's progress on the button, and asks about the size of out.txt.
 class SplitwordWindow::RunProgress : public splitword::Progress {
   public:
     RunProgress(SplitwordWindow& form, ui::LiveRun& live) : form_(form), live_(live) {}
+    std::optional<std::uint64_t> roomFor(const std::filesystem::path& outPath) override {
+        return rt::RoomForOutput(outPath);
+    }
+    void tooLarge(const splitword::OutputSize& size, std::uint64_t room) override {
+        form_.platform_.messageBox(splitword::TooLargeMessage(size, room), rt::Buttons::Ok);
+    }
+    bool largeAccepted(const splitword::OutputSize& size,
+                       std::optional<std::uint64_t> room) override {
+        return form_.platform_.messageBox(splitword::LargeMessage(size, room),
+                                          rt::Buttons::OkCancel) == rt::Answer::Ok;
+    }
     void readingInput() override {
         form_.setCaption(QStringLiteral("Reading input file ..."), true);
     }
@@ -134,7 +150,13 @@ void SplitwordWindow::RunSteps() {
         // The bare file names, in the current directory.
         ui::LiveRun live(this, nullptr);  // the captions are the run's own
         RunProgress progress(*this, live);
-        splitword::Run(".", threshold, progress);
+        if (splitword::Run(".", threshold, progress).sizeRefused) {
+            // Nothing was written: the next click is a new run, from the list and the threshold
+            // of that time.
+            AlreadyClicked = false;
+            setCaption(QStringLiteral("Go"), true);
+            return;
+        }
         setCaption(QStringLiteral("Done! Click again to exit."), true);
     });
 }

@@ -119,10 +119,14 @@ class WordIndex {
 
         // All positions of each text, grouped by text, ascending within a group.
         std::uint32_t start = 0;
+        std::uint32_t most = 0;
         for (std::uint32_t t = 0; t < texts; ++t) {
             h.texts[t].begin = start;
             start += h.texts[t].count;
+            most = std::max(most, h.texts[t].count);
         }
+        h.textCount = texts;
+        h.mostOccurrences = most;
         for (std::uint32_t k = 0; k < count; ++k) {
             if (HalfOf(hashes_[k]) == half) h.positions[h.texts[textOf_[k]].begin++] = k;
         }
@@ -177,6 +181,21 @@ class WordIndex {
         return halves_[text >> 31].texts[text & kNumber].count;
     }
 
+    // How often the most frequent text occurs (0 for an empty list).
+    std::uint32_t mostOccurrences() const noexcept {
+        std::uint32_t most = 0;
+        for (const Half& h : halves_) most = std::max(most, h.mostOccurrences);
+        return most;
+    }
+    // Calls `visit(first position, occurrences)` once for each distinct text, positions from 0.
+    template <class Visit>
+    void forEachText(Visit visit) const {
+        for (const Half& h : halves_) {
+            for (std::uint32_t t = 0; t < h.textCount; ++t)
+                visit(h.positions[h.texts[t].begin], h.texts[t].count);
+        }
+    }
+
   private:
     static constexpr std::uint32_t kNumber = 0x7FFFFFFF;
 
@@ -201,6 +220,8 @@ class WordIndex {
         rt::HashFilter filter;
         rt::LargeArray<Text> texts;
         rt::LargeArray<std::uint32_t> positions;
+        std::uint32_t textCount = 0;
+        std::uint32_t mostOccurrences = 0;
     };
 
     // Hashes lie below 2^61: the top bit of those is as likely set as not.

@@ -7,6 +7,7 @@
 
 #include "files.h"
 #include "numbers.h"
+#include "room.h"
 #include "runtime_error.h"
 #include "text.h"
 #include "textfile.h"
@@ -90,7 +91,12 @@ WordList ReadWordList(const std::filesystem::path& folder, double threshold) {
     WordList words;
     std::error_code ec;
     const auto size = std::filesystem::file_size(path, ec);
-    if (!ec) words.reserveFor(size);
+    if (!ec) {
+        // Memory that cannot be had ends the run now, not the process half way through.
+        if (rt::SaturatingTimes(size, kMemoryPerInputByte) > rt::MemoryRoom())
+            throw rt::RuntimeError(rt::kOutOfMemory);
+        words.reserveFor(size);
+    }
     while (!in.atEnd()) {
         const std::string_view candidate = rt::Trim(rt::TextBeforeTab(in.readLine()));
         if (!LongEnough(candidate, threshold)) continue;

@@ -64,8 +64,16 @@ class WordList {
     std::size_t longest_ = 0;
 };
 
+// The memory a byte of in.txt may take while it is read: its copy in the list, and its share of
+// the word offsets (eight bytes for a word of ten) or, in a line longer than the reader's block,
+// the reader's copies of it (two while the reader's room doubles). The index of the words is
+// checked once they are counted.
+inline constexpr std::uint64_t kMemoryPerInputByte = 3;
+
 // Reads in.txt of `folder`: the text before the first tab of each line, blanks trimmed, kept
-// when its length in characters is at least `threshold`. Missing in.txt: error 53.
+// when its length in characters is at least `threshold`. Missing in.txt: error 53. A file whose
+// bytes, at kMemoryPerInputByte each, need more memory than the process can get: error 7, before
+// it is read.
 WordList ReadWordList(const std::filesystem::path& folder, double threshold);
 
 // Creates Debug.txt in `folder` and lists the words in it, one a line.

@@ -305,21 +305,41 @@ TEST(Arguments, AnyOrder) {
     }
 }
 
-// A run no disk holds fails before out.txt is touched, the sizes in the message.
+// A run no disk holds fails before out.txt is touched (and Splitword's before Debug.txt), the
+// sizes in the message.
 TEST(Arguments, ARunTooLargeForTheDiskIsNotStarted) {
-    const TempFolder folder;
     std::string strings;
     for (int i = 0; i < 2000; ++i) strings += "s" + std::to_string(i) + "\n";
-    folder.write("in.txt", strings);
-    folder.write("out.txt", "old\r\n");
-    for (const char* yes : {"--yes", "-q"}) {
-        const Outcome outcome =
-            RunDatatools({"chainmaker", "--blocks", "6", yes, "."}, folder.path());
-        EXPECT_EQ(outcome.status, 1);
-        EXPECT_EQ(outcome.err.rfind("This run would write 64,000,000,000,000,000,000 lines (", 0),
-                  0u)
-            << outcome.err;
-        EXPECT_EQ(folder.read("out.txt"), "old\r\n");
+    // 500,000 ab and 500,000 abab: 2.5 * 10^11 lines of 12 bytes.
+    std::string words;
+    for (int i = 0; i < 500000; ++i) words += "ab\n";
+    for (int i = 0; i < 500000; ++i) words += "abab\n";
+    const struct {
+        std::vector<std::string> args;
+        const std::string& input;
+        const char* message;
+    } cases[] = {
+        {{"chainmaker", "--blocks", "6"},
+         strings,
+         "This run would write 64,000,000,000,000,000,000 lines ("},
+        {{"splitword"},
+         words,
+         "This run would write 250,000,000,001 lines (3.0 TB) to out.txt, but its disk has "
+         "only "},
+    };
+    for (const auto& c : cases) {
+        const TempFolder folder;
+        folder.write("in.txt", c.input);
+        folder.write("out.txt", "old\r\n");
+        for (const char* yes : {"--yes", "-q"}) {
+            std::vector<std::string> args = c.args;
+            args.insert(args.end(), {yes, "."});
+            const Outcome outcome = RunDatatools(args, folder.path());
+            EXPECT_EQ(outcome.status, 1);
+            EXPECT_EQ(outcome.err.rfind(c.message, 0), 0u) << outcome.err;
+            EXPECT_EQ(folder.read("out.txt"), "old\r\n");
+            EXPECT_FALSE(folder.exists("Debug.txt"));
+        }
     }
 }
 

@@ -3,6 +3,7 @@
 #include <sys/resource.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -336,6 +337,70 @@ TEST(Failures, DebugListThatCannotBeCreatedLeavesOutAlone) {
         EXPECT_EQ(error.number(), rt::kPermissionDenied);
     }
     EXPECT_EQ(folder.read("out.txt"), "old out");
+}
+
+// A stated room on out.txt's disk, less what the new Debug.txt adds beyond the old one: a run
+// that does not fit writes nothing; a large one is asked about first.
+struct StatedRoom : splitword::Progress {
+    std::uint64_t room = 0;
+    bool answer = false;
+    std::vector<std::string> calls;
+    std::optional<std::uint64_t> roomFor(const std::filesystem::path&) override { return room; }
+    void tooLarge(const splitword::OutputSize& size, std::uint64_t left) override {
+        calls.push_back(splitword::TooLargeMessage(size, left));
+    }
+    bool largeAccepted(const splitword::OutputSize& size,
+                       std::optional<std::uint64_t> left) override {
+        calls.push_back(splitword::LargeMessage(size, left));
+        return answer;
+    }
+};
+
+TEST(SizeCheck, AgainstAStatedRoom) {
+    // out.txt: the header (46 bytes) and abab, ab, ab (12 bytes); Debug.txt: 10 bytes.
+    const std::string out = kHeader + "abab\tab\tab\r\n";
+    const std::string tooLarge =
+        "This run would write 2 lines (58 bytes) to out.txt, but its disk has only 57 bytes free "
+        "for it.  Nothing has been written.  Put fewer words into in.txt (each repeat of a word "
+        "repeats its lines), or raise the threshold, and click Go again.";
+    const std::string large =
+        "This run will write 2 lines (58 bytes) to out.txt, on a disk with 58 bytes free.  Click "
+        "OK to write them, or Cancel to change in.txt or the threshold first.";
+    struct Case {
+        std::uint64_t room;
+        const char* oldDebug;  // nullptr: none
+        bool answer;
+        std::string call;     // the message, if any
+        std::string written;  // out.txt, or <missing>
+    } const cases[] = {
+        {67, nullptr, true, tooLarge, "<missing>"},
+        {62, "12345", true, tooLarge, "<missing>"},  // the old Debug.txt frees its bytes
+        {68, nullptr, false, large, "<missing>"},
+        {68, nullptr, true, large, out},
+        {126, nullptr, false, "", out},  // at most half the room: no question
+        {0, nullptr, true,
+         "This run would write 2 lines (58 bytes) to out.txt, but its disk has only 0 bytes free "
+         "for it.  Nothing has been written.  Put fewer words into in.txt (each repeat of a word "
+         "repeats its lines), or raise the threshold, and click Go again.",
+         "<missing>"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.room);
+        TempFolder folder;
+        folder.write("in.txt", "ab\nabab\n");
+        if (c.oldDebug) folder.write("Debug.txt", c.oldDebug);
+        StatedRoom progress;
+        progress.room = c.room;
+        progress.answer = c.answer;
+        const auto result = splitword::Run(folder.path(), 2, progress);
+        EXPECT_EQ(progress.calls,
+                  c.call.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.call});
+        EXPECT_EQ(folder.readOrMissing("out.txt"), c.written);
+        EXPECT_EQ(result.sizeRefused, c.written == "<missing>");
+        const std::string debug =
+            c.written == "<missing>" ? (c.oldDebug ? c.oldDebug : "<missing>") : "ab\r\nabab\r\n";
+        EXPECT_EQ(folder.readOrMissing("Debug.txt"), debug);
+    }
 }
 
 TEST(Files, NamesFoundInAnyLetterCase) {

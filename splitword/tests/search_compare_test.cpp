@@ -4,7 +4,9 @@
 // and splits that would cut a letter in two.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -81,6 +83,58 @@ TEST(SearchCompare, SameLinesAsThePlainScanOnRandomLists) {
     }
     // The lists must exercise the search, not only its empty case.
     EXPECT_GT(withFinds, 1300);
+}
+
+// Takes the size of out.txt that a run works out before writing, against no room at all, so
+// that the run writes nothing and every list is counted.
+struct NoRoom : splitword::Progress {
+    std::optional<splitword::OutputSize> size;
+    std::optional<std::uint64_t> roomFor(const std::filesystem::path&) override { return 0; }
+    void tooLarge(const splitword::OutputSize& counted, std::uint64_t) override { size = counted; }
+};
+
+// The lines and bytes of out.txt, counted before it is written, are those the plain scan writes:
+// on lists of a few short words, most of them repeated many times.
+TEST(SearchCompare, SizeCountedBeforehandIsThatOfThePlainScan) {
+    const std::vector<std::string> letters = {"a", "b", "\xC3\xA9", "\xC3"};
+    const std::vector<double> thresholds = {0, 1, 2};
+    std::mt19937 random(20261208);
+    TempFolder folder;
+    for (int round = 0; round < 300; ++round) {
+        const double threshold = thresholds[random() % thresholds.size()];
+        std::vector<std::string> distinct(1 + random() % 6);
+        for (std::string& word : distinct) {
+            const int size = static_cast<int>(random() % 5);
+            for (int k = 0; k < size; ++k) word += letters[random() % letters.size()];
+        }
+        std::vector<std::string> lines(random() % 300);
+        for (std::string& line : lines) line = distinct[random() % distinct.size()];
+        const std::string expected = PlainScan(folder, lines, threshold);
+        const splitword::Tuning& tuning =
+            kTunings[static_cast<std::size_t>(round) % kTunings.size()];
+        RemoveOutputs(folder);
+        NoRoom counted;
+        splitword::Run(folder.path(), threshold, counted, tuning);
+        ASSERT_TRUE(counted.size.has_value());
+        const auto lineCount = std::count(expected.begin(), expected.end(), '\n');
+        ASSERT_EQ(counted.size->lines, static_cast<splitword::BigCount>(lineCount))
+            << "round " << round << ", list " << testing::PrintToString(lines);
+        ASSERT_EQ(counted.size->bytes, expected.size()) << "round " << round;
+        EXPECT_FALSE(folder.exists("Debug.txt"));
+        EXPECT_FALSE(folder.exists("out.txt"));
+    }
+    // Beyond what any scan could write: each of 100,000 abab splits into ab and one of 100,000
+    // ab, ten thousand million lines of 12 bytes after the header.
+    std::string many;
+    for (int k = 0; k < 100000; ++k) many += "ab\n";
+    for (int k = 0; k < 100000; ++k) many += "abab\n";
+    folder.write("in.txt", many);
+    NoRoom counted;
+    splitword::Run(folder.path(), 2, counted);
+    ASSERT_TRUE(counted.size.has_value());
+    const splitword::BigCount finds = splitword::BigCount{10000000000};
+    EXPECT_EQ(counted.size->lines, finds + 1);
+    EXPECT_EQ(counted.size->bytes, finds * 12 + 46);
 }
 
 }  // namespace

@@ -253,6 +253,39 @@ TEST_F(SplitwordWindowRun, MissingInputIsReportedAndEnds) {
     EXPECT_EQ(folder.read("out.txt"), "old out");
 }
 
+// 300,000 ab and 300,000 abab: 9 * 10^10 lines, more than a terabyte. Whether the disk cannot
+// hold it or the question is answered Cancel, nothing is written and the button says Go again;
+// the next click is a new run.
+TEST_F(SplitwordWindowRun, AnOutputTooLargeLeadsBackToGo) {
+    std::string list;
+    for (int k = 0; k < 300000; ++k) list += "ab\n";
+    for (int k = 0; k < 300000; ++k) list += "abab\n";
+    folder.write("in.txt", list);
+    platform.answers = {rt::Answer::Cancel};
+    form.ThresholdLength->setText(" 2x");
+    form.Command1_Click();
+    ASSERT_EQ(platform.boxes.size(), 1u);
+    const std::string& box = platform.boxes[0].text;
+    EXPECT_TRUE(box.starts_with("This run would write 90,000,000,001 lines (1.1 TB) to out.txt") ||
+                box.starts_with("This run will write 90,000,000,001 lines (1.1 TB) to out.txt"))
+        << box;
+    EXPECT_EQ(form.Command1->text(), "Go");
+    EXPECT_EQ(form.ThresholdLength->text(), "2");
+    EXPECT_FALSE(folder.exists("Debug.txt"));
+    EXPECT_FALSE(folder.exists("out.txt"));
+    EXPECT_FALSE(platform.ended());
+
+    folder.write("in.txt", "black\nbird\nblackbird\n");
+    form.Command1_Click();
+    EXPECT_FALSE(platform.ended());
+    EXPECT_EQ(folder.read("out.txt"), kHeader + "blackbird\tblack\tbird\r\n");
+    // Progress may show while the search's first lines are held, before the size is known.
+    std::erase_if(captions,
+                  [](const std::string& caption) { return caption.starts_with("Working on #"); });
+    EXPECT_EQ(captions, (std::vector<std::string>{"Reading input file ...", "Go",
+                                                  "Reading input file ...", texts::kDoneCaption}));
+}
+
 TEST_F(SplitwordWindowRun, ThresholdTooLargeIsReportedBeforeAnyFile) {
     folder.write("in.txt", "ab\n");
     form.ThresholdLength->setText("1e999");
