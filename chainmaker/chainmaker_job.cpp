@@ -21,13 +21,7 @@ void ReadList(const std::filesystem::path& path, StringList& list, rt::Counter32
     rt::LineReader in(path);
     const std::uint64_t size = in.size();
     if (rt::SaturatingTimes(size, bytesPerByte) > memoryRoom) {
-        const std::string name = path.filename().string();
-        throw rt::RuntimeError(rt::kOutOfMemory,
-                               path.string() + ": " + rt::ReadableSize(size) + ", with " +
-                                   rt::ReadableSize(memoryRoom) + " of memory left",
-                               name + " (" + rt::ReadableSize(size) +
-                                   ") would take more memory than this computer has free (" +
-                                   rt::ReadableSize(memoryRoom) + "): use a shorter " + name);
+        rt::ThrowTooLargeForMemory(path, size, memoryRoom);
     }
     while (!in.atEnd()) {
         const std::string_view entry = rt::Trim(in.readLine());

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <utility>
 
+#include "runtime_error.h"
+
 namespace rt {
 namespace {
 
@@ -98,6 +100,17 @@ std::uint64_t MemoryRoom() {
         }
     }
     return room;
+}
+
+void ThrowTooLargeForMemory(const std::filesystem::path& path, std::uint64_t size,
+                            std::uint64_t room) {
+    const std::string name = path.filename().string();
+    const std::string sized = size == 0 ? name : name + " (" + ReadableSize(size) + ")";
+    throw RuntimeError(
+        kOutOfMemory,
+        path.string() + ": needs more than the " + ReadableSize(room) + " of memory left",
+        sized + " would take more memory than this program can get now (" + ReadableSize(room) +
+            "): use a shorter " + name);
 }
 
 SizeVerdict JudgeSize(BigCount bytes, std::optional<std::uint64_t> room) {

@@ -27,6 +27,11 @@ std::optional<std::uint64_t> RoomForOutput(const std::filesystem::path& outPath)
 // process's address-space limit and its control group's limit.
 std::uint64_t MemoryRoom();
 
+// Error 7 for the file at `path`, whose `size` bytes (0 when not worth saying) would take more
+// memory than the `room` there is: the report says which file and what to do.
+[[noreturn]] void ThrowTooLargeForMemory(const std::filesystem::path& path, std::uint64_t size,
+                                         std::uint64_t room);
+
 enum class SizeVerdict {
     Fits,      // go ahead without asking
     Large,     // more than 10 GiB, or more than half the room: ask first

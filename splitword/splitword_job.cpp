@@ -34,7 +34,8 @@ void CheckIndexMemory(const WordList& words, const Tuning& tuning, std::size_t b
     const std::uint64_t blocks = (std::uint64_t{tuning.searchThreads} + 8) * blockBytes;
     const std::uint64_t needed =
         static_cast<std::uint64_t>(words.count()) * kIndexBytesPerWord + kSearchBytes + blocks;
-    if (needed > rt::MemoryRoom()) throw rt::RuntimeError(rt::kOutOfMemory);
+    if (const std::uint64_t room = rt::MemoryRoom(); needed > room)
+        rt::ThrowTooLargeForMemory("in.txt", 0, room);
 }
 
 // What out.txt may take once Debug.txt is written: the room given, less the bytes of the new

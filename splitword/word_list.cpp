@@ -89,14 +89,12 @@ WordList ReadWordList(const std::filesystem::path& folder, double threshold) {
     const std::filesystem::path path = rt::ResolveName(folder, "in.txt");
     rt::LineReader in(path);
     WordList words;
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(path, ec);
-    if (!ec) {
-        // Memory that cannot be had ends the run now, not the process half way through.
-        if (rt::SaturatingTimes(size, kMemoryPerInputByte) > rt::MemoryRoom())
-            throw rt::RuntimeError(rt::kOutOfMemory);
-        words.reserveFor(size);
-    }
+    // Memory that cannot be had ends the run now, not the process half way through.
+    const std::uint64_t size = in.size();
+    if (const std::uint64_t room = rt::MemoryRoom();
+        rt::SaturatingTimes(size, kMemoryPerInputByte) > room)
+        rt::ThrowTooLargeForMemory(path, size, room);
+    words.reserveFor(size);
     while (!in.atEnd()) {
         const std::string_view candidate = rt::Trim(rt::TextBeforeTab(in.readLine()));
         if (!LongEnough(candidate, threshold)) continue;
