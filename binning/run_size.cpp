@@ -64,9 +64,8 @@ BigCount CountsAndTotals(BigCount cells, std::uint64_t mostLines, std::int32_t f
            kLineEnd;
 }
 
-std::string LinesInWords(const ResultsSize& size) {
-    return rt::GroupedCount(size.lines) + (size.lines == 1 ? " line" : " lines") + " (" +
-           (size.bounded ? "at most " : "") + rt::ReadableSize(size.bytes) + ")";
+rt::WrittenSize Written(const ResultsSize& size) {
+    return {size.lines, size.bytes, false, size.bounded};
 }
 
 }  // namespace
@@ -108,16 +107,12 @@ ResultsSize SizeOfPairResults(std::span<const double> rows, std::span<const doub
 
 std::string TooLargeMessage(const ResultsSize& size, std::uint64_t room,
                             std::string_view whatToDo) {
-    return "This run would write " + LinesInWords(size) +
-           " to Results.txt, but its disk has only " + rt::ReadableSize(room) +
-           " free for it.  Nothing has been written.  " + std::string(whatToDo);
+    return rt::TooLargeForDiskMessage(Written(size), "Results.txt", room, whatToDo);
 }
 
 std::string LargeMessage(const ResultsSize& size, std::optional<std::uint64_t> room,
                          std::string_view whatToDo) {
-    std::string text = "This run will write " + LinesInWords(size) + " to Results.txt";
-    if (room) text += ", on a disk with " + rt::ReadableSize(*room) + " free";
-    return text + ".  " + std::string(whatToDo);
+    return rt::LargeForDiskMessage(Written(size), "Results.txt", room, whatToDo);
 }
 
 std::string NoMemoryMessage(BigCount needed, std::uint64_t room, std::string_view table,

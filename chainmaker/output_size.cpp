@@ -5,9 +5,8 @@
 namespace chainmaker {
 namespace {
 
-std::string Lines(const OutputSize& size, bool bounded) {
-    return (bounded ? "at most " : "") + GroupedCount(size.lines) +
-           (size.lines == 1 ? " line" : " lines") + " (" + ReadableSize(size.bytes) + ")";
+rt::WrittenSize Written(const OutputSize& size, bool bounded) {
+    return {size.lines, size.bytes, bounded, false};
 }
 
 }  // namespace
@@ -40,16 +39,12 @@ SizeVerdict JudgeSize(const OutputSize& size, std::optional<std::uint64_t> room)
 
 std::string TooLargeMessage(const OutputSize& size, std::uint64_t room, bool bounded,
                             std::string_view whatToDo) {
-    return "This run would write " + Lines(size, bounded) + " to out.txt, but its disk has only " +
-           ReadableSize(room) + " free for it.  Nothing has been written.  " +
-           std::string(whatToDo);
+    return rt::TooLargeForDiskMessage(Written(size, bounded), "out.txt", room, whatToDo);
 }
 
 std::string LargeMessage(const OutputSize& size, std::optional<std::uint64_t> room, bool bounded,
                          std::string_view whatToDo) {
-    std::string text = "This run will write " + Lines(size, bounded) + " to out.txt";
-    if (room) text += ", on a disk with " + ReadableSize(*room) + " free";
-    return text + ".  " + std::string(whatToDo);
+    return rt::LargeForDiskMessage(Written(size, bounded), "out.txt", room, whatToDo);
 }
 
 }  // namespace chainmaker

@@ -141,3 +141,27 @@ std::string ReadableSize(BigCount bytes) {
 }
 
 }  // namespace rt
+
+namespace rt {
+
+std::string InWords(const WrittenSize& size) {
+    return (size.linesAtMost ? "at most " : "") + GroupedCount(size.lines) +
+           (size.lines == 1 ? " line" : " lines") + " (" + (size.bytesAtMost ? "at most " : "") +
+           ReadableSize(size.bytes) + ")";
+}
+
+std::string TooLargeForDiskMessage(const WrittenSize& size, std::string_view file,
+                                   std::uint64_t room, std::string_view whatToDo) {
+    return "This run would write " + InWords(size) + " to " + std::string(file) +
+           ", but its disk has only " + ReadableSize(room) +
+           " free for it.  Nothing has been written.  " + std::string(whatToDo);
+}
+
+std::string LargeForDiskMessage(const WrittenSize& size, std::string_view file,
+                                std::optional<std::uint64_t> room, std::string_view whatToDo) {
+    std::string text = "This run will write " + InWords(size) + " to " + std::string(file);
+    if (room) text += ", on a disk with " + ReadableSize(*room) + " free";
+    return text + ".  " + std::string(whatToDo);
+}
+
+}  // namespace rt

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace rt {
 
@@ -41,6 +42,25 @@ SizeVerdict JudgeSize(BigCount bytes, std::optional<std::uint64_t> room);
 
 // "1,111,110"
 std::string GroupedCount(BigCount count);
+
+// What a run will write, in words: "1,111 lines (45.9 MB)", with "at most" before the figure
+// that is only a bound ("at most 1,111 lines (45.9 MB)", "20,005 lines (at most 800.6 MB)").
+struct WrittenSize {
+    BigCount lines = 0;
+    BigCount bytes = 0;
+    bool linesAtMost = false;
+    bool bytesAtMost = false;
+};
+std::string InWords(const WrittenSize& size);
+
+// The messages of the size checks of an output named `file`; `whatToDo` ends each.
+// "This run would write ... to out.txt, but its disk has only 8.4 MB free for it.  Nothing has
+// been written.  ..."
+std::string TooLargeForDiskMessage(const WrittenSize& size, std::string_view file,
+                                   std::uint64_t room, std::string_view whatToDo);
+// "This run will write ... to out.txt, on a disk with 8.4 MB free.  ..."
+std::string LargeForDiskMessage(const WrittenSize& size, std::string_view file,
+                                std::optional<std::uint64_t> room, std::string_view whatToDo);
 // "512 bytes", "1.5 kB", "45.9 GB", "1,234.5 TB" (powers of 1000)
 std::string ReadableSize(BigCount bytes);
 
