@@ -1,6 +1,7 @@
 #include "output_size.h"
 
 namespace splitword {
+
 std::string TooLargeMessage(const OutputSize& size, std::uint64_t room, std::string_view whatToDo) {
     return rt::TooLargeForDiskMessage({size.lines, size.bytes}, "out.txt", room, whatToDo);
 }
