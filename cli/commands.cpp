@@ -3,7 +3,10 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cctype>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <new>
@@ -12,14 +15,19 @@
 #include <string_view>
 
 #include "binning_job.h"
+#include "bins.h"
 #include "chainmaker_job.h"
 #include "files.h"
+#include "input_file.h"
 #include "numbers.h"
 #include "output_size.h"
 #include "platform.h"
 #include "progress.h"
+#include "room.h"
 #include "runtime_error.h"
 #include "splitword_job.h"
+#include "text.h"
+#include "textfile.h"
 
 namespace cli {
 
@@ -27,17 +35,149 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The desktop of a run without a window: every box is kept to be written to standard error once
-// the run is over, and answered Cancel, so that a run offered a retry ends instead.
-class BoxesToStderr : public rt::Platform {
-  public:
-    rt::Answer messageBox(std::string_view text, rt::Buttons, std::string_view) override {
-        boxes.emplace_back(text);
-        return rt::Answer::Cancel;
+// A sentence of a message, begun in lower case where it begins with an ordinary word ("This
+// run", not "Results.txt is").
+std::string LowerFirst(std::string text) {
+    if (text.size() >= 2 && std::isupper(static_cast<unsigned char>(text[0])) &&
+        std::islower(static_cast<unsigned char>(text[1]))) {
+        const std::string_view word = std::string_view(text).substr(0, text.find_first_of(" ,;:"));
+        if (word.find('.') == std::string_view::npos)
+            text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
     }
-    void endProgram() override {}
+    return text;
+}
 
-    std::vector<std::string> boxes;
+}  // namespace
+
+std::string OneLine(std::string_view text) {
+    std::string line;
+    std::size_t start = 0;
+    for (;;) {
+        // The next break: a line end, or the two blanks after a full stop.
+        const std::size_t end = std::min(text.find('\n', start), text.find(".  ", start));
+        std::string_view part =
+            text.substr(start, end == std::string_view::npos ? text.npos : end - start);
+        while (!part.empty() && part.front() == ' ') part.remove_prefix(1);
+        while (!part.empty() && (part.back() == ' ' || part.back() == '.')) part.remove_suffix(1);
+        if (!part.empty()) line += (line.empty() ? "" : "; ") + LowerFirst(std::string(part));
+        if (end == std::string_view::npos) break;
+        start = end + (text[end] == '\n' ? 1 : 3);
+    }
+    return line;
+}
+
+namespace {
+
+// One folder's run: where its files are, how their names are shown (as the user named the
+// folder), and its failures, one line each, written once the progress line is gone.
+class FolderRun {
+  public:
+    FolderRun(const Request& request, fs::path folder, bool named, std::FILE* err,
+              std::FILE* answers)
+        : request(request),
+          folder(std::move(folder)),
+          named_(named),
+          err_(err),
+          answers_(answers) {}
+
+    fs::path file(std::string_view name) const { return rt::ResolveName(folder, name); }
+
+    // The name of a file of the folder as the user would write it: "words/in.txt", or "in.txt"
+    // in the current directory when no folder was named.
+    std::string shown(const fs::path& path) const {
+        std::string text = path.string();
+        if (!named_ && text.starts_with("./") && text.size() > 2) text.erase(0, 2);
+        return text;
+    }
+
+    // "datatools: chainmaker: words/in.txt: "
+    std::string prefix(const fs::path& where) const {
+        return "datatools: " + std::string(CommandName(request.command)) + ": " + shown(where) +
+               ": ";
+    }
+
+    void fail(const fs::path& where, std::string_view reason) {
+        lines.push_back(prefix(where) + std::string(reason));
+    }
+
+    // A run-time error: the file it names (else `where`), its meaning and number, and the
+    // advice it has, else what the system said; `more` is added at the end.
+    void fail(const rt::RuntimeError& error, const fs::path& where, std::string_view more = {}) {
+        fs::path named = where;
+        std::string said = error.detail();
+        const std::string ours = folder.string();
+        if (const std::size_t colon = said.find(": ", ours.size());
+            said.starts_with(ours) && colon != std::string::npos) {
+            named = said.substr(0, colon);
+            said.erase(0, colon + 2);
+        }
+        std::string reason =
+            LowerFirst(error.meaning()) + " (error " + std::to_string(error.number()) + ")";
+        if (!error.advice().empty()) {
+            reason += "; " + error.advice();
+        } else if (!said.empty() && error.number() != rt::kFileNotFound &&
+                   error.number() != rt::kPathNotFound) {
+            reason += "; " + LowerFirst(said);
+        }
+        fail(named, reason + std::string(more));
+    }
+
+    // Whether a large run goes ahead: --yes says so; without it the question is asked on the
+    // terminal, and a run where there is none to ask fails. `question(answers)` is the question's
+    // text ending in `answers`.
+    bool largeAccepted(const fs::path& where,
+                       const std::function<std::string(std::string_view answers)>& question) {
+        if (request.yes) return true;
+        if (answers_ == nullptr) {
+            fail(where, OneLine(question("Give --yes to write them.")));
+            return false;
+        }
+        std::fputs((prefix(where) + OneLine(question("Write them?")) + " [y/N] ").c_str(), err_);
+        std::fflush(err_);
+        char answer[16] = {};
+        declined =
+            !std::fgets(answer, sizeof answer, answers_) || (answer[0] != 'y' && answer[0] != 'Y');
+        return !declined;
+    }
+
+    // Runs `run`, taking what it throws as the run's failure at `where` (unless the error names
+    // its own file).
+    template <class Run>
+    void reporting(const fs::path& where, Run&& run) {
+        try {
+            run();
+        } catch (const rt::RuntimeError& error) {
+            fail(error, where);
+        } catch (const std::bad_alloc&) {
+            fail(rt::RuntimeError(rt::kOutOfMemory), where);
+        } catch (const std::length_error&) {
+            fail(rt::RuntimeError(rt::kOutOfMemory), where);
+        }
+    }
+
+    // The progress line's name for the run: the command, and the folder when one was named.
+    std::string progressName() const {
+        const std::string command(CommandName(request.command));
+        return named_ ? command + ": " + folder.string() : command;
+    }
+
+    // A fact of a dry run, on standard output.
+    void fact(std::FILE* out, const fs::path& where, std::string_view text) const {
+        std::fprintf(out, "%s: %.*s\n", shown(where).c_str(), static_cast<int>(text.size()),
+                     text.data());
+    }
+
+    int status() const { return lines.empty() && !declined ? kCompleted : kFailed; }
+
+    const Request& request;
+    const fs::path folder;
+    std::vector<std::string> lines;
+    bool declined = false;  // a large run was not wanted
+
+  private:
+    bool named_;
+    std::FILE* err_;
+    std::FILE* answers_;
 };
 
 // The size of an ordinary file, 0 for anything else; nothing is opened.
@@ -60,88 +200,171 @@ Reading ReadingOf(const fs::path& file, std::uint64_t start) {
     return reading;
 }
 
-// Whether a large run goes ahead: --yes says so; without it the question is asked on the
-// terminal, and a run where there is none to ask fails. `question(answers)` is the question's
-// text ending in `answers`.
-bool LargeAccepted(const std::function<std::string(std::string_view answers)>& question, bool yes,
-                   BoxesToStderr& platform) {
-    if (yes) return true;
-    if (!::isatty(STDIN_FILENO) || !::isatty(STDERR_FILENO)) {
-        platform.messageBox(question("Give --yes to write them."), rt::Buttons::Ok, {});
-        return false;
+// The facts of a dry run on the room of an output of `bytes`: the disk's free space for it and
+// what a run would do.
+void RoomFacts(FolderRun& run, std::FILE* out, const fs::path& output, rt::BigCount bytes,
+               std::optional<std::uint64_t> room) {
+    if (room) run.fact(out, output, rt::ReadableSize(*room) + " free for it on its disk");
+    switch (rt::JudgeSize(bytes, room)) {
+        case rt::SizeVerdict::Fits: break;
+        case rt::SizeVerdict::TooLarge:
+            run.fact(out, output, "its disk cannot hold it: a run would not start");
+            break;
+        case rt::SizeVerdict::Large:
+            run.fact(out, output,
+                     run.request.yes ? "large: a run would write it (--yes)"
+                                     : "large: a run would ask first (--yes writes it)");
+            break;
     }
-    std::fputs(question("Write them? [y/N] ").c_str(), stderr);
-    std::fflush(stderr);
-    char answer[16] = {};
-    if (!std::fgets(answer, sizeof answer, stdin)) return false;
-    return answer[0] == 'y' || answer[0] == 'Y';
 }
 
-int RunBinning(const Request& request, BoxesToStderr& platform, bool progress) {
-    const fs::path data = rt::ResolveName(request.folder, "Data.txt");
+// Binning's messages, one line each: the cutoff files that do not rise, and the size checks.
+class BinningMessages : public rt::Platform {
+  public:
+    explicit BinningMessages(FolderRun& run) : run_(run) {}
+
+    rt::Answer messageBox(std::string_view text, rt::Buttons, std::string_view) override {
+        static constexpr std::string_view kNotRising =
+            "the cutoffs do not rise: make it a rising sequence of numbers, one a line (equal "
+            "neighbours allowed)";
+        if (text == binning::kBinsNotRisingMessage) {
+            run_.fail(run_.file("bins.txt"), kNotRising);
+        } else if (text == binning::kBins1NotRisingMessage) {
+            run_.fail(run_.file("Bins1.txt"), kNotRising);
+        } else if (text == binning::kBins2NotRisingMessage) {
+            run_.fail(run_.file("Bins2.txt"), kNotRising);
+        } else if (text.starts_with("This run would need")) {
+            run_.fail(run_.folder, OneLine(text));  // the memory for the table of counts
+        } else {
+            run_.fail(run_.file("Results.txt"), OneLine(text));
+        }
+        return rt::Answer::Cancel;
+    }
+    void endProgram() override {}
+
+  private:
+    FolderRun& run_;
+};
+
+// Binning's failures, each the end of the run as Cancel ends it in the window.
+class EndOnFailure : public binning::FailureHandler {
+  public:
+    explicit EndOnFailure(FolderRun& run) : run_(run) {}
+    void onFailure(const rt::RuntimeError& error) override {
+        // What the window calls a program error: anything but a missing or unwritable file.
+        const bool expected =
+            error.number() == rt::kFileNotFound || error.number() == rt::kPermissionDenied;
+        run_.fail(error, run_.folder,
+                  expected ? std::string()
+                           : "; a program error: you may send copies of your input files to " +
+                                 std::string(binning::kSupportAddress) + " for a diagnosis");
+        throw binning::RunEnded{};
+    }
+
+  private:
+    FolderRun& run_;
+};
+
+void RunBinning(FolderRun& run, bool progress) {
+    const fs::path data = run.file("Data.txt");
     const std::uint64_t start = BytesReadSoFar().value_or(0);
-    const ProgressLine line(progress, stderr, "binning", [&] { return ReadingOf(data, start); });
-    binning::BoxFailureHandler failures(platform);
+    const ProgressLine line(progress, stderr, run.progressName(),
+                            [&] { return ReadingOf(data, start); });
+    BinningMessages messages(run);
+    EndOnFailure failures(run);
     binning::RunSettings settings;
     settings.clickGoAgain = false;
     settings.largeAccepted = [&](const binning::ResultsSize& size,
                                  std::optional<std::uint64_t> room) {
-        return LargeAccepted(
-            [&](std::string_view answers) { return binning::LargeMessage(size, room, answers); },
-            request.yes, platform);
+        return run.largeAccepted(run.file("Results.txt"), [&](std::string_view answers) {
+            return binning::LargeMessage(size, room, answers);
+        });
     };
-    try {
-        if (binning::Run(request.folder, request.mode, platform, failures, settings) !=
-            binning::Outcome::Completed)
-            return kFailed;
-    } catch (const binning::RunEnded&) {
-        return kFailed;
-    }
-    return kCompleted;
+    run.reporting(run.folder, [&] {
+        try {
+            binning::Run(run.folder, run.request.mode, messages, failures, settings);
+        } catch (const binning::RunEnded&) {
+        }
+    });
 }
 
-// Whether a run of that size may be written: one its disk cannot hold never is; a large one is
-// asked about as LargeAccepted asks.
-bool SizeAccepted(const chainmaker::OutputSize& size, const fs::path& outPath, bool bounded,
-                  bool yes, BoxesToStderr& platform) {
-    const auto room = chainmaker::RoomForOutput(outPath);
-    switch (chainmaker::JudgeSize(size, room)) {
-        case chainmaker::SizeVerdict::Fits: return true;
-        case chainmaker::SizeVerdict::TooLarge:
-            platform.messageBox(
-                chainmaker::TooLargeMessage(
-                    size, *room, bounded, "Choose fewer blocks, or put fewer strings into in.txt."),
-                rt::Buttons::Ok, {});
-            return false;
-        case chainmaker::SizeVerdict::Large: break;
+// The cutoffs of a file as a run reads them, or nothing when they do not rise (the run's
+// message is then given).
+std::optional<std::vector<double>> ReadCutoffs(FolderRun& run, std::FILE* out,
+                                               std::string_view name) {
+    const fs::path path = run.file(name);
+    rt::LineReader file(path);
+    std::vector<double> cutoffs;
+    while (!file.atEnd()) {
+        const std::string_view line = rt::Trim(file.readLine());
+        if (line.empty()) continue;
+        cutoffs.push_back(binning::NumberValue(line));
+        if (cutoffs.size() >= 2 && cutoffs.back() < cutoffs[cutoffs.size() - 2]) {
+            BinningMessages(run).messageBox(name == "bins.txt"    ? binning::kBinsNotRisingMessage
+                                            : name == "Bins1.txt" ? binning::kBins1NotRisingMessage
+                                                                  : binning::kBins2NotRisingMessage,
+                                            rt::Buttons::Ok, {});
+            return std::nullopt;
+        }
     }
-    return LargeAccepted(
-        [&](std::string_view answers) {
-            return chainmaker::LargeMessage(size, room, bounded, answers);
-        },
-        yes, platform);
+    run.fact(out, path,
+             "read: " + rt::GroupedCount(cutoffs.size()) +
+                 (cutoffs.size() == 1 ? " cutoff" : " cutoffs"));
+    return cutoffs;
 }
 
-// What the command line adds to Chainmaker's run: the step for the progress line, the message
-// about exclude.txt, and the size check with its question.
+void DryRunBinning(FolderRun& run, std::FILE* out) {
+    run.reporting(run.folder, [&] {
+        const bool pairs = run.request.mode == binning::Mode::PairsOfValues;
+        const bool separate = pairs && rt::FileExists(run.folder, "Bins1.txt") &&
+                              rt::FileExists(run.folder, "Bins2.txt");
+        const auto rows = ReadCutoffs(run, out, separate ? "Bins1.txt" : "bins.txt");
+        if (!rows) return;
+        std::optional<std::vector<double>> columns;
+        if (separate && !(columns = ReadCutoffs(run, out, "Bins2.txt"))) return;
+        const fs::path dataPath = run.file("Data.txt");
+        const rt::InputFile data(dataPath);
+        const std::uint64_t most = binning::MostDataLines(data.size());
+        run.fact(out, dataPath,
+                 "read: " + rt::ReadableSize(data.size()) + ", at most " + rt::GroupedCount(most) +
+                     (most == 1 ? " line" : " lines") + " to count");
+        const binning::ResultsSize size =
+            pairs ? binning::SizeOfPairResults(*rows, columns ? *columns : *rows, most)
+                  : binning::SizeOfSingleResults(*rows, most);
+        const fs::path results = run.file("Results.txt");
+        run.fact(out, results,
+                 "written: " + rt::InWords({size.lines, size.bytes, false, size.bounded}));
+        RoomFacts(run, out, results, size.bytes, rt::RoomForOutput(results));
+    });
+}
+
+// What the command line adds to Chainmaker's run: the step for the progress line and the size
+// check with its question. exclude.txt that cannot be read is reported as every other file.
 class ChainmakerHooks : public chainmaker::RunHooks {
   public:
     enum Step { kReadingInput, kReadingExclude, kWriting };
 
-    ChainmakerHooks(const Request& request, BoxesToStderr& platform)
-        : request_(request), platform_(platform) {}
+    explicit ChainmakerHooks(FolderRun& run) : run_(run) {}
 
     void readingExclude() override {
         start = BytesReadSoFar().value_or(0);
         step = kReadingExclude;
     }
-    bool excludeUnreadable() override {
-        platform_.messageBox(chainmaker::kExcludeMissingMessage, rt::Buttons::Ok, {});
-        return true;
-    }
     bool sizeAccepted(const chainmaker::OutputSize& size, const fs::path& outPath,
                       bool bounded) override {
-        return SizeAccepted(size, outPath, bounded, request_.yes, platform_);
+        const auto room = chainmaker::RoomForOutput(outPath);
+        switch (chainmaker::JudgeSize(size, room)) {
+            case chainmaker::SizeVerdict::Fits: return true;
+            case chainmaker::SizeVerdict::TooLarge:
+                run_.fail(outPath, OneLine(chainmaker::TooLargeMessage(
+                                       size, *room, bounded,
+                                       "Choose fewer blocks, or put fewer strings into in.txt.")));
+                return false;
+            case chainmaker::SizeVerdict::Large: break;
+        }
+        return run_.largeAccepted(outPath, [&](std::string_view answers) {
+            return chainmaker::LargeMessage(size, room, bounded, answers);
+        });
     }
     void writing(chainmaker::BigCount expected) override {
         outputBytes = static_cast<double>(expected);
@@ -154,35 +377,72 @@ class ChainmakerHooks : public chainmaker::RunHooks {
     std::atomic<std::uint64_t> start{BytesReadSoFar().value_or(0)};
 
   private:
-    const Request& request_;
-    BoxesToStderr& platform_;
+    FolderRun& run_;
 };
 
-int RunChainmaker(const Request& request, BoxesToStderr& platform, bool progress) {
-    const fs::path inPath = rt::ResolveName(request.folder, chainmaker::kInputName);
-    const fs::path excludePath = rt::ResolveName(request.folder, chainmaker::kExcludeName);
-    const fs::path outPath = rt::ResolveName(request.folder, chainmaker::kOutputName);
-    ChainmakerHooks hooks(request, platform);
-    const ProgressLine line(progress, stderr, "chainmaker", [&]() -> Reading {
-        switch (hooks.step.load()) {
-            case ChainmakerHooks::kReadingInput: return ReadingOf(inPath, hooks.start);
-            case ChainmakerHooks::kReadingExclude: return ReadingOf(excludePath, hooks.start);
-            default:
-                return Reading{"writing out.txt", FileSize(outPath), hooks.outputBytes.load(),
-                               true};
+void RunChainmaker(FolderRun& run, bool progress) {
+    const fs::path inPath = run.file(chainmaker::kInputName);
+    const fs::path excludePath = run.file(chainmaker::kExcludeName);
+    const fs::path outPath = run.file(chainmaker::kOutputName);
+    ChainmakerHooks hooks(run);
+    {
+        const ProgressLine line(progress, stderr, run.progressName(), [&]() -> Reading {
+            switch (hooks.step.load()) {
+                case ChainmakerHooks::kReadingInput: return ReadingOf(inPath, hooks.start);
+                case ChainmakerHooks::kReadingExclude: return ReadingOf(excludePath, hooks.start);
+                default:
+                    return Reading{"writing out.txt", FileSize(outPath), hooks.outputBytes.load(),
+                                   true};
+            }
+        });
+        try {
+            chainmaker::Run(run.folder, run.request.chainmaker, &hooks);
+            return;
+        } catch (const rt::RuntimeError& error) {
+            run.fail(error, hooks.step == ChainmakerHooks::kWriting ? outPath : run.folder);
+            return;
+        } catch (const std::bad_alloc&) {
+        } catch (const std::length_error&) {
         }
-    });
-    rt::RunReportingUnhandledErrors(
-        platform, [&] { chainmaker::Run(request.folder, request.chainmaker, &hooks); });
-    return platform.boxes.empty() ? kCompleted : kFailed;
+    }
+    run.fail(rt::RuntimeError(rt::kOutOfMemory), run.folder);
 }
 
-// Counts the words searched, for the progress line; checks the size of out.txt as
-// SizeAccepted does for Chainmaker.
+void DryRunChainmaker(FolderRun& run, std::FILE* out) {
+    run.reporting(run.folder, [&] {
+        const chainmaker::Options& options = run.request.chainmaker;
+        const fs::path inPath = run.file(chainmaker::kInputName);
+        chainmaker::Lists lists;
+        chainmaker::ReadList(inPath, lists.input, lists.inputCount, rt::MemoryRoom(),
+                             chainmaker::kInputBytesPerByte);
+        const std::int32_t count = lists.inputCount.value();
+        run.fact(out, inPath,
+                 "read: " + rt::GroupedCount(count) + (count == 1 ? " string" : " strings"));
+        bool bounded = false;
+        if (options.exclude) {
+            const fs::path excludePath = run.file(chainmaker::kExcludeName);
+            chainmaker::ReadList(excludePath, lists.exclude, lists.excludeCount);
+            const std::int32_t left = lists.excludeCount.value();
+            bounded = left > 0;
+            run.fact(out, excludePath,
+                     "read: " + rt::GroupedCount(left) + (left == 1 ? " line" : " lines") +
+                         " to leave out");
+        }
+        const chainmaker::OutputSize size = chainmaker::SizeOfOutput(
+            lists.input, count, options.separator.size(),
+            [&options](int members) { return options.blocks[members - 1]; });
+        const fs::path outPath = run.file(chainmaker::kOutputName);
+        run.fact(out, outPath,
+                 "written: " + rt::InWords({size.lines, size.bytes, bounded, bounded}));
+        RoomFacts(run, out, outPath, size.bytes, chainmaker::RoomForOutput(outPath));
+    });
+}
+
+// Counts the words searched, for the progress line; checks the size of out.txt as Chainmaker's
+// hooks do. A dry run only measures it.
 class WordsSearched : public splitword::Progress {
   public:
-    WordsSearched(const Request& request, BoxesToStderr& platform)
-        : request_(request), platform_(platform) {}
+    WordsSearched(FolderRun& run, bool measureOnly) : run_(run), measureOnly_(measureOnly) {}
 
     void workingOn(std::int32_t index, std::int32_t count) override {
         count_ = count;
@@ -192,49 +452,81 @@ class WordsSearched : public splitword::Progress {
         return rt::RoomForOutput(outPath);
     }
     void tooLarge(const splitword::OutputSize& size, std::uint64_t room) override {
-        platform_.messageBox(
-            splitword::TooLargeMessage(size, room,
-                                       "Put fewer words into in.txt (each repeat of a word repeats "
-                                       "its lines), or raise the threshold."),
-            rt::Buttons::Ok, {});
+        run_.fail(run_.file("out.txt"),
+                  OneLine(splitword::TooLargeMessage(
+                      size, room,
+                      "Put fewer words into in.txt (each repeat of a word repeats its lines), or "
+                      "raise the threshold.")));
     }
     bool largeAccepted(const splitword::OutputSize& size,
                        std::optional<std::uint64_t> room) override {
-        return LargeAccepted(
-            [&](std::string_view answers) { return splitword::LargeMessage(size, room, answers); },
-            request_.yes, platform_);
+        return run_.largeAccepted(run_.file("out.txt"), [&](std::string_view answers) {
+            return splitword::LargeMessage(size, room, answers);
+        });
     }
+    bool measureOnly() override { return measureOnly_; }
+    void measured(const splitword::OutputSize& size) override { this->size = size; }
+
     std::int32_t index() const { return index_; }
     std::int32_t count() const { return count_; }
+    std::optional<splitword::OutputSize> size;
 
   private:
-    const Request& request_;
-    BoxesToStderr& platform_;
+    FolderRun& run_;
+    bool measureOnly_;
     std::atomic<std::int32_t> index_{0}, count_{0};
 };
 
-int RunSplitword(const Request& request, BoxesToStderr& platform, bool progress) {
-    const fs::path inPath = rt::ResolveName(request.folder, "in.txt");
+// The threshold as the window takes it from its box when the run starts; nothing when the text
+// stands for a number too large (the run's failure is then given).
+std::optional<double> Threshold(FolderRun& run) {
+    try {
+        // The box's text as the window shows it when the run starts, and its value.
+        return rt::TextToNumber(splitword::NormaliseThresholdText(run.request.threshold));
+    } catch (const rt::RuntimeError& error) {
+        run.fail(error, "--threshold '" + run.request.threshold + "'");
+        return std::nullopt;
+    }
+}
+
+void RunSplitword(FolderRun& run, bool progress) {
+    const fs::path inPath = run.file("in.txt");
     const std::uint64_t start = BytesReadSoFar().value_or(0);
-    WordsSearched words(request, platform);
-    bool refused = false;  // a size refused on the terminal leaves no box
-    const ProgressLine line(progress, stderr, "splitword", [&]() -> Reading {
+    WordsSearched words(run, false);
+    const ProgressLine line(progress, stderr, run.progressName(), [&]() -> Reading {
         if (words.count() == 0) return ReadingOf(inPath, start);
         return Reading{"searching", static_cast<double>(words.index()),
                        static_cast<double>(words.count()), false};
     });
-    rt::RunReportingUnhandledErrors(platform, [&] {
-        // The box's text as the window shows it when the run starts, and its value.
-        const std::string normalised = splitword::NormaliseThresholdText(request.threshold);
-        if (splitword::Run(request.folder, rt::TextToNumber(normalised), words).sizeRefused)
-            refused = true;
+    const std::optional<double> threshold = Threshold(run);
+    if (!threshold) return;
+    run.reporting(run.folder, [&] { splitword::Run(run.folder, *threshold, words); });
+}
+
+void DryRunSplitword(FolderRun& run, std::FILE* out) {
+    const std::optional<double> threshold = Threshold(run);
+    if (!threshold) return;
+    run.reporting(run.folder, [&] {
+        WordsSearched words(run, true);
+        const fs::path inPath = run.file("in.txt");
+        const splitword::RunResult result = splitword::Run(run.folder, *threshold, words);
+        run.fact(out, inPath,
+                 "read: " + rt::GroupedCount(result.wordCount) +
+                     (result.wordCount == 1 ? " word" : " words") + " kept (threshold " +
+                     rt::NumberText(*threshold) + ")");
+        run.fact(out, run.file("Debug.txt"), "written: the words kept, one a line");
+        if (!words.size) return;
+        const fs::path outPath = run.file("out.txt");
+        run.fact(out, outPath,
+                 "written: " + rt::InWords({words.size->lines, words.size->bytes, false, false}) +
+                     ", found by searching the list");
+        RoomFacts(run, out, outPath, words.size->bytes, rt::RoomForOutput(outPath));
     });
-    return platform.boxes.empty() && !refused ? kCompleted : kFailed;
 }
 
 }  // namespace
 
-int Run(const Request& request, std::FILE* out, std::FILE* err) {
+int Run(const Request& request, std::FILE* out, std::FILE* err, std::FILE* answers) {
     switch (request.kind) {
         case Request::Kind::Help:
             std::fputs(HelpText(request.command).c_str(), out);
@@ -245,30 +537,46 @@ int Run(const Request& request, std::FILE* out, std::FILE* err) {
             return kMisuse;
         case Request::Kind::Run: break;
     }
-    const bool progress = err == stderr && ProgressLine::Wanted(request.quiet);
-    BoxesToStderr platform;
-    int status = kFailed;
-    try {
-        switch (request.command) {
-            case Command::Binning: status = RunBinning(request, platform, progress); break;
-            case Command::Chainmaker: status = RunChainmaker(request, platform, progress); break;
-            case Command::Splitword: status = RunSplitword(request, platform, progress); break;
-            case Command::None: break;
+    const bool progress = err == stderr && !request.dryRun && ProgressLine::Wanted(request.quiet);
+    const bool named = !request.folders.empty();
+    const std::vector<fs::path> folders = named ? request.folders : std::vector<fs::path>{"."};
+    int status = kCompleted;
+    for (const fs::path& folder : folders) {
+        FolderRun run(request, folder, named, err, answers);
+        try {
+            switch (request.command) {
+                case Command::Binning:
+                    request.dryRun ? DryRunBinning(run, out) : RunBinning(run, progress);
+                    break;
+                case Command::Chainmaker:
+                    request.dryRun ? DryRunChainmaker(run, out) : RunChainmaker(run, progress);
+                    break;
+                case Command::Splitword:
+                    request.dryRun ? DryRunSplitword(run, out) : RunSplitword(run, progress);
+                    break;
+                case Command::None: break;
+            }
+        } catch (const std::exception& error) {
+            run.fail(folder, error.what());
         }
-    } catch (const rt::RuntimeError& error) {
-        platform.boxes.push_back(rt::UnhandledErrorText(error));
-    } catch (const std::bad_alloc&) {
-        platform.boxes.push_back(rt::UnhandledErrorText(rt::RuntimeError(rt::kOutOfMemory)));
-    } catch (const std::exception& error) {
-        platform.boxes.push_back(std::string("datatools: ") + error.what());
+        for (const std::string& line : run.lines) std::fprintf(err, "%s\n", line.c_str());
+        std::fflush(err);
+        if (run.status() != kCompleted) status = kFailed;
     }
-    for (const std::string& box : platform.boxes) std::fprintf(err, "%s\n", box.c_str());
-    return platform.boxes.empty() ? status : kFailed;
+    return status;
 }
 
 int Main(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
-    const int status = Run(Parse(args), out, err);
-    if (std::fflush(out) != 0 && status == kCompleted) return kFailed;
+    // A large run is asked about only where someone can answer.
+    const bool terminal = ::isatty(STDIN_FILENO) == 1 && ::isatty(STDERR_FILENO) == 1;
+    const int status = Run(Parse(args), out, err, terminal ? stdin : nullptr);
+    errno = 0;
+    if (std::fflush(out) != 0 || std::ferror(out)) {
+        const int error = errno;
+        std::fprintf(err, "datatools: write error%s%s\n", error != 0 ? ": " : "",
+                     error != 0 ? std::strerror(error) : "");
+        return kFailed;
+    }
     return status;
 }
 

@@ -74,8 +74,9 @@ bool SizeAccepted(const std::filesystem::path& folder, const WordList& words,
                   Progress& progress) {
     const std::optional<std::uint64_t> room =
         RoomAfterDebugList(progress.roomFor(rt::ResolveName(folder, "out.txt")), folder, words);
-    if (rt::JudgeSize(bound.atMost(index.mostOccurrences(), kHeaderBytes).bytes, room) ==
-        rt::SizeVerdict::Fits)
+    const bool measureOnly = progress.measureOnly();
+    if (!measureOnly && rt::JudgeSize(bound.atMost(index.mostOccurrences(), kHeaderBytes).bytes,
+                                      room) == rt::SizeVerdict::Fits)
         return true;
     OutputSize size;
     if (parallel && parallel->holdFinds(HoldLimit(), progress)) {
@@ -84,6 +85,10 @@ bool SizeAccepted(const std::filesystem::path& folder, const WordList& words,
         size.bytes += kHeaderBytes;
     } else {
         size = CountFinds(words, index, kHeaderBytes);
+    }
+    if (measureOnly) {
+        progress.measured(size);
+        return false;
     }
     switch (rt::JudgeSize(size.bytes, room)) {
         case rt::SizeVerdict::Fits: return true;

@@ -56,6 +56,11 @@ class Progress {
         (void)room;
         return true;
     }
+    // A run that only measures: true has the size of out.txt worked out in full, as for a list
+    // whose bound does not settle it, and handed to `measured`; the run then stops as a refused
+    // one does, having written nothing.
+    virtual bool measureOnly() { return false; }
+    virtual void measured(const OutputSize& size) { (void)size; }
 };
 
 // How the search is carried out. Every choice writes the same bytes and makes the same progress
