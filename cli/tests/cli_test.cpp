@@ -1,5 +1,5 @@
 // `datatools` as a user runs it: as a separate process without a display, on folders that the
-// windows also run on, compared file by file and message by message.
+// windows also run on, compared file by file and by the outcome, with its one-line messages.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <spawn.h>
@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "command_line.h"
+#include "commands.h"
 #include "current_folder.h"
 #include "harness/folder_snapshot.h"
 #include "harness/programs.h"
@@ -119,6 +120,7 @@ struct Case {
     Settings settings;
     std::map<std::string, std::string> files;  // a name ending in "/" is a folder
     int status;                                // what datatools exits with
+    const char* names = nullptr;  // the file its message names (in the folder), or the option
 };
 
 const std::string kData = "5\r\n10\r\n15\r\n25\r\nabc\r\n\r\n";
@@ -159,36 +161,51 @@ const Case kCases[] = {
      {{"in.txt", "\r\n\tx\r\nab\r\nabab\r\n"}},
      0},
     {"SplitwordEmpty", Program::Splitword, {}, {{"in.txt", ""}}, 0},
-    // Stops and failures: the window's box on stderr, the files as the window leaves them.
+    // Stops and failures: one line on stderr, the files as the window leaves them.
     {"BinningNotRising",
      Program::Binning,
      {},
      {{"bins.txt", "0\n10\n5\n"}, {"Data.txt", kData}},
-     1},
+     1,
+     "bins.txt"},
     {"BinningBins2NotRising",
      Program::Binning,
      Pairs(),
      {{"Bins1.txt", "0\n5\n"}, {"Bins2.txt", "3\n1\n"}, {"Data.txt", kPairData}},
-     1},
-    {"BinningNoData", Program::Binning, {}, {{"bins.txt", kBins}, {"Results.txt", "old"}}, 1},
+     1,
+     "Bins2.txt"},
+    {"BinningNoData",
+     Program::Binning,
+     {},
+     {{"bins.txt", kBins}, {"Results.txt", "old"}},
+     1,
+     "Data.txt"},
     {"BinningResultsIsFolder",
      Program::Binning,
      {},
      {{"bins.txt", kBins}, {"Data.txt", kData}, {"Results.txt/", ""}},
-     1},
+     1,
+     "Results.txt"},
     {"ChainmakerNoExclude",
      Program::Chainmaker,
      Blocks(0b111, true, " "),
      {{"in.txt", "a\n"}, {"out.txt", "old"}},
-     1},
-    {"ChainmakerNoInput", Program::Chainmaker, Blocks(0b111, true, " "), {}, 1},
+     1,
+     "exclude.txt"},
+    {"ChainmakerNoInput", Program::Chainmaker, Blocks(0b111, true, " "), {}, 1, "in.txt"},
     {"ChainmakerOutIsFolder",
      Program::Chainmaker,
      Blocks(0b1, false, " "),
      {{"in.txt", "a\n"}, {"out.txt/", ""}},
-     1},
-    {"SplitwordNoInput", Program::Splitword, {}, {{"out.txt", "old"}}, 1},
-    {"SplitwordThresholdTooLarge", Program::Splitword, Threshold("1e999"), {{"in.txt", kWords}}, 1},
+     1,
+     "out.txt"},
+    {"SplitwordNoInput", Program::Splitword, {}, {{"out.txt", "old"}}, 1, "in.txt"},
+    {"SplitwordThresholdTooLarge",
+     Program::Splitword,
+     Threshold("1e999"),
+     {{"in.txt", kWords}},
+     1,
+     "--threshold '1e999'"},
 };
 
 void PrintTo(const Case& c, std::ostream* os) {
@@ -207,7 +224,7 @@ void Fill(const fs::path& folder, const std::map<std::string, std::string>& file
     }
 }
 
-TEST_P(SameAsWindow, SameFilesAndMessages) {
+TEST_P(SameAsWindow, SameFilesAndOutcome) {
     const Case& c = GetParam();
     TempFolder windowFolder, lineFolder;
     Fill(windowFolder.path(), c.files);
@@ -220,17 +237,26 @@ TEST_P(SameAsWindow, SameFilesAndMessages) {
         window.click();
         EXPECT_EQ(window.caption() == badinput::DoneCaption(c.program), c.status == 0);
     }
-    std::string boxes;
-    for (const auto& box : platform.boxes) boxes += box.text + "\n";
+    EXPECT_EQ(platform.boxes.empty(), c.status == 0);
 
     // The folder by its name relative to the current directory, first for every other program.
     const bool folderFirst = c.program == Program::Chainmaker;
-    const Outcome outcome = RunDatatools(
-        CommandLine(c.program, c.settings, lineFolder.path().filename().string(), folderFirst),
-        lineFolder.path().parent_path());
+    const std::string folder = lineFolder.path().filename().string();
+    const std::vector<std::string> args = CommandLine(c.program, c.settings, folder, folderFirst);
+    const Outcome outcome = RunDatatools(args, lineFolder.path().parent_path());
     EXPECT_EQ(outcome.status, c.status);
-    EXPECT_EQ(outcome.err, boxes);
     EXPECT_EQ(outcome.out, "");
+    if (c.status == 0) {
+        EXPECT_EQ(outcome.err, "");
+    } else {
+        // One line: the program, the command, the file as named on the command line, a reason.
+        const std::string named = c.names[0] == '-' ? std::string(c.names) : folder + "/" + c.names;
+        EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1) << outcome.err;
+        EXPECT_TRUE(outcome.err.ends_with("\n")) << outcome.err;
+        EXPECT_EQ(outcome.err.rfind("datatools: " + args[0] + ": " + named + ": ", 0), 0u)
+            << outcome.err;
+        EXPECT_EQ(outcome.err.find("click"), std::string::npos) << outcome.err;
+    }
 
     const badinput::Snapshot byWindow = badinput::TakeSnapshot(windowFolder.path());
     const badinput::Snapshot byLine = badinput::TakeSnapshot(lineFolder.path());
@@ -253,6 +279,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, SameAsWindow, ::testing::ValuesIn(kCases),
 TEST(Misuse, OneLineHintAndStatus2) {
     const TempFolder folder;
     folder.write("in.txt", "a\n");
+    fs::create_directory(folder / "-p03");
     const struct {
         std::vector<std::string> args;
         const char* says;
@@ -261,17 +288,23 @@ TEST(Misuse, OneLineHintAndStatus2) {
         {{"frobnicate"}, "no command 'frobnicate'"},
         {{"--single", "binning"}, "the command comes first"},
         {{"binning", "."},
-         "datatools binning: choose --single or --pairs; see 'datatools binning --help'"},
+         "datatools: binning: choose --single or --pairs; see 'datatools binning --help'"},
         {{"binning", "--single", "--nope"}, "unknown option '--nope'"},
         {{"binning", "-x", "--single"}, "unknown option '-x'"},
         {{"binning", "--single=1"}, "'--single' takes no value"},
         {{"binning", "--single", "--blocks", "12"}, "unknown option '--blocks'"},
         {{"binning", "--pairs", "no-such-folder"}, "no folder 'no-such-folder'"},
         {{"binning", "--pairs", "in.txt"}, "no folder 'in.txt'"},
-        {{"binning", "--pairs", ".", "."}, "one FOLDER only"},
+        {{"binning", "--pairs", ".", ""}, "datatools: binning: a FOLDER name is empty"},
+        {{"binning", "--single", ""}, "datatools: binning: a FOLDER name is empty"},
+        // Not the option before it, nor a letter of it: the argument itself.
+        {{"binning", "--single", "-p03/"},
+         "datatools: binning: unknown option '-p03/' (to name a folder that begins with '-', "
+         "write ./-p03/)"},
+        {{"chainmaker", "--separator-text", "-", "-qp03"}, "unknown option '-qp03'"},
         {{"chainmaker", "--separator", "comma"}, "--separator is space, tab or none"},
         {{"chainmaker", "--blocks", "17"}, "--blocks takes digits 1 to 6"},
-        {{"splitword", "--threshold"}, "datatools splitword: '--threshold' needs a value"},
+        {{"splitword", "--threshold"}, "datatools: splitword: '--threshold' needs a value"},
     };
     for (const auto& c : cases) {
         const Outcome outcome = RunDatatools(c.args, folder.path());
@@ -321,11 +354,12 @@ TEST(Arguments, ARunTooLargeForTheDiskIsNotStarted) {
     } cases[] = {
         {{"chainmaker", "--blocks", "6"},
          strings,
-         "This run would write 64,000,000,000,000,000,000 lines ("},
+         "datatools: chainmaker: ./out.txt: this run would write 64,000,000,000,000,000,000 "
+         "lines ("},
         {{"splitword"},
          words,
-         "This run would write 250,000,000,001 lines (3.0 TB) to out.txt, but its disk has "
-         "only "},
+         "datatools: splitword: ./out.txt: this run would write 250,000,000,001 lines (3.0 TB) "
+         "to out.txt, but its disk has only "},
     };
     for (const auto& c : cases) {
         const TempFolder folder;
@@ -354,16 +388,97 @@ TEST(Arguments, ABinningTableTooLargeForMemoryIsNotMade) {
     for (const char* yes : {"--yes", "-q"}) {
         const Outcome outcome = RunDatatools({"binning", "--pairs", yes, "."}, folder.path());
         EXPECT_EQ(outcome.status, 1);
-        EXPECT_EQ(outcome.err.rfind("This run would need 4.0 TB of memory to count its table of "
-                                    "999,999 rows by 999,999 columns, but this computer has only ",
-                                    0),
-                  0u)
+        EXPECT_EQ(
+            outcome.err.rfind("datatools: binning: .: this run would need 4.0 TB of memory to "
+                              "count its table of 999,999 rows by 999,999 columns, but this "
+                              "computer has only ",
+                              0),
+            0u)
             << outcome.err;
-        EXPECT_TRUE(outcome.err.ends_with(
-            " free for it.  Nothing has been written.  Put fewer cutoffs into Bins.txt, or close "
-            "other programs.\n"))
+        EXPECT_TRUE(
+            outcome.err.ends_with(" free for it; nothing has been written; put fewer "
+                                  "cutoffs into Bins.txt, or close other programs\n"))
             << outcome.err;
         EXPECT_EQ(folder.read("Results.txt"), "old\r\n");
+    }
+}
+
+// Several folders in one call, each run as if alone: a line for the one that failed, the others
+// written, status 1.
+TEST(Arguments, SeveralFoldersOneFailing) {
+    const TempFolder folder;
+    for (const char* name : {"a", "b", "c"}) fs::create_directory(folder / name);
+    folder.write("a/in.txt", "x\n");
+    folder.write("c/in.txt", "y\n");
+    const Outcome outcome =
+        RunDatatools({"chainmaker", "--blocks", "1", "a", "b", "c"}, folder.path());
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.err, "datatools: chainmaker: b/in.txt: file not found (error 53)\n");
+    EXPECT_EQ(folder.read("a/out.txt"), "x\r\n");
+    EXPECT_EQ(folder.read("c/out.txt"), "y\r\n");
+    EXPECT_FALSE(folder.exists("b/out.txt"));
+}
+
+// A dry run says what a run would read and write, one fact a line on stdout naming the file,
+// and writes nothing.
+TEST(Arguments, DryRunWritesNothing) {
+    const struct {
+        std::vector<std::string> args;
+        std::map<std::string, std::string> files;
+        const char* fact;
+    } cases[] = {
+        {{"binning", "--pairs"},
+         {{"bins.txt", kBins}, {"Data.txt", kPairData}, {"Results.txt", "old"}},
+         "d/Results.txt: written: 8 lines (at most "},
+        {{"chainmaker", "--blocks", "12", "--exclude"},
+         {{"in.txt", "a\nb\n"}, {"exclude.txt", "a a\n"}, {"out.txt", "old"}},
+         "d/out.txt: written: at most 6 lines (at most 26 bytes)"},
+        {{"splitword"}, {{"in.txt", kWords}}, "d/out.txt: written: 3 lines ("},
+    };
+    for (const auto& c : cases) {
+        const TempFolder folder;
+        fs::create_directory(folder / "d");
+        Fill(folder / "d", c.files);
+        const badinput::Snapshot before = badinput::TakeSnapshot(folder / "d");
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"--dry-run", "d"});
+        const Outcome outcome = RunDatatools(args, folder.path());
+        EXPECT_EQ(outcome.status, 0) << outcome.err;
+        EXPECT_EQ(outcome.err, "");
+        EXPECT_NE(outcome.out.find(c.fact), std::string::npos) << outcome.out;
+        std::size_t start = 0;
+        for (std::size_t end; (end = outcome.out.find('\n', start)) != std::string::npos;
+             start = end + 1)
+            EXPECT_EQ(outcome.out.compare(start, 2, "d/"), 0) << outcome.out;
+        const badinput::Snapshot after = badinput::TakeSnapshot(folder / "d");
+        EXPECT_EQ(before.size(), after.size());
+        for (const auto& [name, entry] : before) {
+            ASSERT_EQ(after.count(name), 1u) << name;
+            EXPECT_EQ(after.at(name).bytes, entry.bytes) << name;
+        }
+    }
+}
+
+// A large run answered no (or not at all) is a failed run: status 1, out.txt untouched. out.txt
+// leads to a device, so that the size is large (over 10 GiB) whatever the disk.
+TEST(Arguments, ALargeRunDeclinedFails) {
+    const TempFolder folder;
+    std::string strings;
+    for (int i = 0; i < 2000; ++i) strings += "s" + std::to_string(i) + "\n";
+    folder.write("in.txt", strings);
+    fs::create_symlink("/dev/null", folder / "out.txt");
+    const cli::Request request =
+        cli::Parse({"chainmaker", "--blocks", "3", folder.path().string()});
+    ASSERT_EQ(request.kind, cli::Request::Kind::Run) << request.problem;
+    for (const char* answer : {"n\n", "\n", ""}) {
+        folder.write("answer", answer);
+        std::FILE* answers = std::fopen((folder / "answer").c_str(), "r");
+        std::FILE* err = std::tmpfile();
+        ASSERT_TRUE(answers && err);
+        EXPECT_EQ(cli::Run(request, stdout, err, answers), 1) << answer;
+        std::fclose(answers);
+        std::fclose(err);
+        EXPECT_TRUE(fs::is_symlink(folder / "out.txt"));
     }
 }
 
