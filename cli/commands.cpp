@@ -20,6 +20,7 @@
 #include "progress.h"
 #include "runtime_error.h"
 #include "splitword_job.h"
+#include "stop_signals.h"
 
 namespace cli {
 
@@ -70,6 +71,7 @@ bool LargeAccepted(const std::function<std::string(std::string_view answers)>& q
         platform.messageBox(question("Give --yes to write them."), rt::Buttons::Ok, {});
         return false;
     }
+    const rt::EndAtOnceOnStop waiting;  // Ctrl+C at the question ends at once: nothing is written
     std::fputs(question("Write them? [y/N] ").c_str(), stderr);
     std::fflush(stderr);
     char answer[16] = {};
