@@ -11,6 +11,7 @@
 #include "data_counting.h"
 #include "files.h"
 #include "folder_bounds.h"
+#include "stop_signals.h"
 #include "text.h"
 #include "textfile.h"
 
@@ -134,7 +135,11 @@ CountingSettings CountingSettingsOf(const RunSettings& settings) {
     counting.blockSize = settings.blockSize;
     counting.parallelThreshold = settings.parallelThreshold;
     counting.longestLineHeld = settings.longestLineHeld;
-    counting.progress = settings.progress;
+    // A stop asked for by a signal ends the count as a progress call that throws does.
+    counting.progress = [progress = settings.progress](std::uint64_t read, std::uint64_t size) {
+        rt::ThrowIfStopRequested();
+        if (progress) progress(read, size);
+    };
     return counting;
 }
 

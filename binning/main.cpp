@@ -12,5 +12,5 @@ int main(int argc, char** argv) {
     BinningWindow window(folder, platform);
     window.Form_Load();
     window.show();
-    return app.exec();
+    return ui::ExecStoppingOnSignals();
 }

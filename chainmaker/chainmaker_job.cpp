@@ -11,6 +11,7 @@
 #include "members.h"
 #include "prefix_index.h"
 #include "runtime_error.h"
+#include "stop_signals.h"
 #include "text.h"
 #include "textfile.h"
 
@@ -104,11 +105,15 @@ Outcome Run(const std::filesystem::path& folder, const Options& options, RunHook
 
     std::optional<Exclusion> exclusion;
     if (options.exclude) exclusion.emplace(read.exclude, read.excludeCount.value());
+    // A stop asked for by a signal leaves out.txt as it was before it is created, and ends the
+    // writing after a whole chunk once it is.
+    rt::ThrowIfStopRequested();
     hook.writing(size.bytes);
-    WriteCombinations(
-        outPath, read.input, read.inputCount.value(), separator, wanted,
-        exclusion ? &*exclusion : nullptr,
-        hooks ? WriteProgress([&hook](std::uint64_t bytes) { hook.written(bytes); }) : nullptr);
+    WriteCombinations(outPath, read.input, read.inputCount.value(), separator, wanted,
+                      exclusion ? &*exclusion : nullptr, [&hook](std::uint64_t bytes) {
+                          rt::ThrowIfStopRequested();
+                          hook.written(bytes);
+                      });
     return Outcome::Written;
 }
 

@@ -10,5 +10,5 @@ int main(int argc, char** argv) {
     ui::QtPlatform platform(QStringLiteral("Chainmaker"));
     ChainmakerWindow window(platform, folder);
     window.show();
-    return app.exec();
+    return ui::ExecStoppingOnSignals();
 }

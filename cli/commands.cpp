@@ -26,6 +26,7 @@
 #include "room.h"
 #include "runtime_error.h"
 #include "splitword_job.h"
+#include "stop_signals.h"
 #include "text.h"
 #include "textfile.h"
 
@@ -132,6 +133,8 @@ class FolderRun {
             fail(where, OneLine(question("Give --yes to write them.")));
             return false;
         }
+        // Ctrl+C at the question ends at once: nothing is written yet.
+        const rt::EndAtOnceOnStop waiting;
         std::fputs((prefix(where) + OneLine(question("Write them?")) + " [y/N] ").c_str(), err_);
         std::fflush(err_);
         char answer[16] = {};

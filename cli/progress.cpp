@@ -12,17 +12,19 @@ namespace cli {
 
 namespace {
 
-// "120 MB/s", "12.3k words/s": three figures at most.
+// "120 MiB/s" (powers of 1024, as every size), "12.3k words/s": three figures at most.
 std::string RateText(double rate, bool bytes) {
     static constexpr const char* kPrefixes[] = {"", "k", "M", "G", "T"};
+    static constexpr const char* kBinary[] = {"", "Ki", "Mi", "Gi", "Ti"};
+    const double step = bytes ? 1024 : 1000;
     std::size_t prefix = 0;
     while (rate >= 999.5 && prefix + 1 < std::size(kPrefixes)) {
-        rate /= 1000;
+        rate /= step;
         ++prefix;
     }
     char figures[32];
     std::snprintf(figures, sizeof figures, rate < 9.95 && prefix > 0 ? "%.1f" : "%.0f", rate);
-    return bytes ? std::string(figures) + " " + kPrefixes[prefix] + "B/s"
+    return bytes ? std::string(figures) + " " + kBinary[prefix] + "B/s"
                  : std::string(figures) + kPrefixes[prefix] + " words/s";
 }
 

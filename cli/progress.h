@@ -24,7 +24,7 @@ struct Reading {
     bool bytes = true;  // else words
 };
 
-// The text of the line: "binning: reading Data.txt  45%  120 MB/s  0:07 left". A negative
+// The text of the line: "binning: reading Data.txt  45%  120 MiB/s  0:07 left". A negative
 // `secondsLeft` is not known yet.
 std::string ProgressText(std::string_view command, const Reading& reading, double ratePerSecond,
                          double secondsLeft);

@@ -60,18 +60,13 @@ BigCount SaturatingPlus(BigCount a, BigCount b) {
 }
 
 std::optional<std::uint64_t> RoomForOutput(const std::filesystem::path& outPath) {
-    std::uint64_t present = 0;
     struct stat info {};
-    if (::stat(outPath.c_str(), &info) == 0) {
-        if (!S_ISREG(info.st_mode)) return std::nullopt;
-        // A file with a second name keeps its bytes there: the output gets a file of its own.
-        if (info.st_nlink == 1) present = static_cast<std::uint64_t>(info.st_size);
-    }
+    if (::stat(outPath.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) return std::nullopt;
     const std::filesystem::path folder =
         outPath.has_parent_path() ? outPath.parent_path() : std::filesystem::path(".");
     struct statvfs disk {};
     if (::statvfs(folder.c_str(), &disk) != 0) return std::nullopt;
-    return static_cast<std::uint64_t>(disk.f_bavail) * disk.f_frsize + present;
+    return static_cast<std::uint64_t>(disk.f_bavail) * disk.f_frsize;
 }
 
 std::uint64_t MemoryRoom() {
@@ -130,11 +125,11 @@ std::string GroupedCount(BigCount count) {
 }
 
 std::string ReadableSize(BigCount bytes) {
-    if (bytes < 1000) return Digits(bytes) + (bytes == 1 ? " byte" : " bytes");
-    static const char* const kUnits[] = {"kB", "MB", "GB", "TB"};
-    BigCount scale = 1000;
+    if (bytes < 1024) return GroupedCount(bytes) + (bytes == 1 ? " byte" : " bytes");
+    static const char* const kUnits[] = {"KiB", "MiB", "GiB", "TiB"};
+    BigCount scale = 1024;
     int unit = 0;
-    while (unit < 3 && bytes / scale >= 1000) scale *= 1000, ++unit;
+    while (unit < 3 && bytes / scale >= 1024) scale *= 1024, ++unit;
     // Tenths, rounded half up.
     const BigCount tenths = SaturatingPlus(SaturatingTimes(bytes, 10), scale / 2) / scale;
     return GroupedCount(tenths / 10) + "." + Digits(tenths % 10) + " " + kUnits[unit];

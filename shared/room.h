@@ -18,10 +18,11 @@ __extension__ typedef unsigned __int128 BigCount;
 BigCount SaturatingTimes(BigCount a, BigCount b);
 BigCount SaturatingPlus(BigCount a, BigCount b);
 
-// The bytes the file at `outPath` may grow to: the space its file system gives an ordinary user,
-// plus what the file holds now when writing it frees that (it has no other name). Nullopt where
-// there is nothing to check: the name is not an ordinary file (a device such as /dev/null) or the
-// file system does not say.
+// The bytes the file at `outPath` may grow to: the free space of its disk as df shows it, the
+// space its file system gives an ordinary user (blocks available times their size). What the file
+// holds now is not counted: the figure is the one df and file managers show, and emptying a file
+// does not free its blocks where a snapshot keeps them. Nullopt where there is nothing to check:
+// the name is not an ordinary file (a device such as /dev/null) or the file system does not say.
 std::optional<std::uint64_t> RoomForOutput(const std::filesystem::path& outPath);
 
 // The bytes of memory this process can still get: the machine's available memory, within the
@@ -43,8 +44,8 @@ SizeVerdict JudgeSize(BigCount bytes, std::optional<std::uint64_t> room);
 // "1,111,110"
 std::string GroupedCount(BigCount count);
 
-// What a run will write, in words: "1,111 lines (45.9 MB)", with "at most" before the figure
-// that is only a bound ("at most 1,111 lines (45.9 MB)", "20,005 lines (at most 800.6 MB)").
+// What a run will write, in words: "1,111 lines (45.9 MiB)", with "at most" before the figure
+// that is only a bound ("at most 1,111 lines (45.9 MiB)", "20,005 lines (at most 800.6 MiB)").
 struct WrittenSize {
     BigCount lines = 0;
     BigCount bytes = 0;
@@ -54,14 +55,15 @@ struct WrittenSize {
 std::string InWords(const WrittenSize& size);
 
 // The messages of the size checks of an output named `file`; `whatToDo` ends each.
-// "This run would write ... to out.txt, but its disk has only 8.4 MB free for it.  Nothing has
+// "This run would write ... to out.txt, but its disk has only 8.4 MiB free for it.  Nothing has
 // been written.  ..."
 std::string TooLargeForDiskMessage(const WrittenSize& size, std::string_view file,
                                    std::uint64_t room, std::string_view whatToDo);
-// "This run will write ... to out.txt, on a disk with 8.4 MB free.  ..."
+// "This run will write ... to out.txt, on a disk with 8.4 MiB free.  ..."
 std::string LargeForDiskMessage(const WrittenSize& size, std::string_view file,
                                 std::optional<std::uint64_t> room, std::string_view whatToDo);
-// "512 bytes", "1.5 kB", "45.9 GB", "1,234.5 TB" (powers of 1000)
+// "512 bytes", "1.5 KiB", "45.9 GiB", "1,234.5 TiB": powers of 1024, as df -h shows sizes
+// (its "3.4M" is 3.4 MiB), in tenths rounded half up.
 std::string ReadableSize(BigCount bytes);
 
 }  // namespace rt

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "splitword_job.h"
+#include "stop_signals.h"
 #include "textfile.h"
 
 namespace splitword {
@@ -47,6 +48,7 @@ class FindWriter {
     FindWriter(rt::LineWriter& out, Progress& progress, std::int32_t count)
         : out_(out), progress_(progress), count_(count) {}
     void write(const Block& block) {
+        rt::ThrowIfStopRequested();  // a stop asked for by a signal, before the block's lines
         for (const std::int32_t index : block.marks) progress_.workingOn(index, count_);
         print(block);
     }

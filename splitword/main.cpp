@@ -9,5 +9,5 @@ int main(int argc, char** argv) {
     ui::QtPlatform platform(QStringLiteral("Splitword"));
     SplitwordWindow window(platform);
     window.show();
-    return app.exec();
+    return ui::ExecStoppingOnSignals();
 }

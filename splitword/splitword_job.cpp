@@ -13,6 +13,7 @@
 #include "parallel_search.h"
 #include "room.h"
 #include "runtime_error.h"
+#include "stop_signals.h"
 #include "textfile.h"
 
 namespace splitword {
@@ -131,6 +132,8 @@ RunResult Run(const std::filesystem::path& folder, double threshold, Progress& p
         return result;
     }
 
+    // A stop asked for by a signal before this point writes neither file.
+    rt::ThrowIfStopRequested();
     WriteDebugList(folder, words);
     rt::LineWriter out(rt::ResolveName(folder, "out.txt"));
     out.printLine(kHeader);

@@ -136,11 +136,11 @@ INSTANTIATE_TEST_SUITE_P(
         SizeCase{"MemoryShort",
                  Mode::PairsOfValues,
                  {{"bins.txt", Cutoffs(1000)}, {"Data.txt", "1\t2\n"}},
-                 5000000,
+                 4800000,
                  kPlenty,
                  {},
-                 "This run would need 5.1 MB of memory to count its table of 999 rows by 999 "
-                 "columns, but this computer has only 5.0 MB free for it.  Nothing has been "
+                 "This run would need 4.8 MiB of memory to count its table of 999 rows by 999 "
+                 "columns, but this computer has only 4.6 MiB free for it.  Nothing has been "
                  "written.  Put fewer cutoffs into Bins.txt, or close other programs, and click "
                  "Go again.",
                  rt::Buttons::Ok,

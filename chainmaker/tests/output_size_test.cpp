@@ -83,23 +83,22 @@ TEST(OutputSize, VerdictAndTexts) {
     const std::pair<BigCount, const char*> sizes[] = {
         {0, "0 bytes"},
         {1, "1 byte"},
-        {999, "999 bytes"},
-        {1000, "1.0 kB"},
-        {1049, "1.0 kB"},
-        {1050, "1.1 kB"},
-        {999949, "999.9 kB"},
-        {999950, "1,000.0 kB"},
-        {1000000, "1.0 MB"},
-        {45900000000, "45.9 GB"},
-        {BigCount{1234567} * 1000000000000 / 1000, "1,234.6 TB"},
+        {1023, "1,023 bytes"},
+        {1024, "1.0 KiB"},
+        {1075, "1.0 KiB"},
+        {1076, "1.1 KiB"},
+        {1048575, "1,024.0 KiB"},
+        {1048576, "1.0 MiB"},
+        {49284145971, "45.9 GiB"},
+        {BigCount{12346} * (BigCount{1} << 40) / 10, "1,234.6 TiB"},
     };
     for (const auto& [bytes, text] : sizes) EXPECT_EQ(chainmaker::ReadableSize(bytes), text);
     EXPECT_EQ(chainmaker::GroupedCount(1111110), "1,111,110");
     EXPECT_EQ(chainmaker::GroupedCount(999), "999");
 
     EXPECT_EQ(chainmaker::TooLargeMessage({1111110, 45900000000}, 12300000000, true),
-              "This run would write at most 1,111,110 lines (45.9 GB) to out.txt, but its disk "
-              "has only 12.3 GB free for it.  Nothing has been written.  Tick fewer blocks, or "
+              "This run would write at most 1,111,110 lines (42.7 GiB) to out.txt, but its disk "
+              "has only 11.5 GiB free for it.  Nothing has been written.  Tick fewer blocks, or "
               "put fewer strings into in.txt, and click Go again.");
 }
 

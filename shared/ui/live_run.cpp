@@ -14,6 +14,8 @@ namespace {
 std::chrono::milliseconds firstServe{500};
 std::chrono::milliseconds serveEvery{100};
 
+int liveRuns = 0;  // LiveRun objects alive
+
 bool IsInput(QEvent::Type type) {
     switch (type) {
         case QEvent::MouseButtonPress:
@@ -45,9 +47,11 @@ LiveRun::LiveRun(QWidget* window, QPushButton* button)
     // the window with user input excluded would also hold back the desktop's request to close.)
     QCoreApplication::instance()->installEventFilter(this);
     if (button_) caption_ = button_->text();
+    ++liveRuns;
 }
 
 LiveRun::~LiveRun() {
+    --liveRuns;
     QCoreApplication::instance()->removeEventFilter(this);
     if (button_ && !shown_.isEmpty() && button_->text() == shown_) button_->setText(caption_);
 }
@@ -77,7 +81,11 @@ void LiveRun::serve(std::chrono::steady_clock::time_point now, const QString& ca
         shown_ = caption;
     }
     QCoreApplication::processEvents();
-    if (stopRequested_) throw RunStopped{};
+    if (stopRequested_ || rt::StopRequested()) throw RunStopped{};
+}
+
+bool LiveRun::Active() noexcept {
+    return liveRuns > 0;
 }
 
 void LiveRun::setIntervals(std::chrono::milliseconds first, std::chrono::milliseconds every) {

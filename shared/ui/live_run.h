@@ -10,13 +10,16 @@
 #include <QString>
 #include <chrono>
 
+#include "stop_signals.h"
+
 class QPushButton;
 class QWidget;
 
 namespace ui {
 
-// Thrown by LiveRun::pulse when the window was asked to close during the run.
-struct RunStopped {};
+// Thrown by LiveRun::pulse when the window was asked to close during the run, and by the jobs
+// when a signal asked for a stop (rt::StopRequested).
+using RunStopped = rt::RunStopped;
 
 class LiveRun : public QObject {
     Q_OBJECT
@@ -40,6 +43,8 @@ class LiveRun : public QObject {
         pulse([] { return QString(); });
     }
     bool stopRequested() const noexcept { return stopRequested_; }
+    // Whether a run is going on (a LiveRun exists).
+    static bool Active() noexcept;
 
     // Tests serve the window at every call, so that what a long run meets happens in a short one.
     static void setIntervals(std::chrono::milliseconds first, std::chrono::milliseconds every);

@@ -1,14 +1,22 @@
 #include "ui/qt_platform.h"
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QScreen>
+#include <QSocketNotifier>
 #include <QSpacerItem>
+#include <QTimer>
 #include <QWidget>
 #include <algorithm>
+#include <optional>
 #include <utility>
+
+#include "stop_signals.h"
+#include "ui/live_run.h"
 
 namespace ui {
 
@@ -51,12 +59,44 @@ rt::Answer QtPlatform::messageBox(std::string_view text, rt::Buttons buttons,
         grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
                       grid->rowCount(), 0, 1, grid->columnCount());
     }
+    // The run waits here with nothing half written: a stop signal ends the program at once.
+    const rt::EndAtOnceOnStop waiting;
     return box.exec() == QMessageBox::Cancel ? rt::Answer::Cancel : rt::Answer::Ok;
 }
 
 void QtPlatform::endProgram() {
     for (QWidget* window : QApplication::topLevelWidgets()) window->hide();
     QCoreApplication::exit(0);
+}
+
+int ExecStoppingOnSignals() {
+    rt::CatchStopSignals();
+    const int wake = rt::StopSignalDescriptor();
+    std::optional<QSocketNotifier> notifier;
+    if (wake >= 0) notifier.emplace(wake, QSocketNotifier::Read);
+    QTimer later;  // looks again while a run goes on, if it ends without a progress point
+    later.setSingleShot(true);
+    later.setInterval(100);
+    const auto look = [&] {
+        if (wake >= 0) {
+            char bytes[16];
+            while (::read(wake, bytes, sizeof bytes) > 0) {
+            }
+        }
+        if (!rt::StopRequested()) return;
+        if (LiveRun::Active()) {
+            later.start();  // the run stops at its next progress point and ends the program
+            return;
+        }
+        for (QWidget* window : QApplication::topLevelWidgets()) window->hide();
+        QCoreApplication::exit(0);
+    };
+    if (notifier) QObject::connect(&*notifier, &QSocketNotifier::activated, look);
+    QObject::connect(&later, &QTimer::timeout, look);
+    const int status = QApplication::exec();
+    notifier.reset();
+    rt::EndIfStopRequested();
+    return status;
 }
 
 }  // namespace ui

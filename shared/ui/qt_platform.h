@@ -1,5 +1,5 @@
 #pragma once
-// Message boxes and the end of the program on the desktop.
+// Message boxes and the end of the program on the desktop, also on SIGINT, SIGTERM and SIGHUP.
 
 #include <QString>
 
@@ -25,5 +25,12 @@ class QtPlatform : public rt::Platform {
   private:
     QString applicationTitle_;
 };
+
+// The application's event loop, as QApplication::exec, with SIGINT, SIGTERM and SIGHUP stopping
+// the program as closing its window does: a run stops at its next progress point (its outputs
+// holding whole lines), a program between runs ends, and a message box shown ends the program at
+// once (nothing is half written then). The process then ends as the signal would have ended it
+// (status 130, 143 or 129 in a shell). Otherwise returns exec's status.
+int ExecStoppingOnSignals();
 
 }  // namespace ui

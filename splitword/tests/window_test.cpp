@@ -266,8 +266,9 @@ TEST_F(SplitwordWindowRun, AnOutputTooLargeLeadsBackToGo) {
     form.Command1_Click();
     ASSERT_EQ(platform.boxes.size(), 1u);
     const std::string& box = platform.boxes[0].text;
-    EXPECT_TRUE(box.starts_with("This run would write 90,000,000,001 lines (1.1 TB) to out.txt") ||
-                box.starts_with("This run will write 90,000,000,001 lines (1.1 TB) to out.txt"))
+    EXPECT_TRUE(
+        box.starts_with("This run would write 90,000,000,001 lines (1,005.8 GiB) to out.txt") ||
+        box.starts_with("This run will write 90,000,000,001 lines (1,005.8 GiB) to out.txt"))
         << box;
     EXPECT_EQ(form.Command1->text(), "Go");
     EXPECT_EQ(form.ThresholdLength->text(), "2");

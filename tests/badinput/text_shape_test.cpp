@@ -1,4 +1,4 @@
-// Input files of odd shape: one line of 100 MB without a line end, files of line ends alone, lines
+// Input files of odd shape: one line of 100 MiB without a line end, files of line ends alone, lines
 // ended by CR alone, bytes that are no UTF-8, UTF-16 with its byte-order mark. The bytes pass as
 // they are; each run gives the plain transcription's result and, where the answer is plain to
 // see, the very bytes written here.
@@ -20,7 +20,7 @@ using namespace std::string_literals;
 using Files = std::map<std::string, std::string>;
 using testing_support::TempFolder;
 
-// ---- One line of 100 MB without a line end ------------------------------------------------------
+// ---- One line of 100 MiB without a line end -----------------------------------------------------
 
 TEST(HundredMegabyteLine, AsDataTxtIsOneValue) {
     TempFolder folder;
