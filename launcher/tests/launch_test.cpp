@@ -168,7 +168,9 @@ TEST(Launcher, HelpVersionAndNoDisplay) {
         ASSERT_TRUE(WIFEXITED(status));
         EXPECT_EQ(WEXITSTATUS(status), c.status);
         EXPECT_TRUE(streams.read("out").starts_with(c.out)) << streams.read("out");
-        if (c.err) EXPECT_EQ(streams.read("err"), c.err);
+        if (c.err) {
+            EXPECT_EQ(streams.read("err"), c.err);
+        }
     }
 }
 
