@@ -6,6 +6,7 @@
 #include "ui/qt_platform.h"
 
 int main(int argc, char** argv) {
+    if (!ui::ReadyToOpen("Binning", argc)) return 1;
     const std::filesystem::path folder = rt::ProgramFolder(argc > 0 ? argv[0] : nullptr);
     ui::Application app(argc, argv);
     ui::QtPlatform platform("Binning");

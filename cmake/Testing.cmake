@@ -1,5 +1,8 @@
-# Window tests press keys and wait for windows through QTest.
-find_package(Qt6 REQUIRED COMPONENTS Test)
+# Window tests press keys and wait for windows through QTest; a build without the windows has
+# none.
+if(BUILD_WINDOWS)
+  find_package(Qt6 REQUIRED COMPONENTS Test)
+endif()
 
 # add_test_program(NAME SOURCES file... [LIBRARIES target...] [WINDOWS] [TEST_PREFIX text]
 #                  [DISCOVERY_TIMEOUT seconds] [TIMEOUT seconds])
@@ -15,6 +18,9 @@ function(add_test_program name)
                         "SOURCES;LIBRARIES")
   if(arg_UNPARSED_ARGUMENTS OR NOT arg_SOURCES)
     message(FATAL_ERROR "add_test_program(${name}): unknown arguments or no SOURCES")
+  endif()
+  if(arg_WINDOWS AND NOT BUILD_WINDOWS)
+    message(FATAL_ERROR "add_test_program(${name}): WINDOWS in a build without the windows")
   endif()
   add_executable(${name} ${arg_SOURCES})
   if(arg_WINDOWS)

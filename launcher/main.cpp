@@ -5,10 +5,13 @@
 #include <QMessageBox>
 #include <QSettings>
 #include <QStandardPaths>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "launch.h"
 #include "program_names.h"
@@ -26,9 +29,31 @@ void Tell(const QString& program, const std::string& problem) {
     box.exec();
 }
 
+void PrintHelp() {
+    std::printf(
+        "usage: datatools-open %.*s [FOLDER]\n"
+        "Opens the program on FOLDER as if the program lay in that folder: the folder is both\n"
+        "its own folder and its current folder. Without FOLDER it asks for one with the\n"
+        "desktop's folder chooser.\n"
+        "\n"
+        "      --help     show this help and exit\n"
+        "      --version  show the version and exit\n",
+        static_cast<int>(launch::kProgramChoice.size()), launch::kProgramChoice.data());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 &&
+        (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "--version")) {
+        if (std::string_view(argv[1]) == "--help")
+            PrintHelp();
+        else
+            std::printf("datatools-open %s\n", DATATOOLS_VERSION);
+        if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return 0;
+        std::fprintf(stderr, "datatools-open: standard output: %s\n", std::strerror(errno));
+        return 1;
+    }
     if (argc < 2 || argc > 3 || !launch::ProgramName(argv[1])) {
         std::fprintf(stderr, "usage: %s %.*s [FOLDER]\n", argv[0],
                      static_cast<int>(launch::kProgramChoice.size()),
@@ -46,6 +71,7 @@ int main(int argc, char** argv) {
         argc == 3 ? std::optional<std::string>(argv[2]) : std::nullopt;
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
+    if (!ui::CanOpenDisplay("datatools-open")) return 1;
     ui::Application app(qtArgc, qtArgv);
     QApplication::setOrganizationName("datatools");
     QApplication::setApplicationName("datatools-open");

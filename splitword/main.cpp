@@ -5,6 +5,7 @@
 #include "ui/qt_platform.h"
 
 int main(int argc, char** argv) {
+    if (!ui::ReadyToOpen("Splitword", argc)) return 1;
     ui::Application app(argc, argv);
     ui::QtPlatform platform(QStringLiteral("Splitword"));
     SplitwordWindow window(platform);

@@ -1,5 +1,6 @@
 // `datatools` as a user runs it: as a separate process without a display, on folders that the
-// windows also run on, compared file by file and by the outcome, with its one-line messages.
+// windows also run on, compared file by file and by the outcome, with its one-line messages
+// (where the windows are built: COMPARED_WITH_WINDOWS).
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <spawn.h>
@@ -23,8 +24,10 @@
 #include "command_line.h"
 #include "commands.h"
 #include "current_folder.h"
+#ifdef COMPARED_WITH_WINDOWS
 #include "harness/folder_snapshot.h"
 #include "harness/programs.h"
+#endif
 #include "progress.h"
 #include "scripted_platform.h"
 #include "temp_folder.h"
@@ -34,11 +37,6 @@ extern char** environ;
 namespace {
 
 namespace fs = std::filesystem;
-using badinput::Blocks;
-using badinput::Pairs;
-using badinput::Program;
-using badinput::Settings;
-using badinput::Threshold;
 using testing_support::TempFolder;
 
 struct Outcome {
@@ -87,6 +85,13 @@ Outcome RunDatatools(const std::vector<std::string>& args, const fs::path& cwd =
     outcome.err = streams.read("err");
     return outcome;
 }
+
+#ifdef COMPARED_WITH_WINDOWS
+using badinput::Blocks;
+using badinput::Pairs;
+using badinput::Program;
+using badinput::Settings;
+using badinput::Threshold;
 
 // The command line that asks for the window's settings; the folder first or last.
 std::vector<std::string> CommandLine(Program program, const Settings& settings,
@@ -276,6 +281,7 @@ TEST_P(SameAsWindow, SameFilesAndOutcome) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, SameAsWindow, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
+#endif  // COMPARED_WITH_WINDOWS
 
 // A wrong command line: exit status 2, one line naming the problem and where help is; no file
 // written.
@@ -509,7 +515,8 @@ TEST(Help, EachCommandAndVersion) {
 
 // The man page names the options of the help and no other, and the same version.
 TEST(Help, ManPageInStep) {
-    std::string page = badinput::ReadBytes(MAN_PAGE);
+    std::ifstream in(MAN_PAGE, std::ios::binary);
+    std::string page(std::istreambuf_iterator<char>(in), {});
     ASSERT_FALSE(page.empty());
     // troff writes a dash as a backslash and a minus.
     for (std::size_t at; (at = page.find("\\-")) != std::string::npos;) page.erase(at, 1);

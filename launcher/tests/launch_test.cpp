@@ -4,9 +4,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "temp_folder.h"
 #include "unprivileged.h"
@@ -114,6 +116,61 @@ TEST(Launcher, StartsTheProgramOnAnyFolderNameAndLeavesNothingBehind) {
             ++entries;
         }
         EXPECT_EQ(entries, 1);
+    }
+}
+
+// Help and version on standard output with status 0; a wrong command line, status 2; where Qt
+// would need a display and none is named, one line and status 1 instead of Qt's abort.
+TEST(Launcher, HelpVersionAndNoDisplay) {
+    const struct {
+        std::vector<const char*> args;
+        const char* platform;  // QT_QPA_PLATFORM; nullptr: unset
+        int status;
+        const char* out;  // the start of standard output
+        const char* err;  // standard error, whole
+    } cases[] = {
+        {{"--help"},
+         nullptr,
+         0,
+         "usage: datatools-open Binning|Chainmaker|Splitword [FOLDER]\n",
+         ""},
+        {{"--version"}, nullptr, 0, "datatools-open ", ""},
+        {{"Nothing"}, nullptr, 2, "", nullptr},
+        {{"Binning"}, nullptr, 1, "", "datatools-open: cannot open a display\n"},
+        {{"Binning", "."}, "xcb", 1, "", "datatools-open: cannot open a display\n"},
+        {{"Binning", "."}, "wayland;xcb", 1, "", "datatools-open: cannot open a display\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.args[0]) + " " + (c.platform ? c.platform : "(unset)"));
+        TempFolder streams;
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::unsetenv("DISPLAY");
+            ::unsetenv("WAYLAND_DISPLAY");
+            if (c.platform)
+                ::setenv("QT_QPA_PLATFORM", c.platform, 1);
+            else
+                ::unsetenv("QT_QPA_PLATFORM");
+            ::alarm(30);
+            if (!std::freopen((streams / "out").c_str(), "w", stdout) ||
+                !std::freopen((streams / "err").c_str(), "w", stderr) ||
+                ::chdir(streams.path().c_str()) != 0)
+                ::_exit(126);
+            std::vector<const char*> argv = {LAUNCHER};
+            argv.insert(argv.end(), c.args.begin(), c.args.end());
+            argv.push_back(nullptr);
+            ::execv(LAUNCHER, const_cast<char**>(argv.data()));
+            ::_exit(127);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), c.status);
+        EXPECT_TRUE(streams.read("out").starts_with(c.out)) << streams.read("out");
+        if (c.err) {
+            EXPECT_EQ(streams.read("err"), c.err);
+        }
     }
 }
 

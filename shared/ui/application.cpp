@@ -3,7 +3,11 @@
 #include <QDir>
 #include <QFile>
 #include <QLibraryInfo>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <string_view>
 #include <system_error>
 
 static void RegisterQtConf() {
@@ -30,7 +34,42 @@ QString ProgramFolderAsQtSeesIt() {
               : QDir(QString::fromStdString(exe.parent_path().string())).canonicalPath();
 }
 
+bool Set(const char* variable) {
+    const char* value = std::getenv(variable);
+    return value && *value;
+}
+
+// Whether Qt would take the platform from a display server: QT_QPA_PLATFORM unset, or each of
+// the platforms it lists (fall-backs separated by ';', options after ':') xcb or wayland.
+bool WantsDisplayServer() {
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if (!platform || !*platform) return true;
+    std::string_view rest = platform;
+    while (!rest.empty()) {
+        const std::string_view entry = rest.substr(0, rest.find(';'));
+        rest.remove_prefix(std::min(rest.size(), entry.size() + 1));
+        const std::string_view name = entry.substr(0, entry.find(':'));
+        if (!name.empty() && !name.starts_with("xcb") && !name.starts_with("wayland")) return false;
+    }
+    return true;
+}
+
 }  // namespace
+
+bool CanOpenDisplay(const char* name) {
+    if (!WantsDisplayServer() || Set("DISPLAY") || Set("WAYLAND_DISPLAY")) return true;
+    std::fprintf(stderr, "%s: cannot open a display\n", name);
+    return false;
+}
+
+bool ReadyToOpen(const char* name, int argc) {
+    if (argc > 1)
+        std::fprintf(stderr,
+                     "%s takes no arguments: it works on the folder it is in; to open it on "
+                     "another folder: datatools-open %s FOLDER\n",
+                     name, name);
+    return CanOpenDisplay(name);
+}
 
 QStringList Application::TrustedLibraryPaths() {
     QStringList paths;

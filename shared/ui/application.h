@@ -9,6 +9,19 @@
 
 namespace ui {
 
+// What a window program checks before it makes its Application, from its main function:
+//   if (!ui::ReadyToOpen("Binning", argc)) return 1;
+// A window program takes no arguments: any it is given gets a one-line hint on standard error
+// (the window opens all the same). Without a display it says "NAME: cannot open a display" on
+// standard error and returns false (see CanOpenDisplay).
+bool ReadyToOpen(const char* name, int argc);
+
+// Whether Qt can open a display. Where Qt would open an X11 or Wayland display (QT_QPA_PLATFORM
+// unset, or naming xcb or wayland) and neither DISPLAY nor WAYLAND_DISPLAY names one, it says
+// "NAME: cannot open a display" on standard error and returns false; other platforms (offscreen,
+// for the tests) pass.
+bool CanOpenDisplay(const char* name);
+
 class Application : public QApplication {
   public:
     Application(int& argc, char** argv);
