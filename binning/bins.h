@@ -81,7 +81,8 @@ class BinSearch {
 };
 
 // The number a line of a cutoff file or of Data.txt stands for: the value of its leading number,
-// 0 when it does not begin with one. Every number the program reads goes through here.
+// 0 when it does not begin with one (rt::NumericPrefix). The counting reads the common plain line
+// in place instead (rt::ReadPlainNumber), with the same value; every other line comes here.
 double NumberValue(std::string_view text);
 
 // The label of the bin from Threshold1 to Threshold2: "[0 - 10]", "[-5 - 5]", "[0.5 - 1]".

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "bins.h"
-#include "data_counting.h"
+#include "counting_types.h"
 #include "long_line.h"
 
 namespace binning {

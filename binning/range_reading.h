@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "data_counting.h"
+#include "counting_types.h"
 #include "input_file.h"
 #include "line_counting.h"
 

@@ -17,7 +17,7 @@
 #include <string_view>
 #include <vector>
 
-#include "combination_writer.h"
+#include "combination_types.h"
 #include "hash_filter.h"
 #include "large_pages.h"
 #include "members.h"

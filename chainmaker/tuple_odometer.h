@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "combination_writer.h"
+#include "combination_types.h"
 #include "members.h"
 #include "text_hash.h"
 

@@ -37,7 +37,6 @@ class LineReader {
     std::string_view readLine();
     void close() noexcept;
 
-    std::uint64_t bytesRead() const noexcept { return at_; }
     // The size of the file now; 0 when not known.
     std::uint64_t size() const noexcept { return file_.size(); }
 

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "splitword_job.h"
+#include "run_progress.h"
 #include "stop_signals.h"
 #include "textfile.h"
 

@@ -20,8 +20,8 @@
 #include "hashing.h"
 #include "large_pages.h"
 #include "output_size.h"
+#include "run_progress.h"
 #include "searcher.h"
-#include "splitword_job.h"
 #include "word_index.h"
 
 namespace splitword {

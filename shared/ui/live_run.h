@@ -42,7 +42,6 @@ class LiveRun : public QObject {
     void pulse() {
         pulse([] { return QString(); });
     }
-    bool stopRequested() const noexcept { return stopRequested_; }
     // Whether a run is going on (a LiveRun exists).
     static bool Active() noexcept;
 
