@@ -22,7 +22,6 @@
 #include "binning_job.h"
 #include "chainmaker_job.h"
 #include "numbers.h"
-#include "platform.h"
 #include "reference.h"
 #include "runtime_error.h"
 #include "splitword_job.h"
@@ -44,21 +43,13 @@ namespace {
         "       jobbench splitword DIR --threshold T [--plain]");
 }
 
-// Message boxes go to the error stream; a box means the run did not go as a benchmark expects.
-class ConsolePlatform : public rt::Platform {
+// A refusal or a failure goes to the error stream: the run did not go as a benchmark expects. A
+// large output is written.
+class BenchEvents : public rt::RunEvents {
   public:
-    rt::Answer messageBox(std::string_view text, rt::Buttons, std::string_view) override {
-        Fail(std::string(text));
-    }
-    void endProgram() override { Fail("the program ended"); }
+    void refuse(const rt::Notice& refusal) override { Fail(std::string(refusal.text)); }
+    void failed(const rt::RuntimeError& error) override { Fail(error.what()); }
 };
-
-class FailAtOnce : public binning::FailureHandler {
-  public:
-    void onFailure(const rt::RuntimeError& error) override { Fail(error.what()); }
-};
-
-class NoProgress : public splitword::Progress {};
 
 std::uint64_t SizeOf(const fs::path& folder, std::initializer_list<const char*> names) {
     std::uint64_t total = 0;
@@ -112,11 +103,10 @@ int main(int argc, char** argv) {
                 const std::string stop = reference::Binning(folder, pairs);
                 if (!stop.empty()) Fail(stop);
             } else {
-                ConsolePlatform platform;
-                FailAtOnce failures;
-                binning::Run(folder,
-                             pairs ? binning::Mode::PairsOfValues : binning::Mode::SingleValues,
-                             platform, failures);
+                BenchEvents events;
+                binning::Options options;
+                options.mode = pairs ? binning::Mode::PairsOfValues : binning::Mode::SingleValues;
+                binning::Run(folder, options, events);
             }
             bytesIn = SizeOf(folder, {"Data.txt", "bins.txt", "Bins1.txt", "Bins2.txt"});
             bytesOut = SizeOf(folder, {"Results.txt"});
@@ -145,7 +135,8 @@ int main(int argc, char** argv) {
                 if (!reference::Chainmaker(folder, mask, separator, exclude))
                     Fail("Can't find the file exclude.txt");
             } else {
-                chainmaker::Run(folder, options);
+                BenchEvents events;
+                chainmaker::Run(folder, options, events);
             }
             bytesIn = SizeOf(folder, {"in.txt"}) + (exclude ? SizeOf(folder, {"exclude.txt"}) : 0);
             bytesOut = SizeOf(folder, {"out.txt"});
@@ -157,8 +148,10 @@ int main(int argc, char** argv) {
             if (plainRun) {
                 reference::Splitword(folder, value);
             } else {
-                NoProgress progress;
-                splitword::Run(folder, value, progress);
+                BenchEvents events;
+                splitword::Options options;
+                options.threshold = value;
+                splitword::Run(folder, options, events);
             }
             bytesIn = SizeOf(folder, {"in.txt"});
             bytesOut = SizeOf(folder, {"Debug.txt", "out.txt"});

@@ -30,7 +30,7 @@ std::string ProgramErrorMessage() {
     return text;
 }
 
-void BoxFailureHandler::onFailure(const rt::RuntimeError& error) {
+void BoxEvents::failed(const rt::RuntimeError& error) {
     switch (error.number()) {
         case rt::kPermissionDenied:
             if (platform_.messageBox(kPermissionMessage, rt::Buttons::OkCancel) == rt::Answer::Ok)
@@ -53,11 +53,15 @@ struct CutoffList {
 };
 
 // Reads the cutoff file `name` into `list`, one cutoff per non-blank line. False when a cutoff is
-// smaller than the one before it: the file's message has been shown and the run stops.
+// smaller than the one before it: the run is refused with `notRising` (the window's words) and
+// stops.
 bool ReadCutoffs(const std::filesystem::path& folder, std::string_view name, CutoffList& list,
-                 std::string_view notRising, rt::Platform& platform, FailureHandler& failures) {
-    rt::LineReader file =
-        Guarded(failures, [&] { return rt::LineReader(rt::ResolveName(folder, name)); });
+                 std::string_view notRising, const Options& options, rt::RunEvents& failures) {
+    std::filesystem::path path;
+    rt::LineReader file = Guarded(failures, [&] {
+        path = rt::ResolveName(folder, name);
+        return rt::LineReader(path);
+    });
     while (!Guarded(failures, [&] { return file.atEnd(); })) {
         const std::string_view line = rt::Trim(Guarded(failures, [&] { return file.readLine(); }));
         if (line.empty()) continue;
@@ -66,7 +70,8 @@ bool ReadCutoffs(const std::filesystem::path& folder, std::string_view name, Cut
         list.values.back() = Guarded(failures, [&] { return NumberValue(line); });
         const std::size_t n = list.values.size();
         if (n >= 2 && list.values[n - 1] < list.values[n - 2]) {
-            platform.messageBox(notRising, rt::Buttons::Ok);
+            failures.refuse(
+                {options.wording == rt::Wording::Window ? notRising : kNotRisingLine, path});
             return false;
         }
     }
@@ -94,9 +99,9 @@ class CountText {
 // Results.txt, written through the failure handler.
 class Report {
   public:
-    Report(const std::filesystem::path& folder, FailureHandler& failures)
+    Report(const std::filesystem::path& folder, rt::RunEvents& failures)
         : failures_(failures), out_(Guarded(failures, [&] {
-              return rt::LineWriter(rt::ResolveName(folder, "Results.txt"));
+              return rt::LineWriter(rt::ResolveName(folder, kResultsName));
           })) {}
 
     void print(std::string_view text) {
@@ -122,23 +127,23 @@ class Report {
     }
 
   private:
-    FailureHandler& failures_;
+    rt::RunEvents& failures_;
     rt::LineWriter out_;
 };
 
-rt::InputFile OpenData(const std::filesystem::path& folder, FailureHandler& failures) {
-    return Guarded(failures, [&] { return rt::InputFile(rt::ResolveName(folder, "Data.txt")); });
+rt::InputFile OpenData(const std::filesystem::path& folder, rt::RunEvents& failures) {
+    return Guarded(failures, [&] { return rt::InputFile(rt::ResolveName(folder, kDataName)); });
 }
 
-CountingSettings CountingSettingsOf(const RunSettings& settings) {
+CountingSettings CountingSettingsOf(const Options& settings, rt::RunEvents* events) {
     CountingSettings counting;
     counting.blockSize = settings.blockSize;
     counting.parallelThreshold = settings.parallelThreshold;
     counting.longestLineHeld = settings.longestLineHeld;
     // A stop asked for by a signal ends the count as a progress call that throws does.
-    counting.progress = [progress = settings.progress](std::uint64_t read, std::uint64_t size) {
+    counting.progress = [events](std::uint64_t read, std::uint64_t size) {
         rt::ThrowIfStopRequested();
-        if (progress) progress(read, size);
+        if (events) events->progress(read, size);
     };
     return counting;
 }
@@ -153,7 +158,7 @@ struct Counted {
 // One pass over Data.txt with `count`, carried out until it succeeds; a pass carried out again
 // starts over with every count at zero. `inBins(tally)` adds up the counts that are in a bin.
 template <class Count, class InBins>
-Counted CountData(FailureHandler& failures, const RunSettings& settings, const Count& count,
+Counted CountData(rt::RunEvents& failures, const Options& settings, const Count& count,
                   const InBins& inBins) {
     return Guarded(failures, [&] {
         Counted counted;
@@ -179,40 +184,35 @@ std::string InWords(std::size_t count, std::string_view what) {
 
 // Whether the run goes ahead, before its table of `slots` slots (named by `table`) is made and
 // Results.txt, of `results`, is touched: not when either has no room, nor when a large
-// Results.txt is not wanted. A run that does not go ahead has had its message; `cutoffFiles`
-// names the files that give fewer bins.
+// Results.txt is not wanted. A run that does not go ahead has been refused; `cutoffFiles` names
+// the files that give fewer bins.
 bool SizeAccepted(const std::filesystem::path& folder, const rt::InputFile& data, BigCount slots,
                   std::string_view table, const ResultsSize& results, std::string_view cutoffFiles,
-                  rt::Platform& platform, const RunSettings& settings) {
+                  rt::RunEvents& events, const Options& settings) {
+    const bool window = settings.wording == rt::Wording::Window;
     const std::string fewer = "Put fewer cutoffs into " + std::string(cutoffFiles);
-    const std::string again = settings.clickGoAgain ? ", and click Go again." : ".";
+    const std::string again = window ? ", and click Go again." : ".";
 
-    const BigCount memory = CountingMemory(data.size(), slots, CountingSettingsOf(settings));
-    if (const std::uint64_t room = settings.memoryRoom(); memory > room) {
-        platform.messageBox(
-            NoMemoryMessage(memory, room, table, fewer + ", or close other programs" + again),
-            rt::Buttons::Ok);
+    const BigCount memory = CountingMemory(data.size(), slots, CountingSettingsOf(settings, nullptr));
+    if (const std::uint64_t room = settings.room.memory(); memory > room) {
+        const std::string text =
+            NoMemoryMessage(memory, room, table, fewer + ", or close other programs" + again);
+        events.refuse({text, {}});
         return false;
     }
 
-    const auto room = settings.roomForOutput(rt::ResolveName(folder, "Results.txt"));
-    switch (rt::JudgeSize(results.bytes, room)) {
-        case rt::SizeVerdict::Fits: return true;
-        case rt::SizeVerdict::TooLarge:
-            platform.messageBox(
-                TooLargeMessage(results, *room, fewer + ", or make room on that disk" + again),
-                rt::Buttons::Ok);
-            return false;
-        case rt::SizeVerdict::Large: break;
-    }
-    if (settings.largeAccepted) return settings.largeAccepted(results, room);
-    return platform.messageBox(LargeMessage(results, room, kLargeAnswers), rt::Buttons::OkCancel) ==
-           rt::Answer::Ok;
+    const std::filesystem::path path = rt::ResolveName(folder, kResultsName);
+    const auto room = settings.room.forOutput(path);
+    return rt::SizeAccepted(
+        events, results.bytes, room, path,
+        [&](std::uint64_t room) {
+            return TooLargeMessage(results, room, fewer + ", or make room on that disk" + again);
+        },
+        [&] { return LargeMessage(results, room, window ? kLargeAnswers : std::string_view()); });
 }
 
 Outcome CountSingleValues(const std::filesystem::path& folder, const CutoffList& cutoffs,
-                          rt::Platform& platform, FailureHandler& failures,
-                          const RunSettings& settings) {
+                          rt::RunEvents& failures, const Options& settings) {
     const std::size_t bins = BinCount(cutoffs.values);
     const BinSearch search = Guarded(failures, [&] { return BinSearch(cutoffs.values); });
     const auto inBins = [&](const Tally& tally) {
@@ -226,11 +226,14 @@ Outcome CountSingleValues(const std::filesystem::path& folder, const CutoffList&
         return SizeOfSingleResults(cutoffs.values, MostDataLines(data.size()), settings.firstTotal);
     });
     if (!SizeAccepted(folder, data, search.slots(), InWords(bins, "bin"), results, "Bins.txt",
-                      platform, settings))
+                      failures, settings))
         return Outcome::StoppedOnSize;
     const Counted counted = CountData(
         failures, settings,
-        [&] { return binning::CountSingleValues(data, search, CountingSettingsOf(settings)); },
+        [&] {
+            return binning::CountSingleValues(data, search,
+                                              CountingSettingsOf(settings, &failures));
+        },
         inBins);
 
     // Data.txt has been read to its end; only now is Results.txt created.
@@ -248,7 +251,7 @@ Outcome CountSingleValues(const std::filesystem::path& folder, const CutoffList&
 
 Outcome CountPairs(const std::filesystem::path& folder, const CutoffList& rowCutoffs,
                    const CutoffList& columnCutoffs, std::string_view cutoffFiles,
-                   rt::Platform& platform, FailureHandler& failures, const RunSettings& settings) {
+                   rt::RunEvents& failures, const Options& settings) {
     const std::size_t rows = BinCount(rowCutoffs.values);
     const std::size_t columns = BinCount(columnCutoffs.values);
     const BinSearch rowSearch = Guarded(failures, [&] { return BinSearch(rowCutoffs.values); });
@@ -273,12 +276,13 @@ Outcome CountPairs(const std::filesystem::path& folder, const CutoffList& rowCut
     });
     if (!SizeAccepted(folder, data, rt::SaturatingTimes(rowSearch.slots(), columnSearch.slots()),
                       InWords(rows, "row") + " by " + InWords(columns, "column"), results,
-                      cutoffFiles, platform, settings))
+                      cutoffFiles, failures, settings))
         return Outcome::StoppedOnSize;
     const Counted counted = CountData(
         failures, settings,
         [&] {
-            return binning::CountPairs(data, rowSearch, columnSearch, CountingSettingsOf(settings));
+            return binning::CountPairs(data, rowSearch, columnSearch,
+                                       CountingSettingsOf(settings, &failures));
         },
         inBins);
 
@@ -306,33 +310,31 @@ Outcome CountPairs(const std::filesystem::path& folder, const CutoffList& rowCut
 
 }  // namespace
 
-Outcome Run(const std::filesystem::path& folder, Mode mode, rt::Platform& platform,
-            FailureHandler& failures, const RunSettings& settings) {
+Outcome Run(const std::filesystem::path& folder, const Options& options, rt::RunEvents& events) {
     const rt::RunFiles files;
-    if (mode == Mode::SingleValues) {
+    if (options.mode == Mode::SingleValues) {
         CutoffList cutoffs;
-        if (!ReadCutoffs(folder, "bins.txt", cutoffs, kBinsNotRisingMessage, platform, failures))
+        if (!ReadCutoffs(folder, kBinsName, cutoffs, kBinsNotRisingMessage, options, events))
             return Outcome::StoppedOnCutoffs;
-        return CountSingleValues(folder, cutoffs, platform, failures, settings);
+        return CountSingleValues(folder, cutoffs, events, options);
     }
 
     // Pairs: Bins1.txt and Bins2.txt when both are there, else bins.txt for both values. The
     // names tested are the names opened, so that the test and the opening reach the same files.
-    const bool separate = Guarded(failures, [&] {
-        return rt::FileExists(folder, "Bins1.txt") && rt::FileExists(folder, "Bins2.txt");
+    const bool separate = Guarded(events, [&] {
+        return rt::FileExists(folder, kBins1Name) && rt::FileExists(folder, kBins2Name);
     });
     CutoffList first;
     CutoffList second;
     if (separate) {
-        if (!ReadCutoffs(folder, "Bins1.txt", first, kBins1NotRisingMessage, platform, failures) ||
-            !ReadCutoffs(folder, "Bins2.txt", second, kBins2NotRisingMessage, platform, failures))
+        if (!ReadCutoffs(folder, kBins1Name, first, kBins1NotRisingMessage, options, events) ||
+            !ReadCutoffs(folder, kBins2Name, second, kBins2NotRisingMessage, options, events))
             return Outcome::StoppedOnCutoffs;
-        return CountPairs(folder, first, second, "Bins1.txt or Bins2.txt", platform, failures,
-                          settings);
+        return CountPairs(folder, first, second, "Bins1.txt or Bins2.txt", events, options);
     }
-    if (!ReadCutoffs(folder, "bins.txt", first, kBinsNotRisingMessage, platform, failures))
+    if (!ReadCutoffs(folder, kBinsName, first, kBinsNotRisingMessage, options, events))
         return Outcome::StoppedOnCutoffs;
-    return CountPairs(folder, first, first, "Bins.txt", platform, failures, settings);
+    return CountPairs(folder, first, first, "Bins.txt", events, options);
 }
 
 }  // namespace binning

@@ -2,11 +2,12 @@
 // One run of Binning: the cutoffs are read and checked, Data.txt is counted in one pass, and the
 // report is written to Results.txt. Every file lies in the program's folder.
 //
-// Every runtime operation of a run goes through one failure handler. The handler either returns,
-// and the operation that failed is carried out again (the run goes on from there, nothing read or
-// counted so far is lost or counted twice), or throws RunEnded, and the run ends at once; files
-// already open are closed as the run unwinds. Counting Data.txt is one such operation: carried
-// out again, it starts over from the first line with every count at zero.
+// Every runtime operation of a run goes to its caller's RunEvents::failed when it fails. The
+// caller either returns, and the operation that failed is carried out again (the run goes on
+// from there, nothing read or counted so far is lost or counted twice), or throws (RunEnded, or
+// the error), and the run ends at once; files already open are closed as the run unwinds.
+// Counting Data.txt is one such operation: carried out again, it starts over from the first line
+// with every count at zero.
 
 #include <cstddef>
 #include <cstdint>
@@ -18,8 +19,10 @@
 #include <string>
 #include <string_view>
 
+#include "binning_files.h"
 #include "platform.h"
 #include "room.h"
+#include "run_events.h"
 #include "run_size.h"
 #include "runtime_error.h"
 
@@ -27,29 +30,22 @@ namespace binning {
 
 enum class Mode { SingleValues, PairsOfValues };
 
-// Thrown by a failure handler to end the program.
+// What a caller's RunEvents::failed may throw to end the run once it has told the user.
 struct RunEnded {};
 
-class FailureHandler {
-  public:
-    virtual ~FailureHandler() = default;
-    // Returns to have the failed operation carried out again; throws RunEnded to end.
-    virtual void onFailure(const rt::RuntimeError& error) = 0;
-};
-
-// Carries out `op` until it succeeds, passing each failure to `handler`. Running out of memory
-// counts as error 7.
+// Carries out `op` until it succeeds, passing each failure to `events.failed`. Running out of
+// memory counts as error 7.
 template <class F>
-auto Guarded(FailureHandler& handler, F&& op) -> decltype(op()) {
+auto Guarded(rt::RunEvents& events, F&& op) -> decltype(op()) {
     for (;;) {
         try {
             return op();
         } catch (const rt::RuntimeError& error) {
-            handler.onFailure(error);
+            events.failed(error);
         } catch (const std::bad_alloc&) {
-            handler.onFailure(rt::RuntimeError(rt::kOutOfMemory));
+            events.failed(rt::RuntimeError(rt::kOutOfMemory));
         } catch (const std::length_error&) {
-            handler.onFailure(rt::RuntimeError(rt::kOutOfMemory));
+            events.failed(rt::RuntimeError(rt::kOutOfMemory));
         }
     }
 }
@@ -70,6 +66,10 @@ inline constexpr std::string_view kBins1NotRisingMessage =
 inline constexpr std::string_view kBins2NotRisingMessage =
     "Please change the file Bins2.txt so that it consists of a rising sequence of numbers.  This "
     "is needed to define the bins properly.";
+// The same worded for a command line, which names the file.
+inline constexpr std::string_view kNotRisingLine =
+    "the cutoffs do not rise: make it a rising sequence of numbers, one a line (equal neighbours "
+    "allowed)";
 
 // The address users may send their input files to; set when the program is built.
 extern const std::string_view kSupportAddress;
@@ -77,25 +77,24 @@ extern const std::string_view kSupportAddress;
 // try to diagnose."
 std::string ProgramErrorMessage();
 
-// The handler of the window: 70 and 53 ask, with OK (carry out again) and Cancel (end); every
-// other failure shows the program-error box with OK only, then ends.
-class BoxFailureHandler : public FailureHandler {
+// The events of the window, in its boxes: 70 and 53 ask, with OK (carry out again) and Cancel
+// (end: RunEnded); every other failure shows the program-error box with OK only, then ends.
+// Refusals show an OK box, the question an OK/Cancel box.
+class BoxEvents : public rt::BoxEvents {
   public:
-    explicit BoxFailureHandler(rt::Platform& platform) : platform_(platform) {}
-    void onFailure(const rt::RuntimeError& error) override;
-
-  private:
-    rt::Platform& platform_;
+    using rt::BoxEvents::BoxEvents;
+    void failed(const rt::RuntimeError& error) override;
 };
 
 enum class Outcome {
     Completed,         // Results.txt written
-    StoppedOnCutoffs,  // a cutoff file did not rise; its message was shown, nothing written
+    StoppedOnCutoffs,  // a cutoff file did not rise; its refusal was given, nothing written
     StoppedOnSize,     // the table or Results.txt would not fit, or a large Results.txt was not
-                       // wanted: the message was shown, the table not made, nothing written
+                       // wanted: the refusal was given, the table not made, nothing written
 };
 
-struct RunSettings {
+struct Options {
+    Mode mode = Mode::SingleValues;
     // Where TotalData starts; only checks of the overflow path set it.
     std::int32_t firstTotal = 0;
     // How much of Data.txt is read at a time (tests choose tiny blocks to try every boundary).
@@ -104,38 +103,27 @@ struct RunSettings {
     std::uint64_t parallelThreshold = std::uint64_t{8} << 20;
     // A longer line of Data.txt is read as it comes rather than held whole.
     std::size_t longestLineHeld = std::size_t{1} << 20;
-    // Told, on the run's thread, how many bytes of Data.txt have been counted and its size;
-    // what it throws ends the run at once, before Results.txt is touched.
-    std::function<void(std::uint64_t read, std::uint64_t size)> progress;
-
-    // The room of the run, the machine's unless a check states its own: the bytes Results.txt
-    // may grow to at the path given (nothing to check when there is no figure), and the memory
-    // the process can still get.
-    std::function<std::optional<std::uint64_t>(const std::filesystem::path&)> roomForOutput =
-        rt::RoomForOutput;
-    std::function<std::uint64_t()> memoryRoom = rt::MemoryRoom;
-    // Whether a run that writes a large Results.txt (more than 10 GiB, or more than half its
-    // disk's room) goes ahead. Unset, the question is asked in an OK/Cancel box.
-    std::function<bool(const ResultsSize& size, std::optional<std::uint64_t> room)> largeAccepted;
-    // The messages that refuse a run end in the window's "and click Go again".
-    bool clickGoAgain = true;
+    // The room for Results.txt and for the table of counts.
+    rt::Room room;
+    rt::Wording wording = rt::Wording::Window;
 };
 
 // The question about a large Results.txt, as the window asks it.
 inline constexpr std::string_view kLargeAnswers =
     "Click OK to write them, or Cancel to change the files first.";
 
-// One run in `folder`. Messages of the cutoff check and of the size check go to `platform`; every
-// failure goes to `failures`. Throws RunEnded when the handler ends the program.
+// One run in `folder`. The progress calls count the bytes of Data.txt (what they throw ends the
+// run at once, before Results.txt is touched); a cutoff file that does not rise, and a run the
+// size check stops, are refused (the notice names the file: the cutoff file, Results.txt, or
+// none for the memory of the table); a large Results.txt is asked about; every failure goes to
+// `events.failed`.
 //
 // The size check comes after Data.txt is opened and before the count table is made: a table
 // larger than the memory the process can get, or a Results.txt larger than its disk's room,
-// stops the run with a message; a large Results.txt is asked about first. A table too large for
-// memory is refused rather than counted sparsely: Results.txt writes every cell of it, at least
-// two bytes each against the table's four, so such a table comes with a report of many
-// gigabytes that no spreadsheet opens, and one dense way of counting keeps the counting loop as
-// fast as it is.
-Outcome Run(const std::filesystem::path& folder, Mode mode, rt::Platform& platform,
-            FailureHandler& failures, const RunSettings& settings = {});
+// stops the run; a large Results.txt is asked about first. A table too large for memory is
+// refused rather than counted sparsely: Results.txt writes every cell of it, at least two bytes
+// each against the table's four, so such a table comes with a report of many gigabytes that no
+// spreadsheet opens, and one dense way of counting keeps the counting loop as fast as it is.
+Outcome Run(const std::filesystem::path& folder, const Options& options, rt::RunEvents& events);
 
 }  // namespace binning

@@ -32,6 +32,21 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const char* text) {
     return label;
 }
 
+// The job's boxes, and the count's progress on the button.
+class WindowEvents : public binning::BoxEvents {
+  public:
+    WindowEvents(rt::Platform& platform, ui::LiveRun& live) : BoxEvents(platform), live_(live) {}
+    void progress(std::uint64_t read, std::uint64_t size) override {
+        live_.pulse([&] {
+            return ui::ProgressCaption("Counting...", static_cast<double>(read),
+                                       static_cast<double>(size));
+        });
+    }
+
+  private:
+    ui::LiveRun& live_;
+};
+
 }  // namespace
 
 BinningWindow::BinningWindow(std::filesystem::path programFolder, rt::Platform& platform,
@@ -127,17 +142,12 @@ void BinningWindow::cmdGo_Click() {
     }
     const binning::Mode mode =
         optPairsOfValues->isChecked() ? binning::Mode::PairsOfValues : binning::Mode::SingleValues;
-    binning::BoxFailureHandler failures(platform_);
     try {
         ui::LiveRun live(this, cmdGo);
-        binning::RunSettings settings = runSettings;
-        settings.progress = [&](std::uint64_t read, std::uint64_t size) {
-            live.pulse([&] {
-                return ui::ProgressCaption("Counting...", static_cast<double>(read),
-                                           static_cast<double>(size));
-            });
-        };
-        switch (binning::Run(programFolder_, mode, platform_, failures, settings)) {
+        WindowEvents events(platform_, live);
+        binning::Options options = runSettings;
+        options.mode = mode;
+        switch (binning::Run(programFolder_, options, events)) {
             case binning::Outcome::Completed: break;
             case binning::Outcome::StoppedOnCutoffs:
             case binning::Outcome::StoppedOnSize:

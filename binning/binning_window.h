@@ -40,8 +40,9 @@ class BinningWindow : public QMainWindow {
     // The text of the Help box.
     static std::string HelpText();
 
-    // What each run starts from: the machine's room for the run unless a test states its own.
-    binning::RunSettings runSettings;
+    // What each run starts from (the mode is the chosen one): the machine's room for the run
+    // unless a test states its own.
+    binning::Options runSettings;
 
     ui::CaptionButton* cmdGo = nullptr;
     QGroupBox* Frame1 = nullptr;

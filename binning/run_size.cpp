@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "binning_files.h"
 #include "numbers.h"
 
 namespace binning {
@@ -107,12 +108,12 @@ ResultsSize SizeOfPairResults(std::span<const double> rows, std::span<const doub
 
 std::string TooLargeMessage(const ResultsSize& size, std::uint64_t room,
                             std::string_view whatToDo) {
-    return rt::TooLargeForDiskMessage(Written(size), "Results.txt", room, whatToDo);
+    return rt::TooLargeForDiskMessage(Written(size), kResultsName, room, whatToDo);
 }
 
 std::string LargeMessage(const ResultsSize& size, std::optional<std::uint64_t> room,
                          std::string_view whatToDo) {
-    return rt::LargeForDiskMessage(Written(size), "Results.txt", room, whatToDo);
+    return rt::LargeForDiskMessage(Written(size), kResultsName, room, whatToDo);
 }
 
 std::string NoMemoryMessage(BigCount needed, std::uint64_t room, std::string_view table,

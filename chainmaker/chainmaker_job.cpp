@@ -57,30 +57,40 @@ std::uint64_t MemoryForWriting(const ListSize& list, std::size_t separatorSize,
         std::min<rt::BigCount>(most, std::numeric_limits<std::uint64_t>::max()));
 }
 
-Outcome Run(const std::filesystem::path& folder, const Options& options, RunHooks* hooks,
-            Lists* lists) {
+Result Run(const std::filesystem::path& folder, const Options& options, rt::RunEvents& events) {
     const rt::RunFiles files;
-    RunHooks none;
-    RunHooks& hook = hooks ? *hooks : none;
-    Lists own;
-    Lists& read = lists ? *lists : own;
+    Result result;
+    Lists& read = result.lists;
 
-    ReadList(rt::ResolveName(folder, kInputName), read.input, read.inputCount, hook.memoryRoom(),
-             kInputBytesPerByte);
+    ReadList(rt::ResolveName(folder, kInputName), read.input, read.inputCount,
+             options.room.memory(), kInputBytesPerByte);
     if (options.exclude) {
-        hook.readingExclude();
+        std::filesystem::path path = folder / kExcludeName;
+        const auto refuse = [&](const rt::RuntimeError* cause) {
+            events.refuse({kExcludeMissingMessage, path, cause});
+            result.outcome = Outcome::ExcludeUnreadable;
+        };
         try {
-            ReadList(rt::ResolveName(folder, kExcludeName), read.exclude, read.excludeCount,
-                     hook.memoryRoom());
+            path = rt::ResolveName(folder, kExcludeName);
+            ReadList(path, read.exclude, read.excludeCount, options.room.memory());
         } catch (const rt::RuntimeError& error) {
-            if (error.number() == rt::kOutOfMemory || !hook.excludeUnreadable()) throw;
-            return Outcome::ExcludeUnreadable;
+            if (error.number() == rt::kOutOfMemory) throw;
+            refuse(&error);
+            return result;
+        } catch (const std::bad_alloc&) {
+            const rt::RuntimeError error(rt::kOutOfMemory);
+            refuse(&error);
+            return result;
+        } catch (const std::length_error&) {
+            const rt::RuntimeError error(rt::kOutOfMemory);
+            refuse(&error);
+            return result;
         } catch (const std::exception&) {
-            if (!hook.excludeUnreadable()) throw;
-            return Outcome::ExcludeUnreadable;
+            refuse(nullptr);
+            return result;
         }
     }
-    const std::string separator = hook.separator(options.separator);
+    const std::string& separator = options.separator;
 
     if (std::any_of(std::begin(options.blocks), std::end(options.blocks),
                     [](bool wanted) { return wanted; }) &&
@@ -88,7 +98,7 @@ Outcome Run(const std::filesystem::path& folder, const Options& options, RunHook
         const std::uint64_t needed = MemoryForWriting(
             SizeOfList(read.input, read.inputCount.value()), separator.size(),
             options.exclude ? SizeOfList(read.exclude, read.excludeCount.value()) : ListSize{});
-        const std::uint64_t room = hook.memoryRoom();
+        const std::uint64_t room = options.room.memory();
         if (needed > room) {
             throw rt::RuntimeError(rt::kOutOfMemory,
                                    "writing takes up to " + rt::ReadableSize(needed) + ", with " +
@@ -100,21 +110,42 @@ Outcome Run(const std::filesystem::path& folder, const Options& options, RunHook
     const std::filesystem::path outPath = rt::ResolveName(folder, kOutputName);
     const OutputSize size =
         SizeOfOutput(read.input, read.inputCount.value(), separator.size(), wanted);
-    if (!hook.sizeAccepted(size, outPath, options.exclude && read.excludeCount.value() > 0))
-        return Outcome::SizeRefused;
+    const bool bounded = options.exclude && read.excludeCount.value() > 0;
+    const bool window = options.wording == rt::Wording::Window;
+    const auto room = options.room.forOutput(outPath);
+    if (!rt::SizeAccepted(
+            events, size.bytes, room, outPath,
+            [&](std::uint64_t room) {
+                return TooLargeMessage(size, room, bounded,
+                                       window ? kTooLargeAdvice : kTooLargeLine);
+            },
+            [&] {
+                return LargeMessage(size, room, bounded,
+                                    window ? kLargeAnswers : std::string_view());
+            })) {
+        result.outcome = Outcome::SizeRefused;
+        return result;
+    }
 
     std::optional<Exclusion> exclusion;
     if (options.exclude) exclusion.emplace(read.exclude, read.excludeCount.value());
     // A stop asked for by a signal leaves out.txt as it was before it is created, and ends the
     // writing after a whole chunk once it is.
     rt::ThrowIfStopRequested();
-    hook.writing(size.bytes);
-    WriteCombinations(outPath, read.input, read.inputCount.value(), separator, wanted,
-                      exclusion ? &*exclusion : nullptr, [&hook](std::uint64_t bytes) {
-                          rt::ThrowIfStopRequested();
-                          hook.written(bytes);
-                      });
-    return Outcome::Written;
+    const std::uint64_t expected = static_cast<std::uint64_t>(
+        std::min<rt::BigCount>(size.bytes, std::numeric_limits<std::uint64_t>::max()));
+    events.progress(0, expected);
+    try {
+        WriteCombinations(outPath, read.input, read.inputCount.value(), separator, wanted,
+                          exclusion ? &*exclusion : nullptr,
+                          [&events, expected](std::uint64_t bytes) {
+                              rt::ThrowIfStopRequested();
+                              events.progress(bytes, expected);
+                          });
+    } catch (const rt::RuntimeError& error) {
+        throw rt::NamingFile(error, outPath);
+    }
+    return result;
 }
 
 }  // namespace chainmaker

@@ -8,17 +8,16 @@
 #include <string>
 #include <string_view>
 
+#include "chainmaker_files.h"
 #include "combination_writer.h"
 #include "counter.h"
 #include "output_size.h"
 #include "room.h"
+#include "run_events.h"
 #include "string_list.h"
 
 namespace chainmaker {
 
-inline constexpr std::string_view kInputName = "in.txt";
-inline constexpr std::string_view kExcludeName = "exclude.txt";
-inline constexpr std::string_view kOutputName = "out.txt";
 // What a run shows when exclude.txt is asked for and cannot be read; the run stops unwritten.
 inline constexpr std::string_view kExcludeMissingMessage = "Can't find the file exclude.txt";
 
@@ -54,12 +53,15 @@ ListSize SizeOfList(const StringList& list, std::int32_t count);
 std::uint64_t MemoryForWriting(const ListSize& list, std::size_t separatorSize,
                                const ListSize& exclusion);
 
-// The settings of a run: the blocks wanted (block k is blocks[k - 1]), the separator, and
-// whether the lines of exclude.txt are left out.
+// The settings of a run: the blocks wanted (block k is blocks[k - 1]), the separator (settled
+// by the caller before the run), whether the lines of exclude.txt are left out, the room for
+// out.txt and for the lists, and whom the texts are worded for.
 struct Options {
     bool blocks[kMaxMembers] = {true, true, true, false, false, false};
     std::string separator = " ";
     bool exclude = false;
+    rt::Room room;
+    rt::Wording wording = rt::Wording::Window;
 };
 
 // What a run has read: the strings of in.txt and the lines of exclude.txt, each with its count.
@@ -70,44 +72,24 @@ struct Lists {
     rt::Counter32 excludeCount;
 };
 
-// What a caller adds to a run. Each default is what a run without a window does.
-class RunHooks {
-  public:
-    virtual ~RunHooks() = default;
-    // Just before exclude.txt is read.
-    virtual void readingExclude() {}
-    // exclude.txt cannot be read: true when the caller has told so, and the run then stops with
-    // out.txt untouched; false lets the failure go on.
-    virtual bool excludeUnreadable() { return false; }
-    // The bytes of memory the process can still get (rt::MemoryRoom); tests state their own.
-    virtual std::uint64_t memoryRoom() { return rt::MemoryRoom(); }
-    // Once the lists are read: the separator, given the options' one. A caller that settles it
-    // only at this step (so that a run stopped before settles none) returns its own.
-    virtual std::string separator(const std::string& chosen) { return chosen; }
-    // Before out.txt is touched: whether a run that writes `size` into `outPath` goes ahead;
-    // `bounded` when excluded lines may make it smaller.
-    virtual bool sizeAccepted(const OutputSize& size, const std::filesystem::path& outPath,
-                              bool bounded) {
-        (void)size, (void)outPath, (void)bounded;
-        return true;
-    }
-    // Just before out.txt is created, with the most the run will write.
-    virtual void writing(BigCount expected) { (void)expected; }
-    // As WriteProgress: what it throws stops the writing, out.txt holding whole lines.
-    virtual void written(std::uint64_t bytes) { (void)bytes; }
-};
-
 enum class Outcome { Written, ExcludeUnreadable, SizeRefused };
 
+struct Result {
+    Outcome outcome = Outcome::Written;
+    Lists lists;  // as the run read them
+};
+
 // A whole run, with the window's steps in its order: in.txt, then exclude.txt when
-// `options.exclude` is set, the separator, the memory check (error 7 when MemoryForWriting is
-// more than the room left once the lists are read), the size check, then out.txt. A list file too
-// large for the memory (ReadList) is error 7 also for exclude.txt, whose other failures the
-// hooks take. Files are found in
-// `folder` by rt::ResolveName. `lists`, when given, is where the lists are read into (appended
-// to what it holds), for the caller to keep. Failures other than those the hooks take are thrown
-// as run-time errors (std::bad_alloc when memory runs out).
-Outcome Run(const std::filesystem::path& folder, const Options& options, RunHooks* hooks = nullptr,
-            Lists* lists = nullptr);
+// `options.exclude` is set, the memory check (error 7 when MemoryForWriting is more than the room
+// left once the lists are read), the size check, then out.txt. Nothing changes the options on
+// the way. exclude.txt that cannot be read is refused (kExcludeMissingMessage, with its failure
+// as the cause) and the run stops with out.txt untouched, but for a file too large for the memory
+// (ReadList), which is error 7 as for in.txt. A run that cannot fit is refused, a large one asked
+// about (rt::SizeAccepted). Just before out.txt is created comes a progress call of 0 bytes of
+// the most the run will write, then one after every chunk written; what they throw stops the
+// writing with out.txt holding whole lines. Files are found in `folder` by rt::ResolveName.
+// Failures are thrown as run-time errors (std::bad_alloc when memory runs out); one while out.txt
+// is written names out.txt in its detail.
+Result Run(const std::filesystem::path& folder, const Options& options, rt::RunEvents& events);
 
 }  // namespace chainmaker

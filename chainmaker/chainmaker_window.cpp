@@ -13,7 +13,6 @@
 #include <utility>
 
 #include "files.h"
-#include "output_size.h"
 #include "runtime_error.h"
 #include "ui/caption_button.h"
 #include "ui/keyboard.h"
@@ -110,42 +109,21 @@ bool ChainmakerWindow::ticked(const QCheckBox* box) const {
     return box->checkState() == Qt::Checked;
 }
 
-// What the window adds to the job's run: the message about exclude.txt, the separator settled
-// from the options, the size check with its question, and the progress on the button.
-class ChainmakerWindow::RunHooks : public chainmaker::RunHooks {
+// What the window adds to the job's run: its boxes, and the progress of the writing on the
+// button, served from the run from the first progress call on (just before out.txt is created).
+class ChainmakerWindow::RunEvents : public rt::BoxEvents {
   public:
-    explicit RunHooks(ChainmakerWindow& window) : window_(window) {}
+    explicit RunEvents(ChainmakerWindow& window)
+        : rt::BoxEvents(window.platform_), window_(window) {}
 
-    bool excludeUnreadable() override {
-        window_.platform_.messageBox(chainmaker::kExcludeMissingMessage, rt::Buttons::Ok);
-        window_.ExcludeFileMissing = true;
-        return true;
-    }
-    std::string separator(const std::string&) override {
-        window_.EstablishSeparator();
-        return window_.Separator;
-    }
-    bool sizeAccepted(const chainmaker::OutputSize& size, const std::filesystem::path& outPath,
-                      bool bounded) override {
-        const auto room = chainmaker::RoomForOutput(outPath);
-        switch (chainmaker::JudgeSize(size, room)) {
-            case chainmaker::SizeVerdict::Fits: return true;
-            case chainmaker::SizeVerdict::TooLarge:
-                window_.platform_.messageBox(chainmaker::TooLargeMessage(size, *room, bounded),
-                                             rt::Buttons::Ok);
-                return false;
-            case chainmaker::SizeVerdict::Large: break;
+    void progress(std::uint64_t done, std::uint64_t known) override {
+        if (!live_) {
+            live_.emplace(&window_, window_.Command1);
+            return;
         }
-        return window_.platform_.messageBox(chainmaker::LargeMessage(size, room, bounded),
-                                            rt::Buttons::OkCancel) == rt::Answer::Ok;
-    }
-    void writing(chainmaker::BigCount expected) override {
-        expected_ = static_cast<double>(expected);
-        live_.emplace(&window_, window_.Command1);
-    }
-    void written(std::uint64_t bytes) override {
         live_->pulse([&] {
-            return ui::ProgressCaption("Writing...", static_cast<double>(bytes), expected_);
+            return ui::ProgressCaption("Writing...", static_cast<double>(done),
+                                       static_cast<double>(known));
         });
     }
     // The writing is over: the window is no longer served from the run.
@@ -154,7 +132,6 @@ class ChainmakerWindow::RunHooks : public chainmaker::RunHooks {
   private:
     ChainmakerWindow& window_;
     std::optional<ui::LiveRun> live_;  // while out.txt is written
-    double expected_ = 0;
 };
 
 void ChainmakerWindow::Command1_Click() {
@@ -179,13 +156,17 @@ void ChainmakerWindow::RunSteps() {
             options.blocks[k - 1] = ticked(blocks[k - 1]);
         options.exclude = ticked(chkExclude);
         if (options.exclude) ExcludeFileMissing = false;
-        RunHooks hooks(*this);
-        switch (chainmaker::Run(folder_, options, &hooks, &lists_)) {
+        EstablishSeparator();
+        options.separator = Separator;
+        RunEvents events(*this);
+        chainmaker::Result result = chainmaker::Run(folder_, options, events);
+        lists_ = std::move(result.lists);
+        switch (result.outcome) {
             case chainmaker::Outcome::Written:
-                hooks.done();
+                events.done();
                 Command1->setCaptionNow(QString::fromUtf8(kDoneCaption));
                 break;
-            case chainmaker::Outcome::ExcludeUnreadable: break;
+            case chainmaker::Outcome::ExcludeUnreadable: ExcludeFileMissing = true; break;
             case chainmaker::Outcome::SizeRefused:
                 // Nothing was written: the next click is a new run, from the files and the
                 // settings of that time.

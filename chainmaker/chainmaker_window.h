@@ -42,7 +42,7 @@ class ChainmakerWindow : public QMainWindow {
     void Command1_Click();
     void mnuHlp_Click();
 
-    // Settles the separator from the options; a run does it once the lists are read.
+    // Settles the separator from the options; a run does it before it starts.
     void EstablishSeparator();
 
     // The window state, for inspection.
@@ -55,7 +55,7 @@ class ChainmakerWindow : public QMainWindow {
     const std::string& separator() const { return Separator; }
 
   private:
-    class RunHooks;
+    class RunEvents;
 
     bool ticked(const QCheckBox* box) const;
     // The run of a click; the window being closed meanwhile stops it.

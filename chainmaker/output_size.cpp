@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "chainmaker_files.h"
+
 namespace chainmaker {
 namespace {
 
@@ -39,12 +41,12 @@ SizeVerdict JudgeSize(const OutputSize& size, std::optional<std::uint64_t> room)
 
 std::string TooLargeMessage(const OutputSize& size, std::uint64_t room, bool bounded,
                             std::string_view whatToDo) {
-    return rt::TooLargeForDiskMessage(Written(size, bounded), "out.txt", room, whatToDo);
+    return rt::TooLargeForDiskMessage(Written(size, bounded), kOutputName, room, whatToDo);
 }
 
 std::string LargeMessage(const OutputSize& size, std::optional<std::uint64_t> room, bool bounded,
                          std::string_view whatToDo) {
-    return rt::LargeForDiskMessage(Written(size, bounded), "out.txt", room, whatToDo);
+    return rt::LargeForDiskMessage(Written(size, bounded), kOutputName, room, whatToDo);
 }
 
 }  // namespace chainmaker

@@ -32,14 +32,19 @@ OutputSize SizeOfOutput(const StringList& list, std::int32_t count, std::size_t 
 
 SizeVerdict JudgeSize(const OutputSize& size, std::optional<std::uint64_t> room);
 
+// The advice of the size checks, as the window and the command line word it.
+inline constexpr std::string_view kTooLargeAdvice =
+    "Tick fewer blocks, or put fewer strings into in.txt, and click Go again.";
+inline constexpr std::string_view kTooLargeLine =
+    "Choose fewer blocks, or put fewer strings into in.txt.";
+inline constexpr std::string_view kLargeAnswers =
+    "Click OK to write them, or Cancel to change the settings first.";
+
 // The messages of the two checks; `bounded` when excluded lines may make the output smaller.
-// `whatToDo` ends the first: the window's advice by default.
+// `whatToDo` ends each: the window's advice by default.
 std::string TooLargeMessage(const OutputSize& size, std::uint64_t room, bool bounded,
-                            std::string_view whatToDo =
-                                "Tick fewer blocks, or put fewer strings into in.txt, and click "
-                                "Go again.");
-std::string LargeMessage(
-    const OutputSize& size, std::optional<std::uint64_t> room, bool bounded,
-    std::string_view whatToDo = "Click OK to write them, or Cancel to change the settings first.");
+                            std::string_view whatToDo = kTooLargeAdvice);
+std::string LargeMessage(const OutputSize& size, std::optional<std::uint64_t> room, bool bounded,
+                         std::string_view whatToDo = kLargeAnswers);
 
 }  // namespace chainmaker

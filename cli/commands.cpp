@@ -183,26 +183,6 @@ class FolderRun {
     std::FILE* answers_;
 };
 
-// The size of an ordinary file, 0 for anything else; nothing is opened.
-double FileSize(const fs::path& path) {
-    std::error_code ec;
-    if (!fs::is_regular_file(path, ec)) return 0;
-    const auto size = fs::file_size(path, ec);
-    return ec ? 0 : static_cast<double>(size);
-}
-
-// How much of `file` the process has read since `start` bytes had been read (nothing to show
-// where the system does not count them).
-Reading ReadingOf(const fs::path& file, std::uint64_t start) {
-    Reading reading;
-    reading.step = "reading " + file.filename().string();
-    const auto now = BytesReadSoFar();
-    if (!now || *now < start) return reading;
-    reading.done = static_cast<double>(*now - start);
-    reading.total = FileSize(file);
-    return reading;
-}
-
 // The facts of a dry run on the room of an output of `bytes`: the disk's free space for it and
 // what a run would do.
 void RoomFacts(FolderRun& run, std::FILE* out, const fs::path& output, rt::BigCount bytes,
@@ -221,39 +201,48 @@ void RoomFacts(FolderRun& run, std::FILE* out, const fs::path& output, rt::BigCo
     }
 }
 
-// Binning's messages, one line each: the cutoff files that do not rise, and the size checks.
-class BinningMessages : public rt::Platform {
+// What a run tells the command line: its progress for the progress line, its refusals as one
+// line each, its question on the terminal (or --yes). Failures end the run (thrown, and
+// reported as the run's failure).
+class Events : public rt::RunEvents {
   public:
-    explicit BinningMessages(FolderRun& run) : run_(run) {}
+    explicit Events(FolderRun& run) : run_(run) {}
 
-    rt::Answer messageBox(std::string_view text, rt::Buttons, std::string_view) override {
-        static constexpr std::string_view kNotRising =
-            "the cutoffs do not rise: make it a rising sequence of numbers, one a line (equal "
-            "neighbours allowed)";
-        if (text == binning::kBinsNotRisingMessage) {
-            run_.fail(run_.file("bins.txt"), kNotRising);
-        } else if (text == binning::kBins1NotRisingMessage) {
-            run_.fail(run_.file("Bins1.txt"), kNotRising);
-        } else if (text == binning::kBins2NotRisingMessage) {
-            run_.fail(run_.file("Bins2.txt"), kNotRising);
-        } else if (text.starts_with("This run would need")) {
-            run_.fail(run_.folder, OneLine(text));  // the memory for the table of counts
-        } else {
-            run_.fail(run_.file("Results.txt"), OneLine(text));
-        }
-        return rt::Answer::Cancel;
+    void progress(std::uint64_t done, std::uint64_t known) override {
+        done_ = done;
+        known_ = known;
     }
-    void endProgram() override {}
+    bool accept(const rt::Notice& question) override {
+        return run_.largeAccepted(question.file, [&](std::string_view answers) {
+            return std::string(question.text) + std::string(answers);
+        });
+    }
+    void refuse(const rt::Notice& refusal) override {
+        if (refusal.cause) {
+            run_.fail(*refusal.cause, run_.folder);
+        } else {
+            run_.fail(refusal.file.empty() ? run_.folder : refusal.file, OneLine(refusal.text));
+        }
+    }
+
+    // How far the run has got, for the progress line's thread: `step` once a progress call came.
+    Reading reading(std::string step, bool bytes) const {
+        return Reading{std::move(step), static_cast<double>(done_.load()),
+                       static_cast<double>(known_.load()), bytes};
+    }
+
+  protected:
+    FolderRun& run_;
 
   private:
-    FolderRun& run_;
+    std::atomic<std::uint64_t> done_{0}, known_{0};
 };
 
 // Binning's failures, each the end of the run as Cancel ends it in the window.
-class EndOnFailure : public binning::FailureHandler {
+class BinningEvents : public Events {
   public:
-    explicit EndOnFailure(FolderRun& run) : run_(run) {}
-    void onFailure(const rt::RuntimeError& error) override {
+    using Events::Events;
+    void failed(const rt::RuntimeError& error) override {
         // What the window calls a program error: anything but a missing or unwritable file.
         const bool expected =
             error.number() == rt::kFileNotFound || error.number() == rt::kPermissionDenied;
@@ -263,29 +252,19 @@ class EndOnFailure : public binning::FailureHandler {
                                  std::string(binning::kSupportAddress) + " for a diagnosis");
         throw binning::RunEnded{};
     }
-
-  private:
-    FolderRun& run_;
 };
 
 void RunBinning(FolderRun& run, bool progress) {
-    const fs::path data = run.file("Data.txt");
-    const std::uint64_t start = BytesReadSoFar().value_or(0);
-    const ProgressLine line(progress, stderr, run.progressName(),
-                            [&] { return ReadingOf(data, start); });
-    BinningMessages messages(run);
-    EndOnFailure failures(run);
-    binning::RunSettings settings;
-    settings.clickGoAgain = false;
-    settings.largeAccepted = [&](const binning::ResultsSize& size,
-                                 std::optional<std::uint64_t> room) {
-        return run.largeAccepted(run.file("Results.txt"), [&](std::string_view answers) {
-            return binning::LargeMessage(size, room, answers);
-        });
-    };
+    BinningEvents events(run);
+    const ProgressLine line(progress, stderr, run.progressName(), [&] {
+        return events.reading("reading " + std::string(binning::kDataName), true);
+    });
+    binning::Options options;
+    options.mode = run.request.mode;
+    options.wording = rt::Wording::CommandLine;
     run.reporting(run.folder, [&] {
         try {
-            binning::Run(run.folder, run.request.mode, messages, failures, settings);
+            binning::Run(run.folder, options, events);
         } catch (const binning::RunEnded&) {
         }
     });
@@ -303,10 +282,7 @@ std::optional<std::vector<double>> ReadCutoffs(FolderRun& run, std::FILE* out,
         if (line.empty()) continue;
         cutoffs.push_back(binning::NumberValue(line));
         if (cutoffs.size() >= 2 && cutoffs.back() < cutoffs[cutoffs.size() - 2]) {
-            BinningMessages(run).messageBox(name == "bins.txt"    ? binning::kBinsNotRisingMessage
-                                            : name == "Bins1.txt" ? binning::kBins1NotRisingMessage
-                                                                  : binning::kBins2NotRisingMessage,
-                                            rt::Buttons::Ok, {});
+            run.fail(path, binning::kNotRisingLine);
             return std::nullopt;
         }
     }
@@ -319,13 +295,14 @@ std::optional<std::vector<double>> ReadCutoffs(FolderRun& run, std::FILE* out,
 void DryRunBinning(FolderRun& run, std::FILE* out) {
     run.reporting(run.folder, [&] {
         const bool pairs = run.request.mode == binning::Mode::PairsOfValues;
-        const bool separate = pairs && rt::FileExists(run.folder, "Bins1.txt") &&
-                              rt::FileExists(run.folder, "Bins2.txt");
-        const auto rows = ReadCutoffs(run, out, separate ? "Bins1.txt" : "bins.txt");
+        const bool separate = pairs && rt::FileExists(run.folder, binning::kBins1Name) &&
+                              rt::FileExists(run.folder, binning::kBins2Name);
+        const auto rows =
+            ReadCutoffs(run, out, separate ? binning::kBins1Name : binning::kBinsName);
         if (!rows) return;
         std::optional<std::vector<double>> columns;
-        if (separate && !(columns = ReadCutoffs(run, out, "Bins2.txt"))) return;
-        const fs::path dataPath = run.file("Data.txt");
+        if (separate && !(columns = ReadCutoffs(run, out, binning::kBins2Name))) return;
+        const fs::path dataPath = run.file(binning::kDataName);
         const rt::InputFile data(dataPath);
         const std::uint64_t most = binning::MostDataLines(data.size());
         run.fact(out, dataPath,
@@ -334,75 +311,28 @@ void DryRunBinning(FolderRun& run, std::FILE* out) {
         const binning::ResultsSize size =
             pairs ? binning::SizeOfPairResults(*rows, columns ? *columns : *rows, most)
                   : binning::SizeOfSingleResults(*rows, most);
-        const fs::path results = run.file("Results.txt");
+        const fs::path results = run.file(binning::kResultsName);
         run.fact(out, results,
                  "written: " + rt::InWords({size.lines, size.bytes, false, size.bounded}));
         RoomFacts(run, out, results, size.bytes, rt::RoomForOutput(results));
     });
 }
 
-// What the command line adds to Chainmaker's run: the step for the progress line and the size
-// check with its question. exclude.txt that cannot be read is reported as every other file.
-class ChainmakerHooks : public chainmaker::RunHooks {
-  public:
-    enum Step { kReadingInput, kReadingExclude, kWriting };
-
-    explicit ChainmakerHooks(FolderRun& run) : run_(run) {}
-
-    void readingExclude() override {
-        start = BytesReadSoFar().value_or(0);
-        step = kReadingExclude;
-    }
-    bool sizeAccepted(const chainmaker::OutputSize& size, const fs::path& outPath,
-                      bool bounded) override {
-        const auto room = chainmaker::RoomForOutput(outPath);
-        switch (chainmaker::JudgeSize(size, room)) {
-            case chainmaker::SizeVerdict::Fits: return true;
-            case chainmaker::SizeVerdict::TooLarge:
-                run_.fail(outPath, OneLine(chainmaker::TooLargeMessage(
-                                       size, *room, bounded,
-                                       "Choose fewer blocks, or put fewer strings into in.txt.")));
-                return false;
-            case chainmaker::SizeVerdict::Large: break;
-        }
-        return run_.largeAccepted(outPath, [&](std::string_view answers) {
-            return chainmaker::LargeMessage(size, room, bounded, answers);
-        });
-    }
-    void writing(chainmaker::BigCount expected) override {
-        outputBytes = static_cast<double>(expected);
-        step = kWriting;
-    }
-
-    // Read by the progress line's thread.
-    std::atomic<int> step{kReadingInput};
-    std::atomic<double> outputBytes{0};
-    std::atomic<std::uint64_t> start{BytesReadSoFar().value_or(0)};
-
-  private:
-    FolderRun& run_;
-};
-
+// Chainmaker's run. exclude.txt that cannot be read is reported as every other file; a failure
+// while out.txt is written names it.
 void RunChainmaker(FolderRun& run, bool progress) {
-    const fs::path inPath = run.file(chainmaker::kInputName);
-    const fs::path excludePath = run.file(chainmaker::kExcludeName);
-    const fs::path outPath = run.file(chainmaker::kOutputName);
-    ChainmakerHooks hooks(run);
+    Events events(run);
     {
-        const ProgressLine line(progress, stderr, run.progressName(), [&]() -> Reading {
-            switch (hooks.step.load()) {
-                case ChainmakerHooks::kReadingInput: return ReadingOf(inPath, hooks.start);
-                case ChainmakerHooks::kReadingExclude: return ReadingOf(excludePath, hooks.start);
-                default:
-                    return Reading{"writing out.txt", FileSize(outPath), hooks.outputBytes.load(),
-                                   true};
-            }
+        const ProgressLine line(progress, stderr, run.progressName(), [&] {
+            return events.reading("writing " + std::string(chainmaker::kOutputName), true);
         });
+        chainmaker::Options options = run.request.chainmaker;
+        options.wording = rt::Wording::CommandLine;
         try {
-            chainmaker::Run(run.folder, run.request.chainmaker, &hooks);
+            chainmaker::Run(run.folder, options, events);
             return;
         } catch (const rt::RuntimeError& error) {
-            run.fail(error, hooks.step == ChainmakerHooks::kWriting ? outPath : run.folder);
+            run.fail(error, run.folder);
             return;
         } catch (const std::bad_alloc&) {
         } catch (const std::length_error&) {
@@ -441,45 +371,6 @@ void DryRunChainmaker(FolderRun& run, std::FILE* out) {
     });
 }
 
-// Counts the words searched, for the progress line; checks the size of out.txt as Chainmaker's
-// hooks do. A dry run only measures it.
-class WordsSearched : public splitword::Progress {
-  public:
-    WordsSearched(FolderRun& run, bool measureOnly) : run_(run), measureOnly_(measureOnly) {}
-
-    void workingOn(std::int32_t index, std::int32_t count) override {
-        count_ = count;
-        index_ = index;
-    }
-    std::optional<std::uint64_t> roomFor(const fs::path& outPath) override {
-        return rt::RoomForOutput(outPath);
-    }
-    void tooLarge(const splitword::OutputSize& size, std::uint64_t room) override {
-        run_.fail(run_.file("out.txt"),
-                  OneLine(splitword::TooLargeMessage(
-                      size, room,
-                      "Put fewer words into in.txt (each repeat of a word repeats its lines), or "
-                      "raise the threshold.")));
-    }
-    bool largeAccepted(const splitword::OutputSize& size,
-                       std::optional<std::uint64_t> room) override {
-        return run_.largeAccepted(run_.file("out.txt"), [&](std::string_view answers) {
-            return splitword::LargeMessage(size, room, answers);
-        });
-    }
-    bool measureOnly() override { return measureOnly_; }
-    void measured(const splitword::OutputSize& size) override { this->size = size; }
-
-    std::int32_t index() const { return index_; }
-    std::int32_t count() const { return count_; }
-    std::optional<splitword::OutputSize> size;
-
-  private:
-    FolderRun& run_;
-    bool measureOnly_;
-    std::atomic<std::int32_t> index_{0}, count_{0};
-};
-
 // The threshold as the window takes it from its box when the run starts; nothing when the text
 // stands for a number too large (the run's failure is then given).
 std::optional<double> Threshold(FolderRun& run) {
@@ -493,37 +384,39 @@ std::optional<double> Threshold(FolderRun& run) {
 }
 
 void RunSplitword(FolderRun& run, bool progress) {
-    const fs::path inPath = run.file("in.txt");
-    const std::uint64_t start = BytesReadSoFar().value_or(0);
-    WordsSearched words(run, false);
-    const ProgressLine line(progress, stderr, run.progressName(), [&]() -> Reading {
-        if (words.count() == 0) return ReadingOf(inPath, start);
-        return Reading{"searching", static_cast<double>(words.index()),
-                       static_cast<double>(words.count()), false};
-    });
+    Events events(run);
+    const ProgressLine line(progress, stderr, run.progressName(),
+                            [&] { return events.reading("searching", false); });
     const std::optional<double> threshold = Threshold(run);
     if (!threshold) return;
-    run.reporting(run.folder, [&] { splitword::Run(run.folder, *threshold, words); });
+    splitword::Options options;
+    options.threshold = *threshold;
+    options.wording = rt::Wording::CommandLine;
+    run.reporting(run.folder, [&] { splitword::Run(run.folder, options, events); });
 }
 
 void DryRunSplitword(FolderRun& run, std::FILE* out) {
     const std::optional<double> threshold = Threshold(run);
     if (!threshold) return;
     run.reporting(run.folder, [&] {
-        WordsSearched words(run, true);
-        const fs::path inPath = run.file("in.txt");
-        const splitword::RunResult result = splitword::Run(run.folder, *threshold, words);
-        run.fact(out, inPath,
+        Events events(run);
+        splitword::Options options;
+        options.threshold = *threshold;
+        options.measureOnly = true;
+        options.wording = rt::Wording::CommandLine;
+        const splitword::Result result = splitword::Run(run.folder, options, events);
+        run.fact(out, run.file(splitword::kInputName),
                  "read: " + rt::GroupedCount(result.wordCount) +
                      (result.wordCount == 1 ? " word" : " words") + " kept (threshold " +
                      rt::NumberText(*threshold) + ")");
-        run.fact(out, run.file("Debug.txt"), "written: the words kept, one a line");
-        if (!words.size) return;
-        const fs::path outPath = run.file("out.txt");
+        run.fact(out, run.file(splitword::kDebugName), "written: the words kept, one a line");
+        if (!result.measured) return;
+        const splitword::OutputSize& size = *result.measured;
+        const fs::path outPath = run.file(splitword::kOutputName);
         run.fact(out, outPath,
-                 "written: " + rt::InWords({words.size->lines, words.size->bytes, false, false}) +
+                 "written: " + rt::InWords({size.lines, size.bytes, false, false}) +
                      ", found by searching the list");
-        RoomFacts(run, out, outPath, words.size->bytes, rt::RoomForOutput(outPath));
+        RoomFacts(run, out, outPath, size.bytes, rt::RoomForOutput(outPath));
     });
 }
 

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <condition_variable>
-#include <fstream>
 #include <mutex>
 
 namespace cli {
@@ -51,17 +50,6 @@ std::string ProgressText(std::string_view command, const Reading& reading, doubl
     if (ratePerSecond > 0) text += "  " + RateText(ratePerSecond, reading.bytes);
     text += "  " + (secondsLeft >= 0 ? TimeText(secondsLeft) : std::string("-:--")) + " left";
     return text;
-}
-
-std::optional<std::uint64_t> BytesReadSoFar() {
-    // The characters the process has read (rchar), through read() and pread() alike.
-    std::ifstream io("/proc/self/io");
-    std::string key;
-    std::uint64_t value = 0;
-    while (io >> key >> value) {
-        if (key == "rchar:") return value;
-    }
-    return std::nullopt;
 }
 
 bool ProgressLine::Wanted(bool quiet) {

@@ -1,15 +1,14 @@
 #pragma once
 // The progress line: on a terminal, for a run longer than about a second, one line of standard
 // error updated in place with the share done, the rate and the time left, erased when the run
-// ends. The jobs are not slowed for it: a second thread looks at how far the run has got (bytes
-// the process has read, the size of the output so far, a counter the job updates) a few times a
-// second.
+// ends. The jobs are not slowed for it: their progress calls only note how far the run has got
+// (bytes of Data.txt counted, bytes of out.txt written, words searched), and a second thread looks
+// at the note a few times a second.
 
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -28,9 +27,6 @@ struct Reading {
 // `secondsLeft` is not known yet.
 std::string ProgressText(std::string_view command, const Reading& reading, double ratePerSecond,
                          double secondsLeft);
-
-// Bytes this process has read from files so far, or nothing where the system does not say.
-std::optional<std::uint64_t> BytesReadSoFar();
 
 class ProgressLine {
   public:

@@ -8,7 +8,6 @@
 
 #include "binning_job.h"
 #include "reference.h"
-#include "scripted_platform.h"
 #include "temp_folder.h"
 
 namespace {
@@ -18,21 +17,21 @@ using testing_support::TempFolder;
 struct Failed {
     int number;
 };
-class Stop : public binning::FailureHandler {
+// Keeps the last refusal; a failure ends the run.
+class Stop : public rt::RunEvents {
   public:
-    void onFailure(const rt::RuntimeError& error) override { throw Failed{error.number()}; }
+    void refuse(const rt::Notice& refusal) override { refused = refusal.text; }
+    void failed(const rt::RuntimeError& error) override { throw Failed{error.number()}; }
+    std::string refused;
 };
 
 // "ok", "stop:<message>" or "error:<number>", then Results.txt.
-std::string Job(const TempFolder& folder, bool pairs, const binning::RunSettings& settings) {
-    testing_support::ScriptedPlatform platform;
+std::string Job(const TempFolder& folder, bool pairs, binning::Options options) {
     Stop stop;
     try {
-        const auto outcome = binning::Run(
-            folder.path(), pairs ? binning::Mode::PairsOfValues : binning::Mode::SingleValues,
-            platform, stop, settings);
-        if (outcome == binning::Outcome::StoppedOnCutoffs)
-            return "stop:" + (platform.boxes.empty() ? "" : platform.boxes.back().text);
+        options.mode = pairs ? binning::Mode::PairsOfValues : binning::Mode::SingleValues;
+        const auto outcome = binning::Run(folder.path(), options, stop);
+        if (outcome == binning::Outcome::StoppedOnCutoffs) return "stop:" + stop.refused;
     } catch (const Failed& failed) {
         return "error:" + std::to_string(failed.number);
     }
@@ -57,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool pairs = input.ConsumeBool();
     // Tiny blocks and a tiny threshold for counting in two halves, so that every block boundary
     // and every split point comes up.
-    binning::RunSettings settings;
+    binning::Options settings;
     settings.blockSize = input.ConsumeIntegralInRange<std::size_t>(4, 64);
     settings.parallelThreshold = input.ConsumeIntegralInRange<std::uint64_t>(0, 256);
     const unsigned files = input.ConsumeIntegral<std::uint8_t>();

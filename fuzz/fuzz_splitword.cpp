@@ -20,8 +20,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     folder.clear();
     folder.write("in.txt", input.ConsumeRemainingBytesAsString());
 
-    splitword::Progress progress;
-    splitword::Run(folder.path(), threshold, progress);
+    rt::RunEvents events;
+    splitword::Options options;
+    options.threshold = threshold;
+    splitword::Run(folder.path(), options, events);
     const std::string job =
         folder.readOrMissing("Debug.txt") + "|" + folder.readOrMissing("out.txt");
     reference::Splitword(folder.path(), threshold);

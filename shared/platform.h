@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "run_events.h"
 #include "runtime_error.h"
 
 namespace rt {
@@ -24,6 +25,18 @@ class Platform {
     // Ends the program: its window goes away and the process ends once the current handler
     // returns. Open files are closed by their owners as the run unwinds.
     virtual void endProgram() = 0;
+};
+
+// A run's questions and refusals in message boxes: a refusal in an OK box, a question in an
+// OK/Cancel box whose OK goes ahead. Failures end the run (RunEvents' default).
+class BoxEvents : public RunEvents {
+  public:
+    explicit BoxEvents(Platform& platform) : platform_(platform) {}
+    bool accept(const Notice& question) override;
+    void refuse(const Notice& refusal) override;
+
+  protected:
+    Platform& platform_;
 };
 
 // The report of an error no handler took: a box naming the error number and its meaning

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,6 +29,14 @@ std::optional<std::uint64_t> RoomForOutput(const std::filesystem::path& outPath)
 // The bytes of memory this process can still get: the machine's available memory, within the
 // process's address-space limit and its control group's limit.
 std::uint64_t MemoryRoom();
+
+// The room of a run: the bytes an output may grow to at the path given, and the memory the
+// process can still get. The machine's, unless a check states its own.
+struct Room {
+    std::function<std::optional<std::uint64_t>(const std::filesystem::path& outPath)> forOutput =
+        RoomForOutput;
+    std::function<std::uint64_t()> memory = MemoryRoom;
+};
 
 // Error 7 for the file at `path`, whose `size` bytes (0 when not worth saying) would take more
 // memory than the `room` there is: the report says which file and what to do.

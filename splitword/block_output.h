@@ -45,11 +45,12 @@ class BlockSink {
 // piece, so that a full block goes straight to the file).
 class FindWriter {
   public:
-    FindWriter(rt::LineWriter& out, Progress& progress, std::int32_t count)
+    FindWriter(rt::LineWriter& out, rt::RunEvents& progress, std::int32_t count)
         : out_(out), progress_(progress), count_(count) {}
     void write(const Block& block) {
         rt::ThrowIfStopRequested();  // a stop asked for by a signal, before the block's lines
-        for (const std::int32_t index : block.marks) progress_.workingOn(index, count_);
+        for (const std::int32_t index : block.marks)
+            progress_.progress(static_cast<std::uint64_t>(index), static_cast<std::uint64_t>(count_));
         print(block);
     }
     // Lines whose progress calls were made before.
@@ -58,7 +59,7 @@ class FindWriter {
 
   private:
     rt::LineWriter& out_;
-    Progress& progress_;
+    rt::RunEvents& progress_;
     std::int32_t count_;
 };
 

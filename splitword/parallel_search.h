@@ -132,7 +132,7 @@ class ParallelSearch {
     // and keeping a copy of their lines; until every segment is searched, or the search failed,
     // or more than `limit` bytes are held, when the threads go on until the pool is empty.
     // True when the lines held are all the search will find (the search may have failed).
-    bool holdFinds(std::size_t limit, Progress& progress) {
+    bool holdFinds(std::size_t limit, rt::RunEvents& progress) {
         std::unique_lock lock(mutex_);
         while (oldest_ < segments_ && held_.size() <= limit) {
             writerWait_.wait(lock, [&] { return indexError_ || fullOf(oldest_) != full_.end(); });
@@ -141,7 +141,9 @@ class ParallelSearch {
             Block* block = *at;
             full_.erase(at);
             lock.unlock();
-            for (const std::int32_t index : block->marks) progress.workingOn(index, words_.count());
+            for (const std::int32_t index : block->marks)
+                progress.progress(static_cast<std::uint64_t>(index),
+                                  static_cast<std::uint64_t>(words_.count()));
             held_.append(block->data, block->used);
             heldLines_ +=
                 static_cast<BigCount>(std::count(block->data, block->data + block->used, '\n'));

@@ -1,58 +1,19 @@
 #pragma once
-// What a Splitword run tells its caller as it goes on (Progress), and how it searches (Tuning):
-// the job and the parts of its search share them.
+// What a Splitword run tells its caller as it goes on (rt::RunEvents: a progress call for every
+// hundredth word, in order, just before the lines of word `index` (from 1) of `count` are
+// written), and how it searches (Tuning): the job and the parts of its search share them.
+//
+// The search hands its lines over in blocks of many words (from threads of its own, which run
+// ahead, unless Tuning or a short list keeps it on the calling thread); the progress calls for
+// the words of a block come on the calling thread just before the block is written, so that no
+// line of word `index` or of a later word has reached out.txt yet.
 
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
-#include <optional>
 
-#include "output_size.h"
+#include "run_events.h"
 
 namespace splitword {
-
-// Told how the run goes on. The default does nothing. Calls come on the thread that called
-// Run, in the order of the run.
-class Progress {
-  public:
-    virtual ~Progress() = default;
-    // Just before in.txt is opened.
-    virtual void readingInput() {}
-    // For every hundredth word, in order: word `index` (from 1) of `count` is about to be
-    // written. The search hands its lines over in blocks of many words (from threads of its
-    // own, which run ahead, unless Tuning or a short list keeps it on the calling thread); the
-    // calls for the words of a block come just before the block is written, so that no line of
-    // word `index` or of a later word has reached out.txt yet.
-    virtual void workingOn(std::int32_t index, std::int32_t count) {
-        (void)index;
-        (void)count;
-    }
-
-    // The size check, once the list is read and before Debug.txt is written. First: the bytes
-    // that out.txt (given by its path) may take, what its disk has free for it; nullopt where
-    // there is nothing to compare with (the default). The run takes off what Debug.txt will add.
-    virtual std::optional<std::uint64_t> roomFor(const std::filesystem::path& outPath) {
-        (void)outPath;
-        return std::nullopt;
-    }
-    // out.txt would be larger than `room`: the run stops, having written nothing.
-    virtual void tooLarge(const OutputSize& size, std::uint64_t room) {
-        (void)size;
-        (void)room;
-    }
-    // out.txt would be large (rt::JudgeSize): whether the run goes ahead (the default does); a
-    // run that does not writes nothing.
-    virtual bool largeAccepted(const OutputSize& size, std::optional<std::uint64_t> room) {
-        (void)size;
-        (void)room;
-        return true;
-    }
-    // A run that only measures: true has the size of out.txt worked out in full, as for a list
-    // whose bound does not settle it, and handed to `measured`; the run then stops as a refused
-    // one does, having written nothing.
-    virtual bool measureOnly() { return false; }
-    virtual void measured(const OutputSize& size) { (void)size; }
-};
 
 // How the search is carried out. Every choice writes the same bytes and makes the same progress
 // calls; tests use small blocks and segments to reach every boundary.

@@ -13,6 +13,7 @@
 #include "parallel_search.h"
 #include "room.h"
 #include "runtime_error.h"
+#include "splitword_files.h"
 #include "stop_signals.h"
 #include "textfile.h"
 
@@ -31,12 +32,13 @@ constexpr std::uint64_t kSearchBytes = std::uint64_t{64} << 20;
 
 // Error 7 now, when the index of the list would take more memory than the process can get:
 // the kernel would otherwise end the process on the way.
-void CheckIndexMemory(const WordList& words, const Tuning& tuning, std::size_t blockBytes) {
+void CheckIndexMemory(const WordList& words, const Options& options, std::size_t blockBytes) {
+    const Tuning& tuning = options.tuning;
     const std::uint64_t blocks = (std::uint64_t{tuning.searchThreads} + 8) * blockBytes;
     const std::uint64_t needed =
         static_cast<std::uint64_t>(words.count()) * kIndexBytesPerWord + kSearchBytes + blocks;
-    if (const std::uint64_t room = rt::MemoryRoom(); needed > room)
-        rt::ThrowTooLargeForMemory("in.txt", 0, room);
+    if (const std::uint64_t room = options.room.memory(); needed > room)
+        rt::ThrowTooLargeForMemory(std::string(kInputName), 0, room);
 }
 
 // What out.txt may take once Debug.txt is written: the room given, less the bytes of the new
@@ -45,7 +47,7 @@ std::optional<std::uint64_t> RoomAfterDebugList(std::optional<std::uint64_t> roo
                                                 const std::filesystem::path& folder,
                                                 const WordList& words) {
     if (!room) return room;
-    const std::filesystem::path debug = rt::ResolveName(folder, "Debug.txt");
+    const std::filesystem::path debug = rt::ResolveName(folder, kDebugName);
     std::error_code ec;
     std::uint64_t freed = 0;
     if (std::filesystem::is_regular_file(debug, ec) &&
@@ -61,54 +63,56 @@ std::optional<std::uint64_t> RoomAfterDebugList(std::optional<std::uint64_t> roo
 // The most bytes of lines that the search may hold before out.txt is opened (and a small share
 // of the memory the process can get): enough for the finds of an ordinary list of a million
 // words, little enough that a list whose finds would fill a disk is soon counted instead.
-std::size_t HoldLimit() {
+std::size_t HoldLimit(const rt::Room& room) {
     return static_cast<std::size_t>(
-        std::min<std::uint64_t>(std::uint64_t{32} << 20, rt::MemoryRoom() / 8));
+        std::min<std::uint64_t>(std::uint64_t{32} << 20, room.memory() / 8));
 }
 
 // Whether the run goes ahead: a bound settles it for an ordinary list. Where it does not, the
 // search threads (when there are any) go on, their lines held while they are few enough that
 // they tell the size; beyond that, or without threads, the finds are counted. A size that does
-// not fit, or is large, goes to `progress`.
+// not fit is refused, a large one asked about; a run that only measures keeps the size in
+// `result` and stops.
 bool SizeAccepted(const std::filesystem::path& folder, const WordList& words,
                   const SplitBound& bound, const WordIndex& index, ParallelSearch* parallel,
-                  Progress& progress) {
+                  const Options& options, rt::RunEvents& events, Result& result) {
+    const std::filesystem::path outPath = rt::ResolveName(folder, kOutputName);
     const std::optional<std::uint64_t> room =
-        RoomAfterDebugList(progress.roomFor(rt::ResolveName(folder, "out.txt")), folder, words);
-    const bool measureOnly = progress.measureOnly();
-    if (!measureOnly && rt::JudgeSize(bound.atMost(index.mostOccurrences(), kHeaderBytes).bytes,
-                                      room) == rt::SizeVerdict::Fits)
+        RoomAfterDebugList(options.room.forOutput(outPath), folder, words);
+    if (!options.measureOnly &&
+        rt::JudgeSize(bound.atMost(index.mostOccurrences(), kHeaderBytes).bytes, room) ==
+            rt::SizeVerdict::Fits)
         return true;
     OutputSize size;
-    if (parallel && parallel->holdFinds(HoldLimit(), progress)) {
+    if (parallel && parallel->holdFinds(HoldLimit(options.room), events)) {
         size = parallel->held();
         size.lines += 1;
         size.bytes += kHeaderBytes;
     } else {
         size = CountFinds(words, index, kHeaderBytes);
     }
-    if (measureOnly) {
-        progress.measured(size);
+    if (options.measureOnly) {
+        result.measured = size;
         return false;
     }
-    switch (rt::JudgeSize(size.bytes, room)) {
-        case rt::SizeVerdict::Fits: return true;
-        case rt::SizeVerdict::TooLarge: progress.tooLarge(size, *room); return false;
-        case rt::SizeVerdict::Large: break;
-    }
-    return progress.largeAccepted(size, room);
+    const bool window = options.wording == rt::Wording::Window;
+    return rt::SizeAccepted(
+        events, size.bytes, room, outPath,
+        [&](std::uint64_t room) {
+            return TooLargeMessage(size, room, window ? kTooLargeAdvice : kTooLargeLine);
+        },
+        [&] { return LargeMessage(size, room, window ? kLargeAnswers : std::string_view()); });
 }
 
 }  // namespace
 
-RunResult Run(const std::filesystem::path& folder, double threshold, Progress& progress,
-              const Tuning& tuning) {
+Result Run(const std::filesystem::path& folder, const Options& options, rt::RunEvents& events) {
     const rt::RunFiles files;
-    progress.readingInput();
-    const WordList words = ReadWordList(folder, threshold);
+    const Tuning& tuning = options.tuning;
+    const WordList words = ReadWordList(folder, options.threshold);
     const std::size_t blockBytes = std::max<std::size_t>(tuning.blockBytes, 1);
-    CheckIndexMemory(words, tuning, blockBytes);
-    RunResult result;
+    CheckIndexMemory(words, options, blockBytes);
+    Result result;
     result.wordCount = words.count();
     std::unique_ptr<ParallelSearch> parallel;
     // Threads for a list of one segment or less would only cost their start.
@@ -127,7 +131,7 @@ RunResult Run(const std::filesystem::path& folder, double threshold, Progress& p
     // The bound is worked out while the threads build the index.
     const SplitBound bound(words);
     if (!SizeAccepted(folder, words, bound, parallel ? parallel->index() : direct->index(),
-                      parallel.get(), progress)) {
+                      parallel.get(), options, events, result)) {
         result.sizeRefused = true;
         return result;
     }
@@ -135,9 +139,9 @@ RunResult Run(const std::filesystem::path& folder, double threshold, Progress& p
     // A stop asked for by a signal before this point writes neither file.
     rt::ThrowIfStopRequested();
     WriteDebugList(folder, words);
-    rt::LineWriter out(rt::ResolveName(folder, "out.txt"));
+    rt::LineWriter out(rt::ResolveName(folder, kOutputName));
     out.printLine(kHeader);
-    FindWriter writer(out, progress, words.count());
+    FindWriter writer(out, events, words.count());
     result.findCount = parallel ? parallel->writeFinds(writer) : direct->writeFinds(writer);
     out.close();
     return result;

@@ -39,25 +39,12 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, QRect geo
 
 }  // namespace
 
-// Shows the run's progress on the button, and asks about the size of out.txt.
-class SplitwordWindow::RunProgress : public splitword::Progress {
+// The job's boxes, and the word the run works on on the button.
+class SplitwordWindow::RunProgress : public rt::BoxEvents {
   public:
-    RunProgress(SplitwordWindow& form, ui::LiveRun& live) : form_(form), live_(live) {}
-    std::optional<std::uint64_t> roomFor(const std::filesystem::path& outPath) override {
-        return rt::RoomForOutput(outPath);
-    }
-    void tooLarge(const splitword::OutputSize& size, std::uint64_t room) override {
-        form_.platform_.messageBox(splitword::TooLargeMessage(size, room), rt::Buttons::Ok);
-    }
-    bool largeAccepted(const splitword::OutputSize& size,
-                       std::optional<std::uint64_t> room) override {
-        return form_.platform_.messageBox(splitword::LargeMessage(size, room),
-                                          rt::Buttons::OkCancel) == rt::Answer::Ok;
-    }
-    void readingInput() override {
-        form_.setCaption(QStringLiteral("Reading input file ..."), true);
-    }
-    void workingOn(std::int32_t index, std::int32_t count) override {
+    RunProgress(SplitwordWindow& form, ui::LiveRun& live)
+        : rt::BoxEvents(form.platform_), form_(form), live_(live) {}
+    void progress(std::uint64_t index, std::uint64_t count) override {
         form_.setCaption(QStringLiteral("Working on #%1 out of %2").arg(index).arg(count), false);
         // Called before the lines of word `index` are written: a stop here leaves whole lines.
         live_.pulse();
@@ -150,7 +137,10 @@ void SplitwordWindow::RunSteps() {
         // The bare file names, in the current directory.
         ui::LiveRun live(this, nullptr);  // the captions are the run's own
         RunProgress progress(*this, live);
-        if (splitword::Run(".", threshold, progress).sizeRefused) {
+        setCaption(QStringLiteral("Reading input file ..."), true);
+        splitword::Options options;
+        options.threshold = threshold;
+        if (splitword::Run(".", options, progress).sizeRefused) {
             // Nothing was written: the next click is a new run, from the list and the threshold
             // of that time.
             AlreadyClicked = false;

@@ -9,6 +9,7 @@
 #include "numbers.h"
 #include "room.h"
 #include "runtime_error.h"
+#include "splitword_files.h"
 #include "text.h"
 #include "textfile.h"
 
@@ -86,7 +87,7 @@ void WordList::add(std::string_view word) {
 }
 
 WordList ReadWordList(const std::filesystem::path& folder, double threshold) {
-    const std::filesystem::path path = rt::ResolveName(folder, "in.txt");
+    const std::filesystem::path path = rt::ResolveName(folder, kInputName);
     rt::LineReader in(path);
     WordList words;
     // Memory that cannot be had ends the run now, not the process half way through.
@@ -105,7 +106,7 @@ WordList ReadWordList(const std::filesystem::path& folder, double threshold) {
 }
 
 void WriteDebugList(const std::filesystem::path& folder, const WordList& words) {
-    rt::LineWriter debug(rt::ResolveName(folder, "Debug.txt"));
+    rt::LineWriter debug(rt::ResolveName(folder, kDebugName));
     debug.print(words.lines());
     debug.close();
 }

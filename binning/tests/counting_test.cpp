@@ -32,10 +32,10 @@ struct Failed {
 };
 
 // Ends the run at the first failure, noting how many there were.
-class StopAtFirstFailure : public binning::FailureHandler {
+class StopAtFirstFailure : public rt::RunEvents {
   public:
     int calls = 0;
-    void onFailure(const rt::RuntimeError& error) override {
+    void failed(const rt::RuntimeError& error) override {
         ++calls;
         throw Failed{error.number()};
     }
@@ -43,12 +43,12 @@ class StopAtFirstFailure : public binning::FailureHandler {
 
 // "ok" and Results.txt, or "error:<number>".
 std::string JobOutcome(const testing_support::TempFolder& folder, Mode mode,
-                       const binning::RunSettings& settings) {
+                       binning::Options settings) {
     std::filesystem::remove(folder / "Results.txt");
-    testing_support::ScriptedPlatform platform;
     StopAtFirstFailure failures;
+    settings.mode = mode;
     try {
-        binning::Run(folder.path(), mode, platform, failures, settings);
+        binning::Run(folder.path(), settings, failures);
     } catch (const Failed& failed) {
         EXPECT_EQ(failures.calls, 1);
         return "error:" + std::to_string(failed.number);
@@ -66,9 +66,10 @@ std::string PlainOutcome(const testing_support::TempFolder& folder, Mode mode) {
     return "ok\n" + folder.read("Results.txt");
 }
 
-binning::RunSettings Settings(std::size_t blockSize, std::uint64_t parallelThreshold,
-                              bool holdLongLines = true) {
-    binning::RunSettings settings;
+binning::Options Settings(std::size_t blockSize, std::uint64_t parallelThreshold,
+                          bool holdLongLines = true, Mode mode = Mode::SingleValues) {
+    binning::Options settings;
+    settings.mode = mode;
     settings.blockSize = blockSize;
     settings.parallelThreshold = parallelThreshold;
     // Lines longer than a block read as they come, or held whole.
@@ -303,11 +304,8 @@ TEST(CountingFailures, ANumberTooLargeReachesTheHandlerOncePerPass) {
             folder.write("bins.txt", "0\n10\n");
             folder.write("Data.txt", c.data);
             folder.write("Results.txt", "old report");
-            testing_support::ScriptedPlatform platform;
             StopAtFirstFailure failures;
-            EXPECT_THROW(binning::Run(folder.path(), Mode::SingleValues, platform, failures,
-                                      Settings(4, threshold)),
-                         Failed)
+            EXPECT_THROW(binning::Run(folder.path(), Settings(4, threshold), failures), Failed)
                 << c.name;
             EXPECT_EQ(failures.calls, 1) << c.name;
             EXPECT_EQ(folder.read("Results.txt"), "old report") << c.name;
@@ -321,9 +319,9 @@ TEST(CountingFailures, TheProgramErrorBoxShowsForANumberTooLargeInEitherHalf) {
         folder.write("bins.txt", "0\n10\n");
         folder.write("Data.txt", "1\r\n2\r\n3\r\n4\r\n5\t1e309\r\n");
         testing_support::ScriptedPlatform platform;
-        binning::BoxFailureHandler failures(platform);
-        EXPECT_THROW(binning::Run(folder.path(), Mode::PairsOfValues, platform, failures,
-                                  Settings(4, threshold)),
+        binning::BoxEvents events(platform);
+        EXPECT_THROW(binning::Run(folder.path(), Settings(4, threshold, true, Mode::PairsOfValues),
+                                  events),
                      binning::RunEnded);
         ASSERT_EQ(platform.boxes.size(), 1u);
         EXPECT_EQ(platform.boxes[0].text, binning::ProgramErrorMessage());
@@ -332,12 +330,12 @@ TEST(CountingFailures, TheProgramErrorBoxShowsForANumberTooLargeInEitherHalf) {
 }
 
 // Mends Data.txt on the first failure and has the counting carried out again.
-class MendAndRetry : public binning::FailureHandler {
+class MendAndRetry : public rt::RunEvents {
   public:
     MendAndRetry(const testing_support::TempFolder& folder, std::string mended)
         : folder_(folder), mended_(std::move(mended)) {}
     std::vector<int> numbers;
-    void onFailure(const rt::RuntimeError& error) override {
+    void failed(const rt::RuntimeError& error) override {
         numbers.push_back(error.number());
         if (numbers.size() > 1) throw Failed{error.number()};
         folder_.write("Data.txt", mended_);
@@ -357,10 +355,8 @@ TEST(CountingFailures, CountingCarriedOutAgainStartsFromZero) {
             testing_support::TempFolder folder;
             folder.write("bins.txt", "0\n5\n10\n");
             folder.write("Data.txt", faulty);
-            testing_support::ScriptedPlatform platform;
             MendAndRetry failures(folder, mended);
-            EXPECT_EQ(binning::Run(folder.path(), Mode::SingleValues, platform, failures,
-                                   Settings(block, threshold)),
+            EXPECT_EQ(binning::Run(folder.path(), Settings(block, threshold), failures),
                       binning::Outcome::Completed);
             EXPECT_EQ(failures.numbers, std::vector<int>{6});
             EXPECT_EQ(folder.read("Results.txt"),
@@ -375,7 +371,7 @@ TEST(CountingFailures, ATotalPastTheLimitIsAnErrorWhenCountedInTwoHalves) {
     testing_support::TempFolder folder;
     folder.write("bins.txt", "0\n10\n");
     folder.write("Data.txt", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n");
-    binning::RunSettings settings = Settings(4, 0);
+    binning::Options settings = Settings(4, 0);
     settings.firstTotal = rt::Counter32::kMax - 6;
     EXPECT_NE(JobOutcome(folder, Mode::SingleValues, settings).find("Total data:  2147483647\r\n"),
               std::string::npos);

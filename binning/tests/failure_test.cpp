@@ -30,10 +30,10 @@ void WriteExample(const JobFixture& f) {
 
 // ---- Guarded ------------------------------------------------------------------------------------
 
-struct CountingHandler : binning::FailureHandler {
+struct CountingHandler : rt::RunEvents {
     std::vector<int> numbers;
     int retries = 0;  // how many failures to answer with a retry
-    void onFailure(const rt::RuntimeError& error) override {
+    void failed(const rt::RuntimeError& error) override {
         numbers.push_back(error.number());
         if (retries-- > 0) return;
         throw binning::RunEnded{};
@@ -70,7 +70,7 @@ TEST(GuardedTest, ACounterPastTheLimitIsError6) {
 
 // ---- The boxes ----------------------------------------------------------------------------------
 
-TEST(BoxFailureHandlerTest, EachNumberGetsItsBox) {
+TEST(BoxEventsTest, EachNumberGetsItsBox) {
     const struct {
         int number;
         rt::Answer answer;
@@ -94,10 +94,10 @@ TEST(BoxFailureHandlerTest, EachNumberGetsItsBox) {
     for (const auto& c : cases) {
         ScriptedPlatform platform;
         platform.answers.push_back(c.answer);
-        binning::BoxFailureHandler handler(platform);
+        binning::BoxEvents events(platform);
         bool ended = false;
         try {
-            handler.onFailure(rt::RuntimeError(c.number));
+            events.failed(rt::RuntimeError(c.number));
         } catch (const binning::RunEnded&) {
             ended = true;
         }
@@ -111,7 +111,7 @@ TEST(BoxFailureHandlerTest, EachNumberGetsItsBox) {
     }
 }
 
-TEST(BoxFailureHandlerTest, MessagesAreTheProgramsOwn) {
+TEST(BoxEventsTest, MessagesAreTheProgramsOwn) {
     EXPECT_EQ(binning::kPermissionMessage, texts::kPermissionBox);
     EXPECT_EQ(binning::kFileNotFoundMessage, texts::kFileNotFoundBox);
     EXPECT_EQ(binning::ProgramErrorMessage(), std::string(texts::kProgramErrorStart) +
@@ -211,9 +211,9 @@ TEST(PermissionTest, CancelLeavesAReadOnlyResultsTxtAsItWas) {
     const int status = testing_support::RunUnprivileged([&] {
         ScriptedPlatform platform;
         platform.answers = {rt::Answer::Ok, rt::Answer::Cancel};
-        binning::BoxFailureHandler failures(platform);
+        binning::BoxEvents events(platform);
         try {
-            binning::Run(f.folder.path(), Mode::SingleValues, platform, failures);
+            binning::Run(f.folder.path(), {}, events);
             return 1;
         } catch (const binning::RunEnded&) {
         }
@@ -233,7 +233,7 @@ TEST(ProgramErrorTest, ACountPastTheLimitEndsBeforeResultsTxtIsTouched) {
     JobFixture f;
     WriteExample(f);
     f.folder.write("Results.txt", "old report");
-    binning::RunSettings settings;
+    binning::Options settings;
     settings.firstTotal = rt::Counter32::kMax - 4;  // the fifth value passes the limit
     EXPECT_EQ(f.run(Mode::SingleValues, settings), std::nullopt);
     ASSERT_EQ(f.platform.boxes.size(), 1u);
@@ -245,7 +245,7 @@ TEST(ProgramErrorTest, ACountPastTheLimitEndsBeforeResultsTxtIsTouched) {
 TEST(ProgramErrorTest, ACountJustAtTheLimitIsWritten) {
     JobFixture f;
     WriteExample(f);
-    binning::RunSettings settings;
+    binning::Options settings;
     settings.firstTotal = rt::Counter32::kMax - 5;
     EXPECT_EQ(f.run(Mode::PairsOfValues, settings), Outcome::Completed);
     EXPECT_NE(f.results().find("Total data:  2147483647\r\n"), std::string::npos);

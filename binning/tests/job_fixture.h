@@ -1,6 +1,5 @@
 #pragma once
-// A folder of files, a scripted desktop and the window's failure handler, for runs without a
-// window.
+// A folder of files, a scripted desktop and the window's boxes, for runs without a window.
 
 #include <optional>
 #include <string>
@@ -14,12 +13,13 @@ namespace binning_testing {
 struct JobFixture {
     testing_support::TempFolder folder;
     testing_support::ScriptedPlatform platform;
-    binning::BoxFailureHandler failures{platform};
+    binning::BoxEvents events{platform};
 
     // The outcome, or nothing when the run ended the program.
-    std::optional<binning::Outcome> run(binning::Mode mode, binning::RunSettings settings = {}) {
+    std::optional<binning::Outcome> run(binning::Mode mode, binning::Options options = {}) {
+        options.mode = mode;
         try {
-            return binning::Run(folder.path(), mode, platform, failures, settings);
+            return binning::Run(folder.path(), options, events);
         } catch (const binning::RunEnded&) {
             return std::nullopt;
         }

@@ -46,9 +46,9 @@ TEST_P(SizeChecks, RefuseOrAskBeforeAnythingIsWritten) {
     for (const auto& [name, bytes] : c.files) f.folder.write(name, bytes);
     f.folder.write("Results.txt", "old report");
     f.platform.answers = c.answers;
-    binning::RunSettings settings;
-    settings.memoryRoom = [&] { return c.memory; };
-    settings.roomForOutput = [&](const std::filesystem::path& path) {
+    binning::Options settings;
+    settings.room.memory = [&] { return c.memory; };
+    settings.room.forOutput = [&](const std::filesystem::path& path) {
         EXPECT_EQ(path.filename(), "Results.txt");
         return std::optional<std::uint64_t>(c.disk);
     };

@@ -253,8 +253,8 @@ TEST_F(WindowRunTest, SizeStopThenRerunWithRoom) {
         boxes.answers = {rt::Answer::Cancel};
         BinningWindow w{folder.path(), boxes};
         writeSingleExample();
-        w.runSettings.memoryRoom = [&] { return c.memory; };
-        w.runSettings.roomForOutput = [&](const fs::path&) {
+        w.runSettings.room.memory = [&] { return c.memory; };
+        w.runSettings.room.forOutput = [&](const fs::path&) {
             return std::optional<std::uint64_t>(c.disk);
         };
         w.optSingleValues->click();

@@ -30,11 +30,17 @@ Options Blocks(std::initializer_list<int> wanted, std::string separator, bool ex
     return options;
 }
 
+// A run whose caller takes the defaults of every event.
+chainmaker::Result RunQuietly(const std::filesystem::path& folder, const Options& options) {
+    rt::RunEvents events;
+    return chainmaker::Run(folder, options, events);
+}
+
 std::string RunOn(const std::string& in, const Options& options, const char* exclude = nullptr) {
     TempFolder folder;
     folder.write("in.txt", in);
     if (exclude) folder.write("exclude.txt", exclude);
-    chainmaker::Run(folder.path(), options);
+    RunQuietly(folder.path(), options);
     return folder.read("out.txt");
 }
 
@@ -110,17 +116,6 @@ TEST(ReadList, AppendsToWhatTheListHolds) {
 
 // ---- Memory ----------------------------------------------------------------------------------
 
-// A run with a stated room in memory, whose hooks would take an unreadable exclude.txt.
-class StatedRoom : public chainmaker::RunHooks {
-  public:
-    explicit StatedRoom(std::uint64_t room) : room_(room) {}
-    std::uint64_t memoryRoom() override { return room_; }
-    bool excludeUnreadable() override { return true; }
-
-  private:
-    std::uint64_t room_;
-};
-
 struct RoomCase {
     const char* name;
     std::string in;
@@ -149,10 +144,13 @@ TEST_P(RoomTest, ListsTooLargeForTheMemoryAreError7BeforeOutIsTouched) {
     const std::uint64_t writing =
         chainmaker::MemoryForWriting(chainmaker::SizeOfList(list, count.value()), 1,
                                      chainmaker::SizeOfList(exclude, excludeCount.value()));
-    StatedRoom hooks(c.room(writing));
+    // A run with a stated room in memory; an unreadable exclude.txt would be refused.
+    Options options = Blocks({1, 2}, " ", c.exclude.has_value());
+    const std::uint64_t room = c.room(writing);
+    options.room.memory = [room] { return room; };
     int number = 0;
     try {
-        chainmaker::Run(folder.path(), Blocks({1, 2}, " ", c.exclude.has_value()), &hooks);
+        RunQuietly(folder.path(), options);
     } catch (const rt::RuntimeError& error) {
         number = error.number();
     }
@@ -231,7 +229,7 @@ TEST(Output, EmptiesAnExistingFileWhenNoLineIsWritten) {
     TempFolder folder;
     folder.write("in.txt", "a\r\n");
     folder.write("out.txt", "old contents\r\n");
-    chainmaker::Run(folder.path(), Blocks({}, " "));
+    RunQuietly(folder.path(), Blocks({}, " "));
     ASSERT_TRUE(folder.exists("out.txt"));
     EXPECT_EQ(folder.read("out.txt"), "");
 }
@@ -250,7 +248,7 @@ TEST(Output, FilesAreFoundInAnyLetterCase) {
     TempFolder folder;
     folder.write("IN.TXT", "a\r\n");
     folder.write("Out.txt", "old\r\n");
-    chainmaker::Run(folder.path(), Blocks({1}, " "));
+    RunQuietly(folder.path(), Blocks({1}, " "));
     EXPECT_EQ(folder.read("Out.txt"), "a\r\n");
     EXPECT_FALSE(folder.exists("out.txt"));
 }
@@ -285,7 +283,7 @@ TEST(Output, OutputThatCannotBeCreatedIsError70) {
     folder.write("in.txt", "a\r\n");
     std::filesystem::create_directory(folder / "out.txt");
     try {
-        chainmaker::Run(folder.path(), Blocks({1}, " "));
+        RunQuietly(folder.path(), Blocks({1}, " "));
         FAIL() << "no error";
     } catch (const rt::RuntimeError& error) {
         EXPECT_EQ(error.number(), 70);
@@ -338,7 +336,7 @@ TEST(Output, LinesLongerThanTheBufferPassWhole) {
     const std::string big(3 << 20, 'w');
     TempFolder folder;
     folder.write("in.txt", big + "\r\nv\r\n");
-    chainmaker::Run(folder.path(), Blocks({2}, "|"));
+    RunQuietly(folder.path(), Blocks({2}, "|"));
     EXPECT_EQ(folder.read("out.txt"), Lines({big + "|" + big, big + "|v", "v|" + big, "v|v"}));
 }
 
@@ -383,16 +381,22 @@ INSTANTIATE_TEST_SUITE_P(
         ExcludeCase{"EverythingExcluded", "a\r\n", Blocks({1, 2}, "", true), "a\r\naa\r\n", ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(Exclusion, MissingExcludeFileIsError53AndOutIsUntouched) {
+TEST(Exclusion, MissingExcludeFileIsRefusedWithError53AndOutIsUntouched) {
     TempFolder folder;
     folder.write("in.txt", "a\r\n");
     folder.write("out.txt", "old\r\n");
-    try {
-        chainmaker::Run(folder.path(), Blocks({1}, "", true));
-        FAIL() << "no error";
-    } catch (const rt::RuntimeError& error) {
-        EXPECT_EQ(error.number(), 53);
-    }
+    struct Refusals : rt::RunEvents {
+        void refuse(const rt::Notice& refusal) override {
+            texts.emplace_back(refusal.text);
+            number = refusal.cause ? refusal.cause->number() : 0;
+        }
+        std::vector<std::string> texts;
+        int number = 0;
+    } events;
+    EXPECT_EQ(chainmaker::Run(folder.path(), Blocks({1}, "", true), events).outcome,
+              chainmaker::Outcome::ExcludeUnreadable);
+    EXPECT_EQ(events.texts, std::vector<std::string>{std::string(chainmaker::kExcludeMissingMessage)});
+    EXPECT_EQ(events.number, 53);
     EXPECT_EQ(folder.read("out.txt"), "old\r\n");
 }
 
@@ -487,7 +491,7 @@ TEST(Output, ReadOnlyOutputIsError70) {
                                                          std::filesystem::perms::others_read);
     const int number = testing_support::RunUnprivileged([&folder] {
         try {
-            chainmaker::Run(folder.path(), Blocks({1}, " "));
+            RunQuietly(folder.path(), Blocks({1}, " "));
             return 0;
         } catch (const rt::RuntimeError& error) {
             return error.number();

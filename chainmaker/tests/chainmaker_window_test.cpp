@@ -347,7 +347,7 @@ TEST_F(ChainmakerWindowTest, MissingExcludeFileStopsTheRunAndTheNextClickEnds) {
     EXPECT_EQ(platform.boxes[0].buttons, rt::Buttons::Ok);
     EXPECT_EQ(platform.boxes[0].title, "");
     EXPECT_TRUE(window.excludeFileMissing());
-    EXPECT_EQ(window.separator(), "") << "no separator is settled";
+    EXPECT_EQ(window.separator(), " ") << "settled before the run";
     EXPECT_EQ(folder.read("out.txt"), "old\r\n");
     EXPECT_EQ(caption(), QStringLiteral("Go"));
     EXPECT_EQ(platform.endCount, 0);

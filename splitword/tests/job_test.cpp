@@ -22,11 +22,19 @@ using testing_support::TempFolder;
 
 const std::string& kHeader = testing_support::splitword_texts::kCompoundHeader;
 
+// A run on `threshold` and `tuning`, its events going to `events`.
+splitword::Result RunWith(const std::filesystem::path& folder, double threshold,
+                          rt::RunEvents& events, const splitword::Tuning& tuning = {}) {
+    splitword::Options options;
+    options.threshold = threshold;
+    options.tuning = tuning;
+    return splitword::Run(folder, options, events);
+}
+
 // Records the progress calls.
-struct RecordedProgress : splitword::Progress {
+struct RecordedProgress : rt::RunEvents {
     std::vector<std::string> calls;
-    void readingInput() override { calls.push_back("reading"); }
-    void workingOn(std::int32_t index, std::int32_t count) override {
+    void progress(std::uint64_t index, std::uint64_t count) override {
         calls.push_back(std::to_string(index) + "/" + std::to_string(count));
     }
 };
@@ -44,8 +52,8 @@ TEST_P(SearchCases, WritesTheFindsInOrder) {
     const SearchCase& c = GetParam();
     TempFolder folder;
     folder.write("in.txt", c.input);
-    splitword::Progress quiet;
-    const auto result = splitword::Run(folder.path(), c.threshold, quiet);
+    rt::RunEvents quiet;
+    const auto result = RunWith(folder.path(), c.threshold, quiet);
     EXPECT_EQ(folder.read("out.txt"), kHeader + Lines(c.finds));
     EXPECT_EQ(result.findCount, static_cast<std::int64_t>(c.finds.size()));
 }
@@ -97,8 +105,8 @@ TEST_P(ReadCases, ListsTheKeptWords) {
     const ReadCase& c = GetParam();
     TempFolder folder;
     folder.write("in.txt", c.input);
-    splitword::Progress quiet;
-    splitword::Run(folder.path(), c.threshold, quiet);
+    rt::RunEvents quiet;
+    RunWith(folder.path(), c.threshold, quiet);
     EXPECT_EQ(folder.read("Debug.txt"), c.debug);
 }
 
@@ -149,8 +157,8 @@ TEST(Threads, WithoutThreadsToBeHadTheSearchRunsOnTheCallingThread) {
     for (int k = 0; k < 40; ++k) list += "ab\nabab\nab" + std::to_string(k) + "\n";
     TempFolder folder;
     folder.write("in.txt", list);
-    splitword::Progress quiet;
-    splitword::Run(folder.path(), 2, quiet, {0, 64, 10});
+    rt::RunEvents quiet;
+    RunWith(folder.path(), 2, quiet, {0, 64, 10});
     const std::string expected = folder.read("out.txt");
     std::filesystem::permissions(folder.path(), std::filesystem::perms::all);
     std::filesystem::remove(folder / "out.txt");
@@ -160,8 +168,8 @@ TEST(Threads, WithoutThreadsToBeHadTheSearchRunsOnTheCallingThread) {
         const int status = testing_support::RunUnprivileged([&] {
             const rlimit limit{processes, processes};
             if (::setrlimit(RLIMIT_NPROC, &limit) != 0) return 2;
-            splitword::Progress none;
-            splitword::Run(folder.path(), 2, none, {2, 64, 10});
+            rt::RunEvents none;
+            RunWith(folder.path(), 2, none, {2, 64, 10});
             return folder.read("out.txt") == expected ? 0 : 1;
         });
         ASSERT_NE(status, -1) << "could not run as an unprivileged user";
@@ -225,13 +233,13 @@ const std::vector<splitword::Tuning> kTunings = {
     {2, std::size_t{1} << 20, 4096}, {2, 1, 7}, {0, 1, 4096}, {3, 64, 150}};
 
 TEST(Progress, EveryHundredthWordBeforeItIsSearched) {
-    std::vector<std::string> many = {"reading"};
+    std::vector<std::string> many;
     for (int k = 100; k <= 5000; k += 100) many.push_back(std::to_string(k) + "/5012");
     const std::vector<std::pair<int, std::vector<std::string>>> cases = {
-        {0, {"reading"}},
-        {99, {"reading"}},
-        {100, {"reading", "100/100"}},
-        {250, {"reading", "100/250", "200/250"}},
+        {0, {}},
+        {99, {}},
+        {100, {"100/100"}},
+        {250, {"100/250", "200/250"}},
         {5012, many},
     };
     for (const splitword::Tuning& tuning : kTunings) {
@@ -239,7 +247,7 @@ TEST(Progress, EveryHundredthWordBeforeItIsSearched) {
             TempFolder folder;
             folder.write("in.txt", Words(count));
             RecordedProgress progress;
-            splitword::Run(folder.path(), 2, progress, tuning);
+            RunWith(folder.path(), 2, progress, tuning);
             EXPECT_EQ(progress.calls, calls) << count << " words, threads " << tuning.searchThreads
                                              << ", block " << tuning.blockBytes;
         }
@@ -247,10 +255,10 @@ TEST(Progress, EveryHundredthWordBeforeItIsSearched) {
 }
 
 // Progress that notes how much of out.txt has reached the file at each call.
-struct FileWatch : splitword::Progress {
+struct FileWatch : rt::RunEvents {
     std::filesystem::path out;
-    std::vector<std::pair<std::int32_t, std::uintmax_t>> sizes;
-    void workingOn(std::int32_t index, std::int32_t) override {
+    std::vector<std::pair<std::uint64_t, std::uintmax_t>> sizes;
+    void progress(std::uint64_t index, std::uint64_t) override {
         sizes.emplace_back(index, std::filesystem::file_size(out));
     }
 };
@@ -270,7 +278,7 @@ TEST(Progress, NoLineOfTheWordReachesTheFileBeforeItsCall) {
         folder.write("in.txt", list);
         FileWatch watch;
         watch.out = folder / "out.txt";
-        splitword::Run(folder.path(), 2, watch, tuning);
+        RunWith(folder.path(), 2, watch, tuning);
         ASSERT_EQ(watch.sizes.size(), 22u);
         std::uintmax_t last = 0;
         for (const auto& [index, size] : watch.sizes) {
@@ -286,8 +294,8 @@ TEST(Progress, NoLineOfTheWordReachesTheFileBeforeItsCall) {
 }
 
 TEST(Progress, AFailingCallStopsTheRun) {
-    struct Failing : splitword::Progress {
-        void workingOn(std::int32_t, std::int32_t) override {
+    struct Failing : rt::RunEvents {
+        void progress(std::uint64_t, std::uint64_t) override {
             throw rt::RuntimeError(rt::kOverflow);
         }
     };
@@ -300,7 +308,7 @@ TEST(Progress, AFailingCallStopsTheRun) {
         folder.write("in.txt", list);
         Failing failing;
         try {
-            splitword::Run(folder.path(), 2, failing, tuning);
+            RunWith(folder.path(), 2, failing, tuning);
             FAIL() << "no error";
         } catch (const rt::RuntimeError& error) {
             EXPECT_EQ(error.number(), rt::kOverflow);
@@ -314,12 +322,12 @@ TEST(Failures, MissingInputLeavesTheOutputsAlone) {
     folder.write("out.txt", "old out");
     RecordedProgress progress;
     try {
-        splitword::Run(folder.path(), 2, progress);
+        RunWith(folder.path(), 2, progress);
         FAIL() << "no error";
     } catch (const rt::RuntimeError& error) {
         EXPECT_EQ(error.number(), rt::kFileNotFound);
     }
-    EXPECT_EQ(progress.calls, std::vector<std::string>{"reading"});
+    EXPECT_TRUE(progress.calls.empty());
     EXPECT_EQ(folder.read("Debug.txt"), "old debug");
     EXPECT_EQ(folder.read("out.txt"), "old out");
 }
@@ -329,9 +337,9 @@ TEST(Failures, DebugListThatCannotBeCreatedLeavesOutAlone) {
     folder.write("in.txt", "ab\n");
     std::filesystem::create_directory(folder / "Debug.txt");
     folder.write("out.txt", "old out");
-    splitword::Progress quiet;
+    rt::RunEvents quiet;
     try {
-        splitword::Run(folder.path(), 2, quiet);
+        RunWith(folder.path(), 2, quiet);
         FAIL() << "no error";
     } catch (const rt::RuntimeError& error) {
         EXPECT_EQ(error.number(), rt::kPermissionDenied);
@@ -341,17 +349,12 @@ TEST(Failures, DebugListThatCannotBeCreatedLeavesOutAlone) {
 
 // A stated room on out.txt's disk, less what the new Debug.txt adds beyond the old one: a run
 // that does not fit writes nothing; a large one is asked about first.
-struct StatedRoom : splitword::Progress {
-    std::uint64_t room = 0;
+struct StatedRoom : rt::RunEvents {
     bool answer = false;
     std::vector<std::string> calls;
-    std::optional<std::uint64_t> roomFor(const std::filesystem::path&) override { return room; }
-    void tooLarge(const splitword::OutputSize& size, std::uint64_t left) override {
-        calls.push_back(splitword::TooLargeMessage(size, left));
-    }
-    bool largeAccepted(const splitword::OutputSize& size,
-                       std::optional<std::uint64_t> left) override {
-        calls.push_back(splitword::LargeMessage(size, left));
+    void refuse(const rt::Notice& refusal) override { calls.emplace_back(refusal.text); }
+    bool accept(const rt::Notice& question) override {
+        calls.emplace_back(question.text);
         return answer;
     }
 };
@@ -390,9 +393,12 @@ TEST(SizeCheck, AgainstAStatedRoom) {
         folder.write("in.txt", "ab\nabab\n");
         if (c.oldDebug) folder.write("Debug.txt", c.oldDebug);
         StatedRoom progress;
-        progress.room = c.room;
         progress.answer = c.answer;
-        const auto result = splitword::Run(folder.path(), 2, progress);
+        splitword::Options options;
+        options.room.forOutput = [&c](const std::filesystem::path&) {
+            return std::optional<std::uint64_t>(c.room);
+        };
+        const auto result = splitword::Run(folder.path(), options, progress);
         EXPECT_EQ(progress.calls,
                   c.call.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.call});
         EXPECT_EQ(folder.readOrMissing("out.txt"), c.written);
@@ -407,8 +413,8 @@ TEST(Files, NamesFoundInAnyLetterCase) {
     TempFolder folder;
     folder.write("IN.TXT", "ab\nc\nabc\n");
     folder.write("OUT.txt", "old");
-    splitword::Progress quiet;
-    splitword::Run(folder.path(), 1, quiet);
+    rt::RunEvents quiet;
+    RunWith(folder.path(), 1, quiet);
     EXPECT_EQ(folder.read("OUT.txt"), kHeader + "abc\tab\tc\r\n");
     EXPECT_FALSE(folder.exists("out.txt"));
 }

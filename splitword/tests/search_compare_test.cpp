@@ -51,8 +51,11 @@ std::string PlainScan(const TempFolder& folder, const std::vector<std::string>& 
 // out.txt of the job on the list that PlainScan wrote.
 std::string RunJob(const TempFolder& folder, double threshold, const splitword::Tuning& tuning) {
     RemoveOutputs(folder);
-    splitword::Progress quiet;
-    splitword::Run(folder.path(), threshold, quiet, tuning);
+    rt::RunEvents quiet;
+    splitword::Options options;
+    options.threshold = threshold;
+    options.tuning = tuning;
+    splitword::Run(folder.path(), options, quiet);
     return folder.read("out.txt");
 }
 
@@ -85,13 +88,17 @@ TEST(SearchCompare, SameLinesAsThePlainScanOnRandomLists) {
     EXPECT_GT(withFinds, 1300);
 }
 
-// Takes the size of out.txt that a run works out before writing, against no room at all, so
-// that the run writes nothing and every list is counted.
-struct NoRoom : splitword::Progress {
-    std::optional<splitword::OutputSize> size;
-    std::optional<std::uint64_t> roomFor(const std::filesystem::path&) override { return 0; }
-    void tooLarge(const splitword::OutputSize& counted, std::uint64_t) override { size = counted; }
-};
+// The size of out.txt that a run which only measures works out, writing nothing: every list is
+// counted.
+std::optional<splitword::OutputSize> Measured(const TempFolder& folder, double threshold,
+                                              const splitword::Tuning& tuning = {}) {
+    rt::RunEvents events;
+    splitword::Options options;
+    options.threshold = threshold;
+    options.tuning = tuning;
+    options.measureOnly = true;
+    return splitword::Run(folder.path(), options, events).measured;
+}
 
 // The lines and bytes of out.txt, counted before it is written, are those the plain scan writes:
 // on lists of a few short words, most of them repeated many times.
@@ -113,13 +120,12 @@ TEST(SearchCompare, SizeCountedBeforehandIsThatOfThePlainScan) {
         const splitword::Tuning& tuning =
             kTunings[static_cast<std::size_t>(round) % kTunings.size()];
         RemoveOutputs(folder);
-        NoRoom counted;
-        splitword::Run(folder.path(), threshold, counted, tuning);
-        ASSERT_TRUE(counted.size.has_value());
+        const auto size = Measured(folder, threshold, tuning);
+        ASSERT_TRUE(size.has_value());
         const auto lineCount = std::count(expected.begin(), expected.end(), '\n');
-        ASSERT_EQ(counted.size->lines, static_cast<splitword::BigCount>(lineCount))
+        ASSERT_EQ(size->lines, static_cast<splitword::BigCount>(lineCount))
             << "round " << round << ", list " << testing::PrintToString(lines);
-        ASSERT_EQ(counted.size->bytes, expected.size()) << "round " << round;
+        ASSERT_EQ(size->bytes, expected.size()) << "round " << round;
         EXPECT_FALSE(folder.exists("Debug.txt"));
         EXPECT_FALSE(folder.exists("out.txt"));
     }
@@ -129,12 +135,11 @@ TEST(SearchCompare, SizeCountedBeforehandIsThatOfThePlainScan) {
     for (int k = 0; k < 100000; ++k) many += "ab\n";
     for (int k = 0; k < 100000; ++k) many += "abab\n";
     folder.write("in.txt", many);
-    NoRoom counted;
-    splitword::Run(folder.path(), 2, counted);
-    ASSERT_TRUE(counted.size.has_value());
+    const auto size = Measured(folder, 2);
+    ASSERT_TRUE(size.has_value());
     const splitword::BigCount finds = splitword::BigCount{10000000000};
-    EXPECT_EQ(counted.size->lines, finds + 1);
-    EXPECT_EQ(counted.size->bytes, finds * 12 + 46);
+    EXPECT_EQ(size->lines, finds + 1);
+    EXPECT_EQ(size->bytes, finds * 12 + 46);
 }
 
 }  // namespace

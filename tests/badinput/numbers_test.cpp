@@ -225,14 +225,13 @@ TEST_P(CountTest, PassingTheLimitIsAnOverflowNeverAWrap) {
     const Snapshot before = TakeSnapshot(folder.path());
 
     ScriptedPlatform platform;
-    binning::BoxFailureHandler failures(platform);
-    binning::RunSettings settings;
-    settings.firstTotal = c.firstTotal;
+    binning::BoxEvents events(platform);
+    binning::Options options;
+    options.firstTotal = c.firstTotal;
+    options.mode = c.pairs ? binning::Mode::PairsOfValues : binning::Mode::SingleValues;
     bool ended = false;
     try {
-        binning::Run(folder.path(),
-                     c.pairs ? binning::Mode::PairsOfValues : binning::Mode::SingleValues, platform,
-                     failures, settings);
+        binning::Run(folder.path(), options, events);
     } catch (const binning::RunEnded&) {
         ended = true;
     }

@@ -47,11 +47,11 @@ enum Seen : int {
 int BinningSeen(const fs::path& folder, bool pairs) {
     ScriptedPlatform platform;
     platform.answers.assign(3, rt::Answer::Cancel);
-    binning::BoxFailureHandler failures(platform);
+    binning::BoxEvents events(platform);
+    binning::Options options;
+    options.mode = pairs ? binning::Mode::PairsOfValues : binning::Mode::SingleValues;
     try {
-        const binning::Outcome outcome =
-            binning::Run(folder, pairs ? binning::Mode::PairsOfValues : binning::Mode::SingleValues,
-                         platform, failures);
+        const binning::Outcome outcome = binning::Run(folder, options, events);
         return outcome == binning::Outcome::Completed ? kCompleted : kStoppedOnCutoffs;
     } catch (const binning::RunEnded&) {
         if (platform.boxes.size() != 1) return kOtherBoxesThenEnd;
@@ -80,15 +80,23 @@ int ErrorSeen(Run&& run) {
     }
 }
 
+// A refusal is seen as the failure behind it (exclude.txt that cannot be read).
+struct CauseThrown : rt::RunEvents {
+    void refuse(const rt::Notice& refusal) override {
+        if (refusal.cause) throw *refusal.cause;
+    }
+};
+
 int ChainmakerSeen(const fs::path& folder, bool exclude) {
     chainmaker::Options options;
     options.exclude = exclude;
-    return ErrorSeen([&] { chainmaker::Run(folder, options); });
+    CauseThrown events;
+    return ErrorSeen([&] { chainmaker::Run(folder, options, events); });
 }
 
 int SplitwordSeen(const fs::path& folder) {
-    splitword::Progress progress;
-    return ErrorSeen([&] { splitword::Run(folder, 2.0, progress); });
+    CauseThrown events;
+    return ErrorSeen([&] { splitword::Run(folder, {}, events); });
 }
 
 struct PermissionCase {
