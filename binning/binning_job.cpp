@@ -193,7 +193,8 @@ bool SizeAccepted(const std::filesystem::path& folder, const rt::InputFile& data
     const std::string fewer = "Put fewer cutoffs into " + std::string(cutoffFiles);
     const std::string again = window ? ", and click Go again." : ".";
 
-    const BigCount memory = CountingMemory(data.size(), slots, CountingSettingsOf(settings, nullptr));
+    const BigCount memory =
+        CountingMemory(data.size(), slots, CountingSettingsOf(settings, nullptr));
     if (const std::uint64_t room = settings.room.memory(); memory > room) {
         const std::string text =
             NoMemoryMessage(memory, room, table, fewer + ", or close other programs" + again);

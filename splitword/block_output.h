@@ -50,7 +50,8 @@ class FindWriter {
     void write(const Block& block) {
         rt::ThrowIfStopRequested();  // a stop asked for by a signal, before the block's lines
         for (const std::int32_t index : block.marks)
-            progress_.progress(static_cast<std::uint64_t>(index), static_cast<std::uint64_t>(count_));
+            progress_.progress(static_cast<std::uint64_t>(index),
+                               static_cast<std::uint64_t>(count_));
         print(block);
     }
     // Lines whose progress calls were made before.

@@ -320,9 +320,9 @@ TEST(CountingFailures, TheProgramErrorBoxShowsForANumberTooLargeInEitherHalf) {
         folder.write("Data.txt", "1\r\n2\r\n3\r\n4\r\n5\t1e309\r\n");
         testing_support::ScriptedPlatform platform;
         binning::BoxEvents events(platform);
-        EXPECT_THROW(binning::Run(folder.path(), Settings(4, threshold, true, Mode::PairsOfValues),
-                                  events),
-                     binning::RunEnded);
+        EXPECT_THROW(
+            binning::Run(folder.path(), Settings(4, threshold, true, Mode::PairsOfValues), events),
+            binning::RunEnded);
         ASSERT_EQ(platform.boxes.size(), 1u);
         EXPECT_EQ(platform.boxes[0].text, binning::ProgramErrorMessage());
         EXPECT_FALSE(folder.exists("Results.txt"));

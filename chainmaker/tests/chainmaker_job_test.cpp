@@ -395,7 +395,8 @@ TEST(Exclusion, MissingExcludeFileIsRefusedWithError53AndOutIsUntouched) {
     } events;
     EXPECT_EQ(chainmaker::Run(folder.path(), Blocks({1}, "", true), events).outcome,
               chainmaker::Outcome::ExcludeUnreadable);
-    EXPECT_EQ(events.texts, std::vector<std::string>{std::string(chainmaker::kExcludeMissingMessage)});
+    EXPECT_EQ(events.texts,
+              std::vector<std::string>{std::string(chainmaker::kExcludeMissingMessage)});
     EXPECT_EQ(events.number, 53);
     EXPECT_EQ(folder.read("out.txt"), "old\r\n");
 }

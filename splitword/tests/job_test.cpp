@@ -236,11 +236,7 @@ TEST(Progress, EveryHundredthWordBeforeItIsSearched) {
     std::vector<std::string> many;
     for (int k = 100; k <= 5000; k += 100) many.push_back(std::to_string(k) + "/5012");
     const std::vector<std::pair<int, std::vector<std::string>>> cases = {
-        {0, {}},
-        {99, {}},
-        {100, {"100/100"}},
-        {250, {"100/250", "200/250"}},
-        {5012, many},
+        {0, {}}, {99, {}}, {100, {"100/100"}}, {250, {"100/250", "200/250"}}, {5012, many},
     };
     for (const splitword::Tuning& tuning : kTunings) {
         for (const auto& [count, calls] : cases) {
