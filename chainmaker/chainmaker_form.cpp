@@ -21,25 +21,47 @@ const form::Form& ChainmakerForm::Declaration() {
         .controls =
             {
                 {Kind::Button, "Command1", "Go", {1320, 480, 2295, 1455}},
-                {Kind::CheckBox, "chkTwo", "Form all combinations of two", {1080, 3048, 2895, 615},
-                 {}, true},
-                {Kind::CheckBox, "chkThree", "Form combinations of three", {1080, 3696, 2895, 615},
-                 {}, true},
-                {Kind::CheckBox, "chkOne", "Include original list", {1080, 2400, 3015, 615}, {},
+                {Kind::CheckBox,
+                 "chkTwo",
+                 "Form all combinations of two",
+                 {1080, 3048, 2895, 615},
+                 {},
+                 true},
+                {Kind::CheckBox,
+                 "chkThree",
+                 "Form combinations of three",
+                 {1080, 3696, 2895, 615},
+                 {},
+                 true},
+                {Kind::CheckBox,
+                 "chkOne",
+                 "Include original list",
+                 {1080, 2400, 3015, 615},
+                 {},
                  true},
                 {Kind::Frame, "Frame1", "Use this separator", {4560, 480, 4095, 2535}},
                 {Kind::Option, "optSpace", "Space", {240, 360, 3255, 495}, "Frame1", true},
                 {Kind::Option, "optTab", "Tab", {240, 840, 3255, 495}, "Frame1"},
                 {Kind::Option, "optNoSeparator", "None", {240, 1320, 3255, 495}, "Frame1"},
-                {Kind::Option, "optOtherSeparator", "Other (specify):", {240, 1800, 1695, 495},
+                {Kind::Option,
+                 "optOtherSeparator",
+                 "Other (specify):",
+                 {240, 1800, 1695, 495},
                  "Frame1"},
                 // Named by the option it belongs to; the frame's title is its label too.
-                {Kind::TextBox, "txtSeparator", "", {2280, 1800, 1335, 375}, "Frame1", false,
+                {Kind::TextBox,
+                 "txtSeparator",
+                 "",
+                 {2280, 1800, 1335, 375},
+                 "Frame1",
+                 false,
                  "optOtherSeparator"},
                 {Kind::CheckBox, "chkFour", "Form combinations of four", {1080, 4344, 2895, 615}},
                 {Kind::CheckBox, "chkFive", "Form combinations of five", {1080, 4992, 2775, 615}},
                 {Kind::CheckBox, "chkSix", "Form combinations of six", {1080, 5640, 3015, 615}},
-                {Kind::CheckBox, "chkExclude", "Exclude strings in the file exclude.txt",
+                {Kind::CheckBox,
+                 "chkExclude",
+                 "Exclude strings in the file exclude.txt",
                  {4560, 3360, 4095, 615}},
             },
     };
@@ -118,8 +140,8 @@ void ChainmakerForm::Command1_Click() {
 void ChainmakerForm::RunSteps() {
     rt::RunReportingUnhandledErrors(platform_, [&] {
         chainmaker::Options options;
-        static constexpr const char* kBlocks[] = {"chkOne",   "chkTwo",  "chkThree",
-                                                  "chkFour",  "chkFive", "chkSix"};
+        static constexpr const char* kBlocks[] = {"chkOne",  "chkTwo",  "chkThree",
+                                                  "chkFour", "chkFive", "chkSix"};
         for (int k = 1; k <= chainmaker::kMaxMembers; ++k)
             options.blocks[k - 1] = view_.chosen(kBlocks[k - 1]);
         options.exclude = view_.chosen("chkExclude");

@@ -28,17 +28,25 @@ const form::Form& SplitwordForm::Declaration() {
         .controls =
             {
                 {Kind::Button, "Command1", "Go", {1320, 2280, 2295, 1335}},
-                {Kind::TextBox, "ThresholdLength", "2", {1800, 4560, 1215, 375}, {}, false,
+                {Kind::TextBox,
+                 "ThresholdLength",
+                 "2",
+                 {1800, 4560, 1215, 375},
+                 {},
+                 false,
                  "Label1"},
-                {Kind::Label, "Label2",
+                {Kind::Label,
+                 "Label2",
                  "Look for possible compounds in a list of words.  This program finds words that "
                  "are the concatenation of two other words in the same list.  ",
                  {360, 240, 4095, 855}},
-                {Kind::Label, "Label3",
+                {Kind::Label,
+                 "Label3",
                  "Put your word list into a plain-text file called in.txt, located in the same "
                  "folder as this program.  Output will appear in out.txt.",
                  {360, 1200, 4215, 735}},
-                {Kind::Label, "Label1",
+                {Kind::Label,
+                 "Label1",
                  "Threshold length to be counted as a possible compound member:",
                  {1200, 3960, 2655, 495}},
             },
@@ -74,8 +82,7 @@ class SplitwordForm::RunProgress : public splitword::Progress {
     form::LiveRun& live_;
 };
 
-SplitwordForm::SplitwordForm(form::View& view, rt::Platform& platform,
-                             std::filesystem::path folder)
+SplitwordForm::SplitwordForm(form::View& view, rt::Platform& platform, std::filesystem::path folder)
     : view_(view),
       platform_(platform),
       folder_(std::move(folder)),

@@ -63,7 +63,7 @@ class QtForm : public QMainWindow, public form::View {
     QAction* menu_ = nullptr;
     MenuBarKeys* menuKeys_ = nullptr;
     bool centredOnFrame_ = false;
-    int runs_ = 0;                // runs going on
+    int runs_ = 0;                 // runs going on
     bool closeRequested_ = false;  // during a run
 };
 
