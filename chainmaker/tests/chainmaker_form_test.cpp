@@ -1,12 +1,13 @@
 // The window's protocol over a scripted view: the clicks, the separator, the boxes and out.txt,
 // without a toolkit.
+#include "chainmaker_form.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <ostream>
 #include <string>
 
-#include "chainmaker_form.h"
 #include "program_texts.h"
 #include "runtime_error.h"
 #include "scripted_platform.h"
