@@ -1,8 +1,9 @@
 // Binning: sorts the numbers of Data.txt into bins and writes the counts to Results.txt, all in
 // the program's folder.
-#include "binning_window.h"
+#include "binning_form.h"
 #include "files.h"
 #include "ui/application.h"
+#include "ui/qt_form.h"
 #include "ui/qt_platform.h"
 
 int main(int argc, char** argv) {
@@ -10,8 +11,9 @@ int main(int argc, char** argv) {
     const std::filesystem::path folder = rt::ProgramFolder(argc > 0 ? argv[0] : nullptr);
     ui::Application app(argc, argv);
     ui::QtPlatform platform("Binning");
-    BinningWindow window(folder, platform);
-    window.Form_Load();
+    ui::QtForm window(BinningForm::Declaration());
+    BinningForm form(window, platform, folder);
+    window.connectHandlers(form.handlers());
     window.show();
     return ui::ExecStoppingOnSignals();
 }

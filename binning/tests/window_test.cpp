@@ -1,4 +1,6 @@
-// The window under the offscreen platform, with scripted message boxes.
+// The window as the Qt builder makes it, under the offscreen platform, with scripted message
+// boxes: its controls and places, the font, the keyboard, and a close during a run. What its
+// clicks do is tested over a scripted view (form_test.cpp).
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -12,13 +14,14 @@
 #include <filesystem>
 #include <string>
 
-#include "binning_window.h"
+#include "binning_form.h"
+#include "form/live_run.h"
 #include "program_texts.h"
 #include "scripted_platform.h"
 #include "temp_folder.h"
 #include "text_fit.h"
 #include "ui/caption_button.h"
-#include "ui/live_run.h"
+#include "ui/qt_form.h"
 #include "ui/twips.h"
 
 namespace {
@@ -39,6 +42,25 @@ const std::string kHelp =
     "and Bin2.txt.";
 
 namespace texts = testing_support::binning_texts;
+
+// The window as the program makes it: built from its declaration, its clicks connected.
+struct BinningWindow : ui::QtForm {
+    BinningWindow(const fs::path& folder, rt::Platform& platform)
+        : ui::QtForm(BinningForm::Declaration()), form(*this, platform, folder) {
+        connectHandlers(form.handlers());
+    }
+    void cmdGo_Click() { form.cmdGo_Click(); }
+    bool alreadyClicked() const { return form.alreadyClicked(); }
+
+    BinningForm form;
+    ui::CaptionButton* cmdGo = control<ui::CaptionButton>("cmdGo");
+    QGroupBox* Frame1 = control<QGroupBox>("Frame1");
+    QRadioButton* optSingleValues = control<QRadioButton>("optSingleValues");
+    QRadioButton* optPairsOfValues = control<QRadioButton>("optPairsOfValues");
+    QLabel* Label1 = control<QLabel>("Label1");
+    QLabel* Label2 = control<QLabel>("Label2");
+    QAction* mnuHelp = menuAction();
+};
 
 // A window on a fresh folder; the font tests make one window for each font.
 class BinningWindowTest : public ::testing::Test {
@@ -125,7 +147,7 @@ TEST_F(WindowLayoutTest, EveryTextReadableWholeBeforeAndAfterARun) {
         writeSingleExample();
         w.optSingleValues->click();
         w.cmdGo_Click();
-        ASSERT_EQ(w.cmdGo->text().toStdString(), BinningWindow::kDoneCaption);
+        ASSERT_EQ(w.cmdGo->text().toStdString(), BinningForm::kDoneCaption);
         EXPECT_EQ(testing_support::TextsNotReadable(&w), std::vector<std::string>{});
     }
 }
@@ -167,166 +189,11 @@ TEST_F(WindowLayoutTest, OptionsFormOneGroup) {
 }
 
 TEST_F(WindowLayoutTest, FormLoadCentresTheWindowOnTheScreen) {
-    window.Form_Load();
+    window.centre();
     const QRect screen = window.screen()->geometry();
     const QRect outer = window.frameGeometry();
     EXPECT_LE(std::abs(outer.center().x() - screen.center().x()), 1);
     EXPECT_LE(std::abs(outer.center().y() - screen.center().y()), 1);
-}
-
-TEST_F(WindowRunTest, SingleValuesWorkedExample) {
-    writeSingleExample();
-    window.optSingleValues->click();
-    window.cmdGo->click();
-    EXPECT_EQ(folder.read("Results.txt"), texts::kSingleReport);
-    EXPECT_EQ(caption(), BinningWindow::kDoneCaption);
-    EXPECT_EQ(caption(),
-              "Done!  You may find your output file in the same folder as this program under "
-              "the name Results.txt.  Click again to exit.");
-    EXPECT_TRUE(platform.boxes.empty());
-    EXPECT_EQ(platform.endCount, 0);
-    EXPECT_TRUE(window.alreadyClicked());
-}
-
-TEST_F(WindowRunTest, PairsWorkedExample) {
-    writePairsExample();
-    window.optPairsOfValues->click();
-    window.cmdGo_Click();
-    EXPECT_EQ(folder.read("Results.txt"), texts::kPairsReport);
-    EXPECT_EQ(caption(), BinningWindow::kDoneCaption);
-}
-
-TEST_F(WindowRunTest, NoOptionAsksAndTouchesNoFile) {
-    window.cmdGo_Click();
-    ASSERT_EQ(platform.boxes.size(), 1u);
-    EXPECT_EQ(platform.boxes[0].text, "Please select single values or pairs of values.");
-    EXPECT_EQ(platform.boxes[0].buttons, rt::Buttons::Ok);
-    EXPECT_EQ(platform.boxes[0].title, "");
-    EXPECT_FALSE(window.alreadyClicked());
-    EXPECT_EQ(caption(), "Go");
-    EXPECT_TRUE(files().empty());
-    // Choosing an option and clicking again runs normally.
-    writeSingleExample();
-    window.optSingleValues->click();
-    window.cmdGo_Click();
-    EXPECT_EQ(folder.read("Results.txt"), texts::kSingleReport);
-    EXPECT_EQ(platform.endCount, 0);
-}
-
-TEST_F(WindowRunTest, RisingStopThenCorrectedRerun) {
-    writeSingleExample();
-    folder.write("bins.txt", "0\n20\n10\n");
-    window.optSingleValues->click();
-    window.cmdGo_Click();
-    ASSERT_EQ(platform.boxes.size(), 1u);
-    EXPECT_EQ(platform.boxes[0].text, binning::kBinsNotRisingMessage);
-    EXPECT_FALSE(window.alreadyClicked());
-    EXPECT_EQ(caption(), "Go");
-    EXPECT_FALSE(folder.exists("Results.txt"));
-
-    folder.write("bins.txt", "0\n10\n20\n");
-    window.cmdGo_Click();
-    EXPECT_EQ(folder.read("Results.txt"), texts::kSingleReport);
-    EXPECT_EQ(caption(), BinningWindow::kDoneCaption);
-    EXPECT_EQ(platform.boxes.size(), 1u);
-    EXPECT_EQ(platform.endCount, 0);
-}
-
-// A run that has no room, or whose large Results.txt is not wanted, leaves the window at Go;
-// the next click is a new run.
-TEST_F(WindowRunTest, SizeStopThenRerunWithRoom) {
-    const struct {
-        const char* name;
-        std::uint64_t memory;
-        std::uint64_t disk;
-        rt::Buttons buttons;
-        std::string_view startsWith;
-    } cases[] = {
-        {"memory", 100, std::uint64_t{1} << 40, rt::Buttons::Ok, "This run would need "},
-        {"disk", std::uint64_t{1} << 40, 100, rt::Buttons::Ok, "This run would write "},
-        {"large, Cancel", std::uint64_t{1} << 40, 200, rt::Buttons::OkCancel,
-         "This run will write "},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        ScriptedPlatform boxes;
-        boxes.answers = {rt::Answer::Cancel};
-        BinningWindow w{folder.path(), boxes};
-        writeSingleExample();
-        w.runSettings.room.memory = [&] { return c.memory; };
-        w.runSettings.room.forOutput = [&](const fs::path&) {
-            return std::optional<std::uint64_t>(c.disk);
-        };
-        w.optSingleValues->click();
-        w.cmdGo_Click();
-        ASSERT_EQ(boxes.boxes.size(), 1u);
-        EXPECT_TRUE(boxes.boxes[0].text.starts_with(c.startsWith)) << boxes.boxes[0].text;
-        EXPECT_EQ(boxes.boxes[0].buttons, c.buttons);
-        EXPECT_FALSE(w.alreadyClicked());
-        EXPECT_EQ(w.cmdGo->text().toStdString(), "Go");
-        EXPECT_FALSE(folder.exists("Results.txt"));
-
-        w.runSettings = {};
-        w.cmdGo_Click();
-        EXPECT_EQ(folder.read("Results.txt"), texts::kSingleReport);
-        EXPECT_EQ(w.cmdGo->text().toStdString(), BinningWindow::kDoneCaption);
-        EXPECT_EQ(boxes.boxes.size(), 1u);
-        EXPECT_EQ(boxes.endCount, 0);
-        fs::remove(folder / "Results.txt");
-    }
-}
-
-TEST_F(WindowRunTest, MissingDataTxtPutInPlaceBeforeOkCompletesWithoutAnotherClick) {
-    writeSingleExample();
-    const std::string data = folder.read("Data.txt");
-    fs::remove(folder / "Data.txt");
-    platform.onBox = [&](const ScriptedPlatform::Box&) { folder.write("Data.txt", data); };
-    window.optSingleValues->click();
-    window.cmdGo_Click();
-    ASSERT_EQ(platform.boxes.size(), 1u);
-    EXPECT_EQ(platform.boxes[0].text, binning::kFileNotFoundMessage);
-    EXPECT_EQ(platform.boxes[0].buttons, rt::Buttons::OkCancel);
-    EXPECT_EQ(folder.read("Results.txt"), texts::kSingleReport);
-    EXPECT_EQ(caption(), BinningWindow::kDoneCaption);
-    EXPECT_EQ(platform.endCount, 0);
-}
-
-TEST_F(WindowRunTest, ResultsTxtMadeWritableBeforeOkCompletesTheRun) {
-    writePairsExample();
-    fs::create_directory(folder / "Results.txt");
-    platform.onBox = [&](const ScriptedPlatform::Box&) { fs::remove(folder / "Results.txt"); };
-    window.optPairsOfValues->click();
-    window.cmdGo_Click();
-    ASSERT_EQ(platform.boxes.size(), 1u);
-    EXPECT_EQ(platform.boxes[0].text, binning::kPermissionMessage);
-    EXPECT_EQ(folder.read("Results.txt"), texts::kPairsReport);
-    EXPECT_EQ(caption(), BinningWindow::kDoneCaption);
-    EXPECT_EQ(platform.endCount, 0);
-}
-
-TEST_F(WindowRunTest, CancelEndsTheProgramAndLeavesResultsTxt) {
-    writeSingleExample();
-    fs::remove(folder / "bins.txt");
-    folder.write("Results.txt", "old report");
-    platform.answers = {rt::Answer::Cancel};
-    window.optSingleValues->click();
-    window.cmdGo_Click();
-    EXPECT_EQ(platform.boxes.size(), 1u);
-    EXPECT_EQ(platform.endCount, 1);
-    EXPECT_EQ(caption(), "Go");
-    EXPECT_EQ(folder.read("Results.txt"), "old report");
-}
-
-TEST_F(WindowRunTest, ProgramErrorEndsTheProgram) {
-    folder.write("bins.txt", "0\n1\n");
-    folder.write("Data.txt", "1E999\n");
-    window.optSingleValues->click();
-    window.cmdGo_Click();
-    ASSERT_EQ(platform.boxes.size(), 1u);
-    EXPECT_EQ(platform.boxes[0].text, binning::ProgramErrorMessage());
-    EXPECT_EQ(platform.boxes[0].buttons, rt::Buttons::Ok);
-    EXPECT_EQ(platform.endCount, 1);
-    EXPECT_FALSE(folder.exists("Results.txt"));
 }
 
 TEST_F(WindowRunTest, ClosingTheWindowWhileDataIsCountedEndsWithoutAReport) {
@@ -336,7 +203,7 @@ TEST_F(WindowRunTest, ClosingTheWindowWhileDataIsCountedEndsWithoutAReport) {
     folder.write("Data.txt", data);
     folder.write("Results.txt", "an old report");
     window.optSingleValues->setChecked(true);
-    ui::LiveRun::setIntervals(std::chrono::milliseconds(0), std::chrono::milliseconds(0));
+    form::LiveRun::setIntervals(std::chrono::milliseconds(0), std::chrono::milliseconds(0));
     QString during;
     QMetaObject::invokeMethod(
         &window,
@@ -346,49 +213,11 @@ TEST_F(WindowRunTest, ClosingTheWindowWhileDataIsCountedEndsWithoutAReport) {
         },
         Qt::QueuedConnection);
     window.cmdGo_Click();
-    ui::LiveRun::setIntervals(std::chrono::milliseconds(500), std::chrono::milliseconds(100));
+    form::LiveRun::setIntervals(std::chrono::milliseconds(500), std::chrono::milliseconds(100));
     EXPECT_TRUE(during.startsWith("Counting... ")) << during.toStdString();
     EXPECT_EQ(platform.endCount, 1);
     EXPECT_TRUE(platform.boxes.empty());
     EXPECT_EQ(folder.read("Results.txt"), "an old report");
-}
-
-TEST_F(WindowRunTest, AClickAfterTheRunEndsTheProgramWithoutTouchingFiles) {
-    writeSingleExample();
-    window.optSingleValues->click();
-    window.cmdGo_Click();
-    ASSERT_EQ(platform.endCount, 0);
-    // A changed option and changed files make no difference.
-    window.optPairsOfValues->click();
-    fs::remove(folder / "Data.txt");
-    folder.write("Results.txt", "kept");
-    window.cmdGo_Click();
-    EXPECT_EQ(platform.endCount, 1);
-    EXPECT_TRUE(platform.boxes.empty());
-    EXPECT_EQ(folder.read("Results.txt"), "kept");
-    EXPECT_EQ(files(), (std::vector<std::string>{"Results.txt", "bins.txt"}));
-}
-
-TEST_F(WindowHelpTest, SameTextBeforeAndAfterARunChangingNothing) {
-    window.mnuHelp_Click();
-    EXPECT_EQ(caption(), "Go");
-    EXPECT_FALSE(window.alreadyClicked());
-    EXPECT_TRUE(files().empty());
-
-    writeSingleExample();
-    window.optSingleValues->click();
-    window.cmdGo_Click();
-    window.mnuHelp_Click();
-    EXPECT_EQ(caption(), BinningWindow::kDoneCaption);
-    EXPECT_TRUE(window.alreadyClicked());
-    EXPECT_EQ(platform.endCount, 0);
-
-    ASSERT_EQ(platform.boxes.size(), 2u);
-    for (const auto& box : platform.boxes) {
-        EXPECT_EQ(box.text, kHelp);
-        EXPECT_EQ(box.title, "Binning");
-        EXPECT_EQ(box.buttons, rt::Buttons::Ok);
-    }
 }
 
 TEST_F(WindowHelpTest, FocusGoesBackToTheControlThatHadItBeforeTheMenuBar) {
@@ -401,7 +230,7 @@ TEST_F(WindowHelpTest, FocusGoesBackToTheControlThatHadItBeforeTheMenuBar) {
         // Alt or F10 gives the focus to the menu bar; Enter there chooses Help.
         w.menuBar()->setFocus(Qt::MenuBarFocusReason);
         platform.onBox = [&](const ScriptedPlatform::Box&) { w.menuBar()->setFocus(); };
-        w.mnuHelp_Click();
+        w.mnuHelp->trigger();
         EXPECT_EQ(w.focusWidget(), control);
         EXPECT_EQ(QApplication::focusWidget(), control);
     }

@@ -1,5 +1,6 @@
-#include "chainmaker_window.h"
-
+// The window as the Qt builder makes it, under the offscreen platform: its controls and places,
+// the font, the keyboard, and a close during a run. What its clicks do is tested over a scripted
+// view (chainmaker_form_test.cpp).
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -20,12 +21,14 @@
 #include <string>
 #include <vector>
 
+#include "chainmaker_form.h"
+#include "form/live_run.h"
 #include "program_texts.h"
 #include "runtime_error.h"
 #include "scripted_platform.h"
 #include "temp_folder.h"
 #include "text_fit.h"
-#include "ui/live_run.h"
+#include "ui/qt_form.h"
 #include "ui/twips.h"
 
 namespace {
@@ -33,6 +36,19 @@ namespace {
 using testing_support::ScriptedPlatform;
 using testing_support::TempFolder;
 using testing_support::UnhandledReport;
+
+// The window as the program makes it: built from its declaration, its clicks connected.
+struct ChainmakerWindow : ui::QtForm {
+    ChainmakerWindow(rt::Platform& platform, const std::filesystem::path& folder)
+        : ui::QtForm(ChainmakerForm::Declaration()), form(*this, platform, folder) {
+        connectHandlers(form.handlers());
+    }
+    void Command1_Click() { form.Command1_Click(); }
+    bool alreadyClicked() const { return form.alreadyClicked(); }
+    std::int32_t inputCount() const { return form.inputCount(); }
+
+    ChainmakerForm form;
+};
 
 const std::string kHelp =
     "Forms all string combinations of a list of strings; for example, { a, b } gives {a, b, aa, "
@@ -170,9 +186,8 @@ TEST_F(ChainmakerWindowTest, DoneCaptionFitsInTheButton) {
         button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
     const int margin = button->style()->pixelMetric(QStyle::PM_ButtonMargin, &option, button);
     const QRect room = area.adjusted(margin / 2, 0, -margin / 2, 0);
-    const QRect needed =
-        button->fontMetrics().boundingRect(room, Qt::AlignCenter | Qt::TextWordWrap,
-                                           QString::fromUtf8(ChainmakerWindow::kDoneCaption));
+    const QRect needed = button->fontMetrics().boundingRect(
+        room, Qt::AlignCenter | Qt::TextWordWrap, QString::fromUtf8(ChainmakerForm::kDoneCaption));
     EXPECT_TRUE(room.contains(needed)) << needed.width() << "x" << needed.height() << " in "
                                        << room.width() << "x" << room.height();
 }
@@ -195,7 +210,7 @@ TEST_F(ChainmakerWindowFonts, PlacesFollowTheFontAndEveryTextIsReadableBeforeAnd
         folder.write("in.txt", "a\r\n");
         w.Command1_Click();
         ASSERT_EQ(w.findChild<QPushButton*>("Command1")->text(),
-                  QString::fromUtf8(ChainmakerWindow::kDoneCaption));
+                  QString::fromUtf8(ChainmakerForm::kDoneCaption));
         EXPECT_EQ(testing_support::TextsNotReadable(&w), std::vector<std::string>{});
     }
 }
@@ -213,7 +228,7 @@ TEST_F(ChainmakerWindowTest, AfterHelpTheFocusIsBackOnTheControlThatHadIt) {
         // Alt gives the focus to the menu bar; Enter there chooses Help.
         window.menuBar()->setFocus(Qt::MenuBarFocusReason);
         platform.onBox = [&](const ScriptedPlatform::Box&) { window.menuBar()->setFocus(); };
-        window.mnuHlp_Click();
+        window.menuAction()->trigger();
         EXPECT_EQ(QApplication::focusWidget(), had);
     }
     // F1 shows Help from any control, the separator box too, and leaves the focus there.
@@ -232,65 +247,8 @@ TEST_F(ChainmakerWindowTest, AltLettersNeverTypeIntoTheSeparatorBox) {
     EXPECT_EQ(box->text(), "::");
 }
 
-TEST_F(ChainmakerWindowTest, HelpBeforeAndAfterARunShowsTheSameText) {
-    folder.write("in.txt", "a\r\n");
-    window.findChild<QAction*>("mnuHlp")->trigger();
-    ASSERT_EQ(platform.boxes.size(), 1u);
-    EXPECT_EQ(platform.boxes[0].text, kHelp);
-    EXPECT_EQ(platform.boxes[0].buttons, rt::Buttons::Ok);
-    EXPECT_EQ(platform.boxes[0].title, "");
-    EXPECT_FALSE(window.alreadyClicked());
-    EXPECT_EQ(caption(), QStringLiteral("Go"));
-    EXPECT_FALSE(folder.exists("out.txt"));
-
-    go()->click();
-    ASSERT_EQ(platform.boxes.size(), 1u);
-    window.mnuHlp_Click();
-    ASSERT_EQ(platform.boxes.size(), 2u);
-    EXPECT_EQ(platform.boxes[1].text, kHelp);
-    EXPECT_EQ(caption(), QString::fromUtf8(ChainmakerWindow::kDoneCaption));
-    EXPECT_EQ(platform.endCount, 0);
-}
-
-// ---- Runs -------------------------------------------------------------------------------------
-
-TEST_F(ChainmakerWindowTest, DefaultRunWritesTheExampleWithSpaces) {
-    folder.write("in.txt", "a\r\nb\r\n");
-    go()->click();
-    EXPECT_EQ(folder.read("out.txt"),
-              "a\r\nb\r\na a\r\na b\r\nb a\r\nb b\r\na a a\r\na a b\r\na b a\r\na b b\r\n"
-              "b a a\r\nb a b\r\nb b a\r\nb b b\r\n");
-    EXPECT_EQ(caption(), QString::fromUtf8(ChainmakerWindow::kDoneCaption));
-    EXPECT_TRUE(platform.boxes.empty());
-    EXPECT_EQ(platform.endCount, 0);
-    EXPECT_TRUE(window.alreadyClicked());
-    EXPECT_EQ(window.inputCount(), 2);
-}
-
-TEST_F(ChainmakerWindowTest, ARunNoDiskHoldsIsNotStartedAndTheNextClickIsAFreshRun) {
-    // 2000 strings in block six: 6.4 * 10^19 lines, more than any disk.
-    std::string strings;
-    for (int i = 0; i < 2000; ++i) strings += "s" + std::to_string(i) + "\n";
-    folder.write("in.txt", strings);
-    folder.write("out.txt", "old\r\n");
-    tick("chkSix", true);
-    go()->click();
-    ASSERT_EQ(platform.boxes.size(), 1u);
-    EXPECT_EQ(platform.boxes[0].buttons, rt::Buttons::Ok);
-    EXPECT_NE(platform.boxes[0].text.find("64,000,000,008,004,002,000 lines"), std::string::npos)
-        << platform.boxes[0].text;
-    EXPECT_EQ(folder.read("out.txt"), "old\r\n");
-    EXPECT_EQ(caption(), "Go");
-    EXPECT_FALSE(window.alreadyClicked());
-
-    // The settings of the next click count: block one alone, from the list as it is then.
-    folder.write("in.txt", "a\n");
-    for (const char* box : {"chkTwo", "chkThree", "chkSix"}) tick(box, false);
-    go()->click();
-    EXPECT_EQ(folder.read("out.txt"), "a\r\n");
-    EXPECT_EQ(caption(), QString::fromUtf8(ChainmakerWindow::kDoneCaption));
-    EXPECT_EQ(platform.endCount, 0);
-}
+// ---- A run in the window
+// -------------------------------------------------------------------------------------
 
 TEST_F(ChainmakerWindowTest, ClosingTheWindowDuringARunStopsItAfterAWholeLine) {
     // 100 strings, blocks one to three: about 9 MB, written in chunks of a megabyte.
@@ -302,7 +260,7 @@ TEST_F(ChainmakerWindowTest, ClosingTheWindowDuringARunStopsItAfterAWholeLine) {
 
     ScriptedPlatform closing;
     ChainmakerWindow closed(closing, folder.path());
-    ui::LiveRun::setIntervals(std::chrono::milliseconds(0), std::chrono::milliseconds(0));
+    form::LiveRun::setIntervals(std::chrono::milliseconds(0), std::chrono::milliseconds(0));
     QString during;  // the caption while the run goes on
     QMetaObject::invokeMethod(
         &closed,
@@ -312,7 +270,7 @@ TEST_F(ChainmakerWindowTest, ClosingTheWindowDuringARunStopsItAfterAWholeLine) {
         },
         Qt::QueuedConnection);
     closed.Command1_Click();
-    ui::LiveRun::setIntervals(std::chrono::milliseconds(500), std::chrono::milliseconds(100));
+    form::LiveRun::setIntervals(std::chrono::milliseconds(500), std::chrono::milliseconds(100));
 
     EXPECT_EQ(closing.endCount, 1);
     EXPECT_TRUE(closing.boxes.empty());
@@ -322,106 +280,6 @@ TEST_F(ChainmakerWindowTest, ClosingTheWindowDuringARunStopsItAfterAWholeLine) {
     EXPECT_EQ(whole.compare(0, stopped.size(), stopped), 0);
     EXPECT_EQ(stopped.substr(stopped.size() - 2), "\r\n");
     EXPECT_TRUE(during.startsWith("Writing... ")) << during.toStdString();
-}
-
-TEST_F(ChainmakerWindowTest, ClickAfterDoneEndsWithoutTouchingFiles) {
-    folder.write("in.txt", "a\r\n");
-    window.Command1_Click();
-    ASSERT_EQ(caption(), QString::fromUtf8(ChainmakerWindow::kDoneCaption));
-    folder.write("in.txt", "b\r\n");
-    folder.write("out.txt", "kept\r\n");
-    go()->click();
-    EXPECT_EQ(platform.endCount, 1);
-    EXPECT_TRUE(platform.boxes.empty());
-    EXPECT_EQ(folder.read("out.txt"), "kept\r\n");
-    EXPECT_EQ(window.inputCount(), 1);
-}
-
-TEST_F(ChainmakerWindowTest, MissingExcludeFileStopsTheRunAndTheNextClickEnds) {
-    folder.write("in.txt", "a\r\n");
-    folder.write("out.txt", "old\r\n");
-    tick("chkExclude", true);
-    window.Command1_Click();
-    ASSERT_EQ(platform.boxes.size(), 1u);
-    EXPECT_EQ(platform.boxes[0].text, testing_support::chainmaker_texts::kExcludeMissingBox);
-    EXPECT_EQ(platform.boxes[0].buttons, rt::Buttons::Ok);
-    EXPECT_EQ(platform.boxes[0].title, "");
-    EXPECT_TRUE(window.excludeFileMissing());
-    EXPECT_EQ(window.separator(), " ") << "settled before the run";
-    EXPECT_EQ(folder.read("out.txt"), "old\r\n");
-    EXPECT_EQ(caption(), QStringLiteral("Go"));
-    EXPECT_EQ(platform.endCount, 0);
-    EXPECT_TRUE(window.alreadyClicked());
-
-    // Putting the file in place does not make the next click a new run.
-    folder.write("exclude.txt", "a\r\n");
-    window.Command1_Click();
-    EXPECT_EQ(platform.endCount, 1);
-    EXPECT_EQ(platform.boxes.size(), 1u);
-    EXPECT_EQ(folder.read("out.txt"), "old\r\n");
-}
-
-TEST_F(ChainmakerWindowTest, UnreadableExcludeFileGivesTheSameMessage) {
-    folder.write("in.txt", "a\r\n");
-    std::filesystem::create_directory(folder / "exclude.txt");
-    tick("chkExclude", true);
-    window.Command1_Click();
-    ASSERT_EQ(platform.boxes.size(), 1u);
-    EXPECT_EQ(platform.boxes[0].text, testing_support::chainmaker_texts::kExcludeMissingBox);
-    EXPECT_FALSE(folder.exists("out.txt"));
-}
-
-TEST_F(ChainmakerWindowTest, MissingInputIsReportedAndEndsBeforeExcludeIsLookedAt) {
-    tick("chkExclude", true);
-    window.Command1_Click();
-    ASSERT_EQ(platform.boxes.size(), 1u);
-    EXPECT_EQ(platform.boxes[0].text, UnhandledReport(53));
-    EXPECT_EQ(platform.boxes[0].buttons, rt::Buttons::Ok);
-    EXPECT_EQ(platform.endCount, 1);
-    EXPECT_EQ(caption(), QStringLiteral("Go"));
-    EXPECT_FALSE(folder.exists("out.txt"));
-}
-
-TEST_F(ChainmakerWindowTest, OutputThatCannotBeCreatedIsReportedAndEnds) {
-    folder.write("in.txt", "a\r\n");
-    std::filesystem::create_directory(folder / "out.txt");
-    window.Command1_Click();
-    ASSERT_EQ(platform.boxes.size(), 1u);
-    EXPECT_EQ(platform.boxes[0].text,
-              UnhandledReport(70, "out.txt is a folder, not a file: rename or remove it"));
-    EXPECT_EQ(platform.endCount, 1);
-    EXPECT_EQ(caption(), QStringLiteral("Go"));
-}
-
-TEST_F(ChainmakerWindowTest, ExclusionOffNeverLooksForTheFile) {
-    folder.write("in.txt", "a\r\n");
-    tick("chkTwo", false);
-    tick("chkThree", false);
-    window.Command1_Click();
-    EXPECT_TRUE(platform.boxes.empty());
-    EXPECT_EQ(folder.read("out.txt"), "a\r\n");
-}
-
-TEST_F(ChainmakerWindowTest, ExcludedLinesAreLeftOut) {
-    folder.write("in.txt", "a\r\nb\r\n");
-    folder.write("exclude.txt", "b\r\na b\r\nb b b\r\n");
-    tick("chkExclude", true);
-    window.Command1_Click();
-    EXPECT_TRUE(platform.boxes.empty());
-    EXPECT_EQ(window.excludeCount(), 3);
-    EXPECT_EQ(folder.read("out.txt"),
-              "a\r\na a\r\nb a\r\nb b\r\na a a\r\na a b\r\na b a\r\na b b\r\n"
-              "b a a\r\nb a b\r\nb b a\r\n");
-}
-
-TEST_F(ChainmakerWindowTest, NoBlockTickedGivesAnEmptyFileAndDone) {
-    folder.write("in.txt", "a\r\n");
-    folder.write("out.txt", "old\r\n");
-    for (const char* name : {"chkOne", "chkTwo", "chkThree"}) tick(name, false);
-    window.Command1_Click();
-    EXPECT_TRUE(folder.exists("out.txt"));
-    EXPECT_EQ(folder.read("out.txt"), "");
-    EXPECT_EQ(caption(), QString::fromUtf8(ChainmakerWindow::kDoneCaption));
 }
 
 TEST_F(ChainmakerWindowTest, OnlyAFullTickCountsAsTicked) {
@@ -434,68 +292,6 @@ TEST_F(ChainmakerWindowTest, OnlyAFullTickCountsAsTicked) {
     EXPECT_EQ(folder.read("out.txt"), "a a\r\n");
 }
 
-TEST_F(ChainmakerWindowTest, AllSixBlocksForOneString) {
-    folder.write("in.txt", "w\r\n");
-    for (const char* name : {"chkFour", "chkFive", "chkSix"}) tick(name, true);
-    control<QRadioButton>("optTab")->click();
-    window.Command1_Click();
-    EXPECT_EQ(folder.read("out.txt"),
-              "w\r\nw\tw\r\nw\tw\tw\r\nw\tw\tw\tw\r\nw\tw\tw\tw\tw\r\nw\tw\tw\tw\tw\tw\r\n");
-}
-
-TEST_F(ChainmakerWindowTest, LinesReachOutTxtOnlyDuringARun) {
-    folder.write("in.txt", "x\r\n");
-    EXPECT_FALSE(folder.exists("out.txt"));
-    window.Command1_Click();
-    EXPECT_EQ(folder.read("out.txt"), "x\r\nx x\r\nx x x\r\n");
-    window.mnuHlp_Click();
-    EXPECT_EQ(folder.read("out.txt"), "x\r\nx x\r\nx x x\r\n");
-}
-
-// ---- Separator --------------------------------------------------------------------------------
-
-struct SeparatorCase {
-    const char* name;
-    const char* option;
-    const char* typed;
-    std::string separator;
-};
-
-void PrintTo(const SeparatorCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class SeparatorTest : public ChainmakerWindowTest,
-                      public ::testing::WithParamInterface<SeparatorCase> {};
-
-TEST_P(SeparatorTest, ComesFromTheSelectedOption) {
-    control<QRadioButton>(GetParam().option)->click();
-    control<QLineEdit>("txtSeparator")->setText(QString::fromUtf8(GetParam().typed));
-    window.EstablishSeparator();
-    EXPECT_EQ(window.separator(), GetParam().separator);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Options, SeparatorTest,
-    ::testing::Values(SeparatorCase{"Space", "optSpace", "", " "},
-                      SeparatorCase{"SpaceIgnoresTheBox", "optSpace", "xyz", " "},
-                      SeparatorCase{"Tab", "optTab", "", "\t"},
-                      SeparatorCase{"None", "optNoSeparator", "-", ""},
-                      SeparatorCase{"OtherUntrimmed", "optOtherSeparator", " - ", " - "},
-                      SeparatorCase{"OtherEmpty", "optOtherSeparator", "", ""},
-                      SeparatorCase{"OtherUtf8", "optOtherSeparator", "\xC2\xB7", "\xC2\xB7"}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(ChainmakerWindowTest, OtherSeparatorIsUsedInTheRun) {
-    folder.write("in.txt", "x\r\ny\r\n");
-    tick("chkOne", false);
-    tick("chkThree", false);
-    control<QRadioButton>("optOtherSeparator")->click();
-    control<QLineEdit>("txtSeparator")->setText(QStringLiteral(" :: "));
-    window.Command1_Click();
-    EXPECT_EQ(folder.read("out.txt"), "x :: x\r\nx :: y\r\ny :: x\r\ny :: y\r\n");
-}
-
 }  // namespace
 
 namespace {
@@ -505,7 +301,7 @@ TEST_F(ChainmakerWindowTest, EnterOnTheFocusedButtonClicksIt) {
     QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
     QCoreApplication::sendEvent(go(), &press);
     EXPECT_EQ(folder.read("out.txt"), "a\r\na a\r\na a a\r\n");
-    EXPECT_EQ(caption(), QString::fromUtf8(ChainmakerWindow::kDoneCaption));
+    EXPECT_EQ(caption(), QString::fromUtf8(ChainmakerForm::kDoneCaption));
 }
 
 TEST_F(ChainmakerWindowTest, EnterInTheSeparatorBoxStartsNoRun) {

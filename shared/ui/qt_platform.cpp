@@ -15,8 +15,8 @@
 #include <optional>
 #include <utility>
 
+#include "form/live_run.h"
 #include "stop_signals.h"
-#include "ui/live_run.h"
 
 namespace ui {
 
@@ -84,7 +84,7 @@ int ExecStoppingOnSignals() {
             }
         }
         if (!rt::StopRequested()) return;
-        if (LiveRun::Active()) {
+        if (form::LiveRun::Active()) {
             later.start();  // the run stops at its next progress point and ends the program
             return;
         }

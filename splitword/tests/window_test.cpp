@@ -1,5 +1,6 @@
-// The window under the offscreen platform: its controls, the two clicks, the threshold box,
-// the captions and the unhandled errors.
+// The window as the Qt builder makes it, under the offscreen platform: its controls and places,
+// the font, accessibility, the keyboard, and the threshold read in the desktop's language. What
+// its clicks do is tested over a scripted view (form_test.cpp).
 #include <gtest/gtest.h>
 
 #include <QAccessible>
@@ -14,11 +15,11 @@
 #include "current_folder.h"
 #include "program_texts.h"
 #include "scripted_platform.h"
-#include "splitword_window.h"
+#include "splitword_form.h"
 #include "temp_folder.h"
 #include "text_fit.h"
 #include "ui/caption_button.h"
-#include "ui/live_run.h"
+#include "ui/qt_form.h"
 #include "ui/twips.h"
 
 namespace {
@@ -29,24 +30,32 @@ using testing_support::TempFolder;
 using testing_support::UnhandledReport;
 namespace texts = testing_support::splitword_texts;
 
-const std::string& kHeader = texts::kCompoundHeader;
+// The window as the program makes it: built from its declaration, its click connected.
+struct SplitwordWindow : ui::QtForm {
+    explicit SplitwordWindow(rt::Platform& platform)
+        : ui::QtForm(SplitwordForm::Declaration()), form(*this, platform) {
+        connectHandlers(form.handlers());
+    }
+    void Command1_Click() { form.Command1_Click(); }
+
+    SplitwordForm form;
+    QLabel* Label1 = control<QLabel>("Label1");
+    QLabel* Label2 = control<QLabel>("Label2");
+    QLabel* Label3 = control<QLabel>("Label3");
+    ui::CaptionButton* Command1 = control<ui::CaptionButton>("Command1");
+    QLineEdit* ThresholdLength = control<QLineEdit>("ThresholdLength");
+};
 
 // A window in an English locale, its folder of data the current folder, recording the captions
 // it shows; the font tests make one window for each font.
 class SplitwordWindowTest : public ::testing::Test {
   protected:
-    SplitwordWindowTest() {
-        form.setLocale(QLocale(QLocale::English, QLocale::UnitedStates));
-        form.onCaption = [this](const QString& caption) {
-            captions.push_back(caption.toStdString());
-        };
-    }
+    SplitwordWindowTest() { form.setLocale(QLocale(QLocale::English, QLocale::UnitedStates)); }
 
     TempFolder folder;
     CurrentFolder current{folder.path()};
     ScriptedPlatform platform;
     SplitwordWindow form{platform};
-    std::vector<std::string> captions;
 };
 using SplitwordWindowLayout = SplitwordWindowTest;
 using SplitwordWindowAccess = SplitwordWindowTest;
@@ -116,7 +125,9 @@ TEST_F(SplitwordWindowAccess, AWindowWhoseThresholdBoxIsLabelledByItsLabel) {
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(window->role(), QAccessible::Window);
     EXPECT_EQ(window->text(QAccessible::Name), "Splitword");
-    EXPECT_EQ(window->childCount(), 5);
+    // One client area, as in every main window, holding the five controls.
+    ASSERT_EQ(window->childCount(), 1);
+    EXPECT_EQ(window->child(0)->childCount(), 5);
 
     QAccessibleInterface* box = QAccessible::queryAccessibleInterface(form.ThresholdLength);
     ASSERT_NE(box, nullptr);
@@ -141,60 +152,6 @@ TEST_F(SplitwordWindowLayout, ButtonFirstThenTheBox) {
         next = next->nextInFocusChain();
     EXPECT_EQ(next, form.ThresholdLength);
     form.close();
-}
-
-TEST_F(SplitwordWindowRun, FirstClickRunsOnTheCurrentFolder) {
-    folder.write("in.txt", "black\nbird\nblackbird\n");
-    form.ThresholdLength->setText(" 3 ");
-    form.Command1_Click();
-    EXPECT_EQ(form.ThresholdLength->text(), "3");
-    EXPECT_EQ(folder.read("Debug.txt"), "black\r\nbird\r\nblackbird\r\n");
-    EXPECT_EQ(folder.read("out.txt"), kHeader + "blackbird\tblack\tbird\r\n");
-    EXPECT_EQ(captions, (std::vector<std::string>{"Reading input file ...", texts::kDoneCaption}));
-    EXPECT_EQ(form.Command1->text(), texts::kDoneCaption);
-    EXPECT_TRUE(platform.boxes.empty());
-    EXPECT_FALSE(platform.ended());
-}
-
-TEST_F(SplitwordWindowRun, ProgressCaptionsEveryHundredWords) {
-    std::string list;
-    for (int k = 0; k < 250; ++k) list += "word" + std::to_string(k) + "\n";
-    folder.write("in.txt", list);
-    form.Command1_Click();
-    EXPECT_EQ(captions,
-              (std::vector<std::string>{"Reading input file ...", "Working on #100 out of 250",
-                                        "Working on #200 out of 250", texts::kDoneCaption}));
-}
-
-TEST_F(SplitwordWindowRun, ClosingTheWindowDuringTheSearchEndsAfterWholeLines) {
-    std::string list = "black\nbird\nblackbird\n";
-    for (int k = 0; k < 250; ++k) list += "word" + std::to_string(k) + "\n";
-    folder.write("in.txt", list);
-    ui::LiveRun::setIntervals(std::chrono::milliseconds(0), std::chrono::milliseconds(0));
-    QMetaObject::invokeMethod(
-        &form, [&] { form.close(); }, Qt::QueuedConnection);
-    form.Command1_Click();
-    ui::LiveRun::setIntervals(std::chrono::milliseconds(500), std::chrono::milliseconds(100));
-    EXPECT_EQ(platform.endCount, 1);
-    EXPECT_TRUE(platform.boxes.empty());
-    // Stopped before the lines of word 100 were written: whole lines, at most the one find.
-    const std::string out = folder.read("out.txt");
-    EXPECT_TRUE(out == kHeader || out == kHeader + "blackbird\tblack\tbird\r\n") << out;
-}
-
-TEST_F(SplitwordWindowRun, SecondClickEndsWithoutTouchingFiles) {
-    folder.write("in.txt", "ab\n");
-    form.Command1_Click();
-    folder.write("in.txt", "cd\ncdcd\n");
-    folder.write("out.txt", "kept");
-    form.ThresholdLength->setText("abc");
-    captions.clear();
-    form.Command1_Click();
-    EXPECT_EQ(platform.endCount, 1);
-    EXPECT_EQ(folder.read("out.txt"), "kept");
-    EXPECT_EQ(folder.read("Debug.txt"), "ab\r\n");
-    EXPECT_EQ(form.ThresholdLength->text(), "abc");
-    EXPECT_TRUE(captions.empty());
 }
 
 TEST_F(SplitwordWindowRun, ThresholdTextShownAsItsNumber) {
@@ -230,73 +187,6 @@ TEST_F(SplitwordWindowRun, ThresholdTextShownAsItsNumber) {
         EXPECT_TRUE(own.boxes.empty());
         EXPECT_EQ(folder.read("Debug.txt"), c.kept);
     }
-}
-
-TEST_F(SplitwordWindowRun, FractionalThresholdAppliesToTheWords) {
-    folder.write("in.txt", "ab\nabc\n\n");
-    form.ThresholdLength->setText("2.5");
-    form.Command1_Click();
-    EXPECT_EQ(folder.read("Debug.txt"), "abc\r\n");
-}
-
-TEST_F(SplitwordWindowRun, MissingInputIsReportedAndEnds) {
-    folder.write("Debug.txt", "old debug");
-    folder.write("out.txt", "old out");
-    form.ThresholdLength->setText(" 4x");
-    form.Command1_Click();
-    ASSERT_EQ(platform.boxes.size(), 1u);
-    EXPECT_EQ(platform.boxes[0].text, UnhandledReport(53));
-    EXPECT_EQ(platform.endCount, 1);
-    EXPECT_EQ(form.ThresholdLength->text(), "4");
-    EXPECT_EQ(form.Command1->text(), "Reading input file ...");
-    EXPECT_EQ(folder.read("Debug.txt"), "old debug");
-    EXPECT_EQ(folder.read("out.txt"), "old out");
-}
-
-// 300,000 ab and 300,000 abab: 9 * 10^10 lines, more than a terabyte. Whether the disk cannot
-// hold it or the question is answered Cancel, nothing is written and the button says Go again;
-// the next click is a new run.
-TEST_F(SplitwordWindowRun, AnOutputTooLargeLeadsBackToGo) {
-    std::string list;
-    for (int k = 0; k < 300000; ++k) list += "ab\n";
-    for (int k = 0; k < 300000; ++k) list += "abab\n";
-    folder.write("in.txt", list);
-    platform.answers = {rt::Answer::Cancel};
-    form.ThresholdLength->setText(" 2x");
-    form.Command1_Click();
-    ASSERT_EQ(platform.boxes.size(), 1u);
-    const std::string& box = platform.boxes[0].text;
-    EXPECT_TRUE(
-        box.starts_with("This run would write 90,000,000,001 lines (1,005.8 GiB) to out.txt") ||
-        box.starts_with("This run will write 90,000,000,001 lines (1,005.8 GiB) to out.txt"))
-        << box;
-    EXPECT_EQ(form.Command1->text(), "Go");
-    EXPECT_EQ(form.ThresholdLength->text(), "2");
-    EXPECT_FALSE(folder.exists("Debug.txt"));
-    EXPECT_FALSE(folder.exists("out.txt"));
-    EXPECT_FALSE(platform.ended());
-
-    folder.write("in.txt", "black\nbird\nblackbird\n");
-    form.Command1_Click();
-    EXPECT_FALSE(platform.ended());
-    EXPECT_EQ(folder.read("out.txt"), kHeader + "blackbird\tblack\tbird\r\n");
-    // Progress may show while the search's first lines are held, before the size is known.
-    std::erase_if(captions,
-                  [](const std::string& caption) { return caption.starts_with("Working on #"); });
-    EXPECT_EQ(captions, (std::vector<std::string>{"Reading input file ...", "Go",
-                                                  "Reading input file ...", texts::kDoneCaption}));
-}
-
-TEST_F(SplitwordWindowRun, ThresholdTooLargeIsReportedBeforeAnyFile) {
-    folder.write("in.txt", "ab\n");
-    form.ThresholdLength->setText("1e999");
-    form.Command1_Click();
-    ASSERT_EQ(platform.boxes.size(), 1u);
-    EXPECT_EQ(platform.boxes[0].text, UnhandledReport(6));
-    EXPECT_EQ(platform.endCount, 1);
-    EXPECT_FALSE(folder.exists("Debug.txt"));
-    EXPECT_FALSE(folder.exists("out.txt"));
-    EXPECT_EQ(form.Command1->text(), "Go");
 }
 
 }  // namespace

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "binning_form.h"
 #include "binning_job.h"
-#include "binning_window.h"
 #include "harness/folder_snapshot.h"
 #include "harness/programs.h"
 #include "temp_folder.h"

@@ -2,25 +2,21 @@
 
 #include <gtest/gtest.h>
 
-#include <QCheckBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
 #include <cstdint>
 #include <optional>
 
+#include "binning_form.h"
 #include "binning_job.h"
-#include "binning_window.h"
-#include "chainmaker_window.h"
+#include "chainmaker_form.h"
 #include "current_folder.h"
 #include "folder_snapshot.h"
 #include "numbers.h"
 #include "reference.h"
 #include "runtime_error.h"
+#include "scripted_view.h"
+#include "splitword_form.h"
 #include "splitword_job.h"
-#include "splitword_window.h"
 #include "temp_folder.h"
-#include "ui/caption_button.h"
 
 namespace badinput {
 
@@ -48,8 +44,8 @@ std::set<std::string> OutputNames(Program program) {
 
 std::string DoneCaption(Program program) {
     switch (program) {
-        case Program::Binning: return BinningWindow::kDoneCaption;
-        case Program::Chainmaker: return ChainmakerWindow::kDoneCaption;
+        case Program::Binning: return BinningForm::kDoneCaption;
+        case Program::Chainmaker: return ChainmakerForm::kDoneCaption;
         case Program::Splitword: return testing_support::splitword_texts::kDoneCaption;
     }
     return {};
@@ -83,54 +79,65 @@ namespace {
 constexpr const char* kBlockBoxes[] = {"chkOne",  "chkTwo",  "chkThree",
                                        "chkFour", "chkFive", "chkSix"};
 
+const form::Form& Declaration(Program program) {
+    switch (program) {
+        case Program::Binning: return BinningForm::Declaration();
+        case Program::Chainmaker: return ChainmakerForm::Declaration();
+        case Program::Splitword: break;
+    }
+    return SplitwordForm::Declaration();
+}
+
+const char* GoButton(Program program) {
+    return program == Program::Binning ? "cmdGo" : "Command1";
+}
+
 }  // namespace
 
 struct Window::Parts {
+    Parts(Program program, const fs::path& folder)
+        : program(program), folder(folder), view(Declaration(program)) {}
     Program program;
     fs::path folder;
-    std::optional<BinningWindow> binning;
-    std::optional<ChainmakerWindow> chainmaker;
-    std::optional<SplitwordWindow> splitword;
+    testing_support::ScriptedView view;
+    std::optional<BinningForm> binning;
+    std::optional<ChainmakerForm> chainmaker;
+    std::optional<SplitwordForm> splitword;
+    form::Handlers handlers;
 };
 
 Window::Window(Program program, const fs::path& folder, const Settings& settings,
                ScriptedPlatform& platform)
-    : parts_(std::make_unique<Parts>()) {
-    parts_->program = program;
-    parts_->folder = folder;
+    : parts_(std::make_unique<Parts>(program, folder)) {
     // A run that shows box after box would never end: stop it after ten.
     platform.onBox = [&platform, previous = platform.onBox](const ScriptedPlatform::Box& box) {
         if (previous) previous(box);
         if (platform.boxes.size() > 10) throw EndlessBoxes();
     };
+    testing_support::ScriptedView& view = parts_->view;
     switch (program) {
         case Program::Binning:
-            parts_->binning.emplace(folder, platform);
-            (settings.pairs ? parts_->binning->optPairsOfValues : parts_->binning->optSingleValues)
-                ->setChecked(true);
+            view.choose(settings.pairs ? "optPairsOfValues" : "optSingleValues");
+            parts_->handlers = parts_->binning.emplace(view, platform, folder).handlers();
             break;
         case Program::Chainmaker: {
-            ChainmakerWindow& window = parts_->chainmaker.emplace(platform, folder);
-            for (int k = 0; k < 6; ++k) {
-                window.findChild<QCheckBox*>(kBlockBoxes[k])
-                    ->setChecked((settings.blocks >> k) & 1u);
-            }
-            window.findChild<QCheckBox*>("chkExclude")->setChecked(settings.exclude);
+            for (int k = 0; k < 6; ++k) view.choose(kBlockBoxes[k], (settings.blocks >> k) & 1u);
+            view.choose("chkExclude", settings.exclude);
             const std::string_view separator = settings.separator;
             const char* const option = separator == " "    ? "optSpace"
                                        : separator == "\t" ? "optTab"
                                        : separator.empty() ? "optNoSeparator"
                                                            : "optOtherSeparator";
-            window.findChild<QRadioButton*>(option)->setChecked(true);
-            window.findChild<QLineEdit*>("txtSeparator")
-                ->setText(option == std::string_view("optOtherSeparator")
-                              ? QString::fromUtf8(settings.separator)
-                              : QString());
+            view.choose(option);
+            view.setText("txtSeparator", option == std::string_view("optOtherSeparator")
+                                             ? settings.separator
+                                             : std::string());
+            parts_->handlers = parts_->chainmaker.emplace(view, platform, folder).handlers();
             break;
         }
         case Program::Splitword:
-            parts_->splitword.emplace(platform);
-            parts_->splitword->ThresholdLength->setText(QString::fromUtf8(settings.threshold));
+            view.setText("ThresholdLength", settings.threshold);
+            parts_->handlers = parts_->splitword.emplace(view, platform).handlers();
             break;
     }
 }
@@ -138,25 +145,12 @@ Window::Window(Program program, const fs::path& folder, const Settings& settings
 Window::~Window() = default;
 
 void Window::click() {
-    switch (parts_->program) {
-        case Program::Binning: parts_->binning->cmdGo_Click(); break;
-        case Program::Chainmaker: parts_->chainmaker->Command1_Click(); break;
-        case Program::Splitword: {
-            const CurrentFolder current(parts_->folder);
-            parts_->splitword->Command1_Click();
-            break;
-        }
-    }
+    const CurrentFolder current(parts_->folder);  // Splitword's bare file names
+    parts_->view.click(GoButton(parts_->program), parts_->handlers);
 }
 
 std::string Window::caption() const {
-    switch (parts_->program) {
-        case Program::Binning: return parts_->binning->cmdGo->text().toStdString();
-        case Program::Chainmaker:
-            return parts_->chainmaker->findChild<QPushButton*>("Command1")->text().toStdString();
-        case Program::Splitword: return parts_->splitword->Command1->text().toStdString();
-    }
-    return {};
+    return parts_->view.text(GoButton(parts_->program));
 }
 
 // ---- The plain transcriptions -------------------------------------------------------------------

@@ -2,32 +2,24 @@
 // A run happens inside a click, on the window's thread. A LiveRun keeps the window alive while
 // it lasts: called often from the run, it lets the window paint and answer the desktop at most
 // ten times a second (the controls take no input), shows how far the run is on a button, and
-// turns a request to close the window into RunStopped, thrown out of the run at a point where
-// the outputs hold whole lines.
+// turns a request to close the window, or a stop signal, into rt::RunStopped, thrown out of the
+// run at a point where the outputs hold whole lines.
 
-#include <QObject>
-#include <QPointer>
-#include <QString>
 #include <chrono>
+#include <string>
+#include <string_view>
 
+#include "form/view.h"
 #include "stop_signals.h"
 
-class QPushButton;
-class QWidget;
+namespace form {
 
-namespace ui {
-
-// Thrown by LiveRun::pulse when the window was asked to close during the run, and by the jobs
-// when a signal asked for a stop (rt::StopRequested).
-using RunStopped = rt::RunStopped;
-
-class LiveRun : public QObject {
-    Q_OBJECT
+class LiveRun {
   public:
-    // `window` is watched for a request to close; `button` shows the progress captions, and its
-    // own caption again once the LiveRun is gone.
-    LiveRun(QWidget* window, QPushButton* button);
-    ~LiveRun() override;
+    // `button` (empty for none) shows the progress captions, and its own caption again once the
+    // LiveRun is gone.
+    LiveRun(View& view, std::string_view button);
+    ~LiveRun();
     LiveRun(const LiveRun&) = delete;
     LiveRun& operator=(const LiveRun&) = delete;
 
@@ -40,29 +32,25 @@ class LiveRun : public QObject {
         serve(now, caption());
     }
     void pulse() {
-        pulse([] { return QString(); });
+        pulse([] { return std::string(); });
     }
+
     // Whether a run is going on (a LiveRun exists).
     static bool Active() noexcept;
-
     // Tests serve the window at every call, so that what a long run meets happens in a short one.
     static void setIntervals(std::chrono::milliseconds first, std::chrono::milliseconds every);
 
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
   private:
-    void serve(std::chrono::steady_clock::time_point now, const QString& caption);
+    void serve(std::chrono::steady_clock::time_point now, const std::string& caption);
 
-    QPointer<QWidget> window_;
-    QPointer<QPushButton> button_;
-    QString caption_;  // the button's own caption, shown again when the run leaves
-    QString shown_;    // the last progress caption shown
+    View& view_;
+    std::string button_;
+    std::string caption_;  // the button's own caption, shown again when the run leaves
+    std::string shown_;    // the last progress caption shown
     std::chrono::steady_clock::time_point next_;
-    bool stopRequested_ = false;
 };
 
 // "Writing... 41 %": `done` of `total`, in whole percent (0 when the total is 0).
-QString ProgressCaption(const char* doing, double done, double total);
+std::string ProgressCaption(std::string_view doing, double done, double total);
 
-}  // namespace ui
+}  // namespace form

@@ -1,29 +1,18 @@
 #pragma once
 // Chainmaker's window: the "Go" button, the check boxes choosing the blocks of combinations, the
-// separator options and the exclusion box. One click runs the whole job; the next click ends the
-// program.
+// separator options and the exclusion box, declared as data, and what its clicks do. One click
+// runs the whole job; the next click ends the program.
 
-#include <QMainWindow>
 #include <cstdint>
 #include <filesystem>
 #include <string>
 
 #include "chainmaker_job.h"
+#include "form/form.h"
+#include "form/view.h"
 #include "platform.h"
 
-class QAction;
-class QCheckBox;
-class QGroupBox;
-class QLineEdit;
-class QRadioButton;
-
-namespace ui {
-class CaptionButton;
-class MenuBarKeys;
-}  // namespace ui
-
-class ChainmakerWindow : public QMainWindow {
-    Q_OBJECT
+class ChainmakerForm {
   public:
     static constexpr const char* kDoneCaption = "Done!  Click again to exit.";
     static constexpr const char* kHelpText1 =
@@ -33,19 +22,19 @@ class ChainmakerWindow : public QMainWindow {
         "aba, abb, baa, bab, bba, bbb }.  Input file assumed to be in this folder, named in "
         "in.txt, output file will also be in this folder and be named out.txt.";
 
-    // `folder` is where in.txt, exclude.txt and out.txt are.
-    ChainmakerWindow(rt::Platform& platform, std::filesystem::path folder,
-                     QWidget* parent = nullptr);
-    ~ChainmakerWindow() override;
+    static const form::Form& Declaration();
 
-    // Event handlers.
+    // `folder` is where in.txt, exclude.txt and out.txt are.
+    ChainmakerForm(form::View& view, rt::Platform& platform, std::filesystem::path folder);
+
     void Command1_Click();
     void mnuHlp_Click();
+    form::Handlers handlers();
 
     // Settles the separator from the options; a run does it before it starts.
     void EstablishSeparator();
 
-    // The window state, for inspection.
+    // The window's state, for inspection.
     bool alreadyClicked() const { return AlreadyClicked; }
     const chainmaker::StringList& inputList() const { return lists_.input; }
     std::int32_t inputCount() const { return lists_.inputCount.value(); }
@@ -57,29 +46,12 @@ class ChainmakerWindow : public QMainWindow {
   private:
     class RunEvents;
 
-    bool ticked(const QCheckBox* box) const;
     // The run of a click; the window being closed meanwhile stops it.
     void RunSteps();
 
+    form::View& view_;
     rt::Platform& platform_;
     std::filesystem::path folder_;
-
-    ui::CaptionButton* Command1;
-    QCheckBox* chkTwo;
-    QCheckBox* chkThree;
-    QCheckBox* chkOne;
-    QGroupBox* Frame1;
-    QRadioButton* optSpace;
-    QRadioButton* optTab;
-    QRadioButton* optNoSeparator;
-    QRadioButton* optOtherSeparator;
-    QLineEdit* txtSeparator;
-    QCheckBox* chkFour;
-    QCheckBox* chkFive;
-    QCheckBox* chkSix;
-    QCheckBox* chkExclude;
-    QAction* mnuHlp;
-    ui::MenuBarKeys* menuKeys_ = nullptr;
 
     bool AlreadyClicked = false;
     chainmaker::Lists lists_;  // in.txt's strings and exclude.txt's lines, as the run read them
