@@ -83,9 +83,9 @@ Win32Form::Win32Form(const form::Form& declaration) : declaration_(declaration) 
         ACCEL f1{FVIRTKEY, VK_F1, kMenuCommand};
         keys_ = CreateAcceleratorTableW(&f1, 1);
     }
-    window_ = CreateWindowExW(0, kClassName, Wide(declaration.title).c_str(), kWindowStyle,
-                              CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr, menu_, instance,
-                              this);
+    window_ =
+        CreateWindowExW(0, kClassName, Wide(declaration.title).c_str(), kWindowStyle, CW_USEDEFAULT,
+                        CW_USEDEFAULT, 100, 100, nullptr, menu_, instance, this);
     if (!window_) throw std::runtime_error("the window could not be made");
 
     // Creation order is the tab order; a label that names a control comes just before it, which
@@ -119,10 +119,9 @@ Win32Form::Win32Form(const form::Form& declaration) : declaration_(declaration) 
         lastKind = control->kind;
         lastContainer = control->container;
 
-        HWND made = CreateWindowExW(kind.extendedStyle, kind.name, Wide(control->text).c_str(),
-                                    kind.style, 0, 0, 10, 10, window_,
-                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(command)),
-                                    instance, nullptr);
+        HWND made = CreateWindowExW(
+            kind.extendedStyle, kind.name, Wide(control->text).c_str(), kind.style, 0, 0, 10, 10,
+            window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(command)), instance, nullptr);
         if (!made) throw std::runtime_error("a control could not be made");
         if (control->chosen) SendMessageW(made, BM_SETCHECK, BST_CHECKED, 0);
         controls_.push_back({control, made, command});
@@ -141,7 +140,8 @@ Win32Form::~Win32Form() {
 }
 
 void Win32Form::connectHandlers(const form::Handlers& handlers) {
-    for (const form::Handler& handler : handlers) clicks_[commandOf(handler.control)] = handler.click;
+    for (const form::Handler& handler : handlers)
+        clicks_[commandOf(handler.control)] = handler.click;
 }
 
 int Win32Form::commandOf(std::string_view name) const {

@@ -16,7 +16,8 @@ rt::Answer Win32Platform::messageBox(std::string_view text, rt::Buttons buttons,
         rt::windows::Wide(title.empty() ? std::string_view(applicationTitle_) : title);
     const UINT kind = buttons == rt::Buttons::OkCancel ? MB_OKCANCEL : MB_OK;
     HWND owner = window_ && IsWindowVisible(window_) ? window_ : nullptr;
-    const int answer = MessageBoxW(owner, wideText.c_str(), wideTitle.c_str(), kind | MB_SETFOREGROUND);
+    const int answer =
+        MessageBoxW(owner, wideText.c_str(), wideTitle.c_str(), kind | MB_SETFOREGROUND);
     if (buttons == rt::Buttons::Ok) return rt::Answer::Ok;
     return answer == IDCANCEL ? rt::Answer::Cancel : rt::Answer::Ok;
 }

@@ -3,7 +3,6 @@
 // the output and shows the Done caption; the next click ends the program; closing the window
 // during a run stops it after whole lines.
 #include <gtest/gtest.h>
-
 #include <windows.h>
 
 #include <chrono>
@@ -125,8 +124,7 @@ const Case kCases[] = {
          folder.write("in.txt", "black\nbird\nblackbird\n");
          window.setText("ThresholdLength", " 3x");
      },
-     "out.txt",
-     testing_support::splitword_texts::kCompoundHeader + "blackbird\tblack\tbird\r\n",
+     "out.txt", testing_support::splitword_texts::kCompoundHeader + "blackbird\tblack\tbird\r\n",
      testing_support::splitword_texts::kDoneCaption},
 };
 
