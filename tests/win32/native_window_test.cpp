@@ -148,8 +148,9 @@ TEST_P(NativeWindow, ShowsItsDeclaredControls) {
         EXPECT_EQ(kind, Expected(control.kind));
         EXPECT_EQ(window.text(control.name), control.text);
         EXPECT_EQ(GetParent(made), window.handle());
-        if (control.kind == form::Kind::Option || control.kind == form::Kind::CheckBox)
+        if (control.kind == form::Kind::Option || control.kind == form::Kind::CheckBox) {
             EXPECT_EQ(window.chosen(control.name), control.chosen);
+        }
         RECT place{};
         GetWindowRect(made, &place);
         EXPECT_GT(place.right - place.left, 0);
