@@ -28,7 +28,8 @@ struct ControlClass {
 };
 
 ControlClass ClassOf(form::Kind kind) {
-    constexpr DWORD child = WS_CHILD | WS_VISIBLE;
+    // Overlapping controls do not paint over each other.
+    constexpr DWORD child = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
     switch (kind) {
         case form::Kind::Button:
             return {L"BUTTON",
@@ -127,6 +128,29 @@ Win32Form::Win32Form(const form::Form& declaration) : declaration_(declaration) 
         controls_.push_back({control, made, command});
         ++command;
     }
+    // Windows draws a control made earlier above one made later. A frame lies beneath the
+    // options it holds, and a label that overlaps another control beneath that control, so that
+    // neither hides what it overlaps and clicks reach it. (The tab order and groups follow the
+    // order of the controls that take the focus, which this keeps.)
+    for (const Made& frame : controls_) {
+        if (frame.control->kind == form::Kind::Frame)
+            SetWindowPos(frame.window, HWND_BOTTOM, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    for (const Made& label : controls_) {
+        if (label.control->kind != form::Kind::Label) continue;
+        const RECT mine = PlaceInClient(label.control);
+        for (const Made& other : controls_) {
+            RECT overlap{};
+            const RECT theirs = PlaceInClient(other.control);
+            if (other.control->kind != form::Kind::Label &&
+                IntersectRect(&overlap, &mine, &theirs)) {
+                SetWindowPos(label.window, HWND_BOTTOM, 0, 0, 0, 0,
+                             SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+                break;
+            }
+        }
+    }
     layout(GetDpiForWindow(window_));
 }
 
@@ -184,20 +208,26 @@ void Win32Form::layout(UINT dpi) {
     const form::Twips twips = form::Twips::ForCell(letters.cx / 52.0, text.tmHeight);
 
     for (const Made& made : controls_) {
-        form::Place place = made.control->place;
-        if (!made.control->container.empty()) {
-            const form::Control* frame = declaration_.find(made.control->container);
-            place.left += frame->place.left;
-            place.top += frame->place.top;
-        }
+        const RECT place = PlaceInClient(made.control);
         SetWindowPos(made.window, nullptr, twips.x(place.left), twips.y(place.top),
-                     twips.x(place.width), twips.y(place.height), SWP_NOZORDER | SWP_NOACTIVATE);
+                     twips.x(place.right - place.left), twips.y(place.bottom - place.top),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
         SendMessageW(made.window, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
     }
     RECT outer{0, 0, twips.x(declaration_.width), twips.y(declaration_.height)};
     AdjustWindowRectExForDpi(&outer, kWindowStyle, menu_ != nullptr, 0, dpi);
     SetWindowPos(window_, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+RECT Win32Form::PlaceInClient(const form::Control* control) const {
+    form::Place place = control->place;
+    if (!control->container.empty()) {
+        const form::Control* frame = declaration_.find(control->container);
+        place.left += frame->place.left;
+        place.top += frame->place.top;
+    }
+    return RECT{place.left, place.top, place.left + place.width, place.top + place.height};
 }
 
 void Win32Form::centre() {

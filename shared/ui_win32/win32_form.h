@@ -63,6 +63,8 @@ class Win32Form : public form::View {
     // Places the controls and sizes the window for `dpi`, with the dialog font of that DPI.
     void layout(UINT dpi);
     void centre();
+    // Where a control lies in the client area, in twips.
+    RECT PlaceInClient(const form::Control* control) const;
     // Takes what a message loop takes from `message` before it is dispatched: the keys of the
     // dialog manager and of F1. True when `message` is used up.
     bool preTranslate(MSG& message);
