@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -51,25 +50,21 @@ struct Member {
 // The first n entries laid out once, each followed by CR LF, with kOverrun bytes to spare at the
 // end.
 struct Members {
-    std::unique_ptr<char[]> text;
+    rt::PackedStrings text{rt::PackedStrings::Terminator::kCrLf, kOverrun};
     std::vector<Member> member;
     std::size_t longest = 0;  // the longest entry, without CR LF
 
     Members(const StringList& list, std::int32_t n, const rt::TextHash& hash)
         : member(static_cast<std::size_t>(n)) {
-        std::size_t total = kOverrun;
+        std::size_t total = 0;
         for (std::int32_t i = 0; i < n; ++i) total += list[i].size() + 2;
-        text = std::make_unique<char[]>(total);
-        std::size_t at = 0;
+        text.reserve(total, static_cast<std::size_t>(n));
+        for (std::int32_t i = 0; i < n; ++i) text.push_back(list[i]);
         for (std::int32_t i = 0; i < n; ++i) {
-            const std::string_view entry = list[i];
-            if (!entry.empty()) std::memcpy(text.get() + at, entry.data(), entry.size());
-            text[at + entry.size()] = '\r';
-            text[at + entry.size() + 1] = '\n';
+            const std::string_view entry = text[i];
             member[i] =
-                Member{text.get() + at, entry.size() + 2, hash(entry), hash.power(entry.size())};
+                Member{entry.data(), entry.size() + 2, hash(entry), hash.power(entry.size())};
             longest = std::max(longest, entry.size());
-            at += entry.size() + 2;
         }
     }
 };
