@@ -9,19 +9,15 @@
 #include <string_view>
 #include <vector>
 
-#include "chunk_writer.h"
+#include "padded_buffer.h"
 #include "string_list.h"
 #include "text_hash.h"
 
 namespace chainmaker {
 
-// Bytes past the end of a copy that CopyWide may read or write: the buffers it works on have
-// that much room to spare.
-inline constexpr std::size_t kOverrun = ChunkWriter::kSlack;
-
 // Copies `size` bytes; with kFixed > 0 (and size <= kFixed) exactly kFixed bytes, otherwise in
 // whole 16-byte pieces. Either way up to 64 bytes past the end of both sides may be read or
-// written.
+// written: the buffers it works on are padded (rt::kPadding).
 template <std::size_t kFixed>
 inline void CopyWide(char* to, const char* from, std::size_t size) {
     if constexpr (kFixed > 0) {
@@ -47,10 +43,9 @@ struct Member {
     std::string_view text() const noexcept { return std::string_view(ended, size - 2); }
 };
 
-// The first n entries laid out once, each followed by CR LF, with kOverrun bytes to spare at the
-// end.
+// The first n entries laid out once, each followed by CR LF, with rt::kPadding bytes behind them.
 struct Members {
-    rt::PackedStrings text{rt::PackedStrings::Terminator::kCrLf, kOverrun};
+    rt::PackedStrings text{rt::PackedStrings::Terminator::kCrLf};
     std::vector<Member> member;
     std::size_t longest = 0;  // the longest entry, without CR LF
 

@@ -5,15 +5,14 @@
 
 namespace rt {
 
-PackedStrings::PackedStrings(Terminator terminator, std::size_t spare)
-    : spare_(spare), terminatorSize_(terminator == Terminator::kCrLf ? 2 : 0) {}
+PackedStrings::PackedStrings(Terminator terminator)
+    : terminatorSize_(terminator == Terminator::kCrLf ? 2 : 0) {}
 
 PackedStrings::PackedStrings(std::initializer_list<std::string_view> entries) {
     for (const std::string_view entry : entries) push_back(entry);
 }
 
-PackedStrings::PackedStrings(const PackedStrings& other)
-    : spare_(other.spare_), terminatorSize_(other.terminatorSize_) {
+PackedStrings::PackedStrings(const PackedStrings& other) : terminatorSize_(other.terminatorSize_) {
     if (other.count_ == 0) return;
     reserve(other.used_, other.count_);
     std::memcpy(text_.data(), other.text_.data(), other.used_);
@@ -31,7 +30,7 @@ PackedStrings& PackedStrings::operator=(const PackedStrings& other) {
 }
 
 void PackedStrings::reserve(std::size_t bytes, std::size_t entries) {
-    if (bytes + spare_ > text_.size()) text_.grow(bytes + spare_, used_);
+    text_.grow(bytes, used_);
     if ((entries + 1) * sizeof(std::size_t) > offsets_.size())
         offsets_.grow((entries + 1) * sizeof(std::size_t), (count_ + 1) * sizeof(std::size_t));
 }
@@ -43,7 +42,7 @@ void PackedStrings::push_back(std::string_view entry) {
     const std::size_t ownAt = own ? static_cast<std::size_t>(entry.data() - text) : 0;
 
     const std::size_t size = entry.size() + terminatorSize_;
-    if (size + spare_ > text_.size() - used_) text_.grow(used_ + size + spare_, used_);
+    if (size > text_.size() - used_) text_.grow(used_ + size, used_);
     if ((count_ + 2) * sizeof(std::size_t) > offsets_.size())
         offsets_.grow((count_ + 2) * sizeof(std::size_t), (count_ + 1) * sizeof(std::size_t));
     char* const at = text_.data() + used_;

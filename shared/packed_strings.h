@@ -3,8 +3,8 @@
 // terminator (none, or CR LF), with where each one begins. A list read from a file of 100,000
 // lines is then two blocks that grow by moving their pages, instead of 100,000 allocations and a
 // vector that is copied each time it doubles. With a terminator the block is the text of the
-// list, one entry a line; a list may also keep bytes to spare past its last entry, for code that
-// reads or writes past the end of what it copies.
+// list, one entry a line; behind the last entry lie rt::kPadding bytes (padded_buffer.h), for
+// code that copies entries in whole pieces.
 
 #include <cstddef>
 #include <initializer_list>
@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "large_pages.h"
+#include "padded_buffer.h"
 
 namespace rt {
 
@@ -23,9 +24,7 @@ class PackedStrings {
     enum class Terminator : unsigned char { kNone, kCrLf };
 
     PackedStrings() = default;
-    // `spare` bytes past the last entry's terminator are always there to be read or written
-    // (zero until written).
-    explicit PackedStrings(Terminator terminator, std::size_t spare = 0);
+    explicit PackedStrings(Terminator terminator);
     PackedStrings(std::initializer_list<std::string_view> entries);
     PackedStrings(const PackedStrings& other);
     PackedStrings& operator=(const PackedStrings& other);
@@ -89,17 +88,16 @@ class PackedStrings {
     const_iterator begin() const noexcept { return const_iterator(this, 0); }
     const_iterator end() const noexcept { return const_iterator(this, count_); }
 
-    // Whether both hold the same entries (terminators and spare bytes aside).
+    // Whether both hold the same entries (terminators aside).
     friend bool operator==(const PackedStrings& a, const PackedStrings& b);
     // The entries as strings of their own.
     std::vector<std::string> strings() const;
 
   private:
-    LargePages text_;     // the entries one after another, each with its terminator
+    PaddedBuffer text_{PaddedBuffer::Memory::kLargePages};  // the entries, each terminated
     LargePages offsets_;  // of std::size_t: offsets[i] is where entry i begins, offsets[0] is 0
     std::size_t count_ = 0;
-    std::size_t used_ = 0;  // bytes of text_ in use
-    std::size_t spare_ = 0;
+    std::size_t used_ = 0;            // bytes of text_ in use
     std::size_t terminatorSize_ = 0;  // 0, or 2 for CR LF
 };
 

@@ -70,7 +70,7 @@ class LineOutput {
         start();
     }
 
-    // Copies `size` bytes of `line`, whose buffer holds at least 64 readable bytes.
+    // Copies `size` bytes of `line`, whose buffer is padded (rt::kPadding bytes past its end).
     void put(const char* line, std::size_t size) {
         // Short lines take a copy of fixed size, which the compiler makes a few moves.
         if (size <= 32 && static_cast<std::size_t>(end_ - cur_) >= 32) {

@@ -14,6 +14,7 @@
 
 #include "block_output.h"
 #include "hashing.h"
+#include "padded_buffer.h"
 #include "word_index.h"
 #include "word_list.h"
 
@@ -164,10 +165,11 @@ class Searcher {
         }
         if (splits_.empty()) return;
 
-        // The line of each split: the word, its first member, its second member. Room is left
-        // behind the last one for the copies of fixed size.
+        // The line of each split: the word, its first member, its second member. The padding
+        // behind the last one is room for the copies of fixed size.
         const std::size_t lineBytes = 2 * size + 4;
-        lines_.resize(splits_.size() * lineBytes + 64);
+        if (splits_.size() * lineBytes > lines_.size())
+            lines_.grow(std::max(splits_.size() * lineBytes, 2 * lines_.size()), 0);
         char* line = lines_.data();
         for (const Split& split : splits_) {
             std::memcpy(line, word.data(), size);
@@ -243,7 +245,7 @@ class Searcher {
     std::vector<Probe> probes_;
     std::vector<Split> splits_;
     std::vector<Head> heads_;
-    std::string lines_;
+    rt::PaddedBuffer lines_;
 };
 
 }  // namespace
