@@ -135,9 +135,8 @@ class ExcludedLines {
     std::vector<char> fits_;  // with two to spare
 };
 
-// Writing one line per combination, as PrintMe does it, is folded into PrintBlock: the lines of
-// a prefix are formed together straight into the chunk, and the exclusion is asked only about
-// the prefixes that some entry fits.
+// The lines of a prefix are formed together straight into the chunk, not one combination at a
+// time, and the exclusion is asked only about the prefixes that some entry fits.
 //
 // Block k: for every prefix of the odometer, the lines of all members, less those whose line the
 // exclusion holds. `separator` and `prefix` are padded (rt::kPadding bytes past their ends).
