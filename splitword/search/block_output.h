@@ -1,7 +1,7 @@
 #pragma once
 // The lines of the search in blocks, and their hand-over to the thread that writes out.txt.
-// Included into splitword_job.cpp alone (directly or through its other parts): its names keep
-// the internal linkage they had there, so that the compiler inlines them as before.
+// A part of the search (splitword/search/), which splitword_job.cpp alone
+// uses.
 
 #include <algorithm>
 #include <cstddef>
@@ -15,12 +15,11 @@
 #include "stop_signals.h"
 #include "textfile.h"
 
-namespace splitword {
-namespace {
+namespace splitword::search {
 
 // A block hands over at most this many progress marks, so that progress is shown while the
 // search goes on even when it finds little.
-constexpr std::size_t kMarksPerBlock = 16;
+inline constexpr std::size_t kMarksPerBlock = 16;
 
 struct Block {
     explicit Block(char* memory) : data(memory) { marks.reserve(kMarksPerBlock); }
@@ -149,5 +148,4 @@ class LineOutput {
     char* end_ = nullptr;
 };
 
-}  // namespace
-}  // namespace splitword
+}  // namespace splitword::search

@@ -1,7 +1,7 @@
 #pragma once
 // The compound search of a range of words, with its lines written into blocks.
-// Included into splitword_job.cpp alone (directly or through its other parts): its names keep
-// the internal linkage they had there, so that the compiler inlines them as before.
+// A part of the search (splitword/search/), which splitword_job.cpp alone
+// uses.
 
 #include <algorithm>
 #include <atomic>
@@ -18,8 +18,7 @@
 #include "word_index.h"
 #include "word_list.h"
 
-namespace splitword {
-namespace {
+namespace splitword::search {
 
 // A way to split the word being searched: its first member's text and byte length.
 struct Split {
@@ -248,5 +247,4 @@ class Searcher {
     rt::PaddedBuffer lines_;
 };
 
-}  // namespace
-}  // namespace splitword
+}  // namespace splitword::search
