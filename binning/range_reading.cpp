@@ -80,10 +80,11 @@ std::uint64_t MostBufferBytes(const CountingSettings& settings) {
     return most;
 }
 
-void CountRange(const rt::InputFile& file, std::uint64_t begin, std::uint64_t end,
-                const CountingSettings& settings, LineCounter& lines, const Tally& tally,
-                const std::atomic<bool>* stop, ReadSoFar& soFar, bool tells) {
-    RangeReader reader(file, begin == 0 ? file.textStart() : begin, end);
+void CountRange(const RangeCount& range, LineCounter& lines, const Tally& tally) {
+    const CountingSettings& settings = range.settings;
+    const std::atomic<bool>* const stop = range.stop;
+    RangeReader reader(range.file, range.begin == 0 ? range.file.textStart() : range.begin,
+                       range.end);
     const std::size_t blockSize = std::clamp(settings.blockSize, kSmallestBlock, kLargestBlock);
     std::size_t capacity = blockSize;
     // Past the capacity: the line end put after a last line without one, then bytes that the
@@ -116,8 +117,8 @@ void CountRange(const rt::InputFile& file, std::uint64_t begin, std::uint64_t en
         const std::size_t got =
             reader.read(buffer.data() + have, std::min(capacity - have, blockSize));
         if (got == 0) break;
-        const std::uint64_t sum = soFar.bytes.fetch_add(got, std::memory_order_relaxed) + got;
-        if (tells && settings.progress) settings.progress(sum, soFar.size);
+        const std::uint64_t sum = range.soFar.bytes.fetch_add(got, std::memory_order_relaxed) + got;
+        if (range.tells && settings.progress) settings.progress(sum, range.soFar.size);
         const std::size_t filled = have + got;
         const std::size_t cut = CompleteLines(buffer.data(), have, crFrom, filled);
         if (cut == 0) {
