@@ -49,6 +49,9 @@ namespace {
 // A cutoff list with its count.
 struct CutoffList {
     std::vector<double> values;
+    // The check that the number of cutoffs fits a signed 32-bit count: nothing reads its value,
+    // but counting cutoff 2147483648 fails with the overflow error (6), handed to the failure
+    // handler, before the list grows any further.
     rt::Counter32 count;
 };
 

@@ -22,12 +22,10 @@ constexpr std::size_t kMostSlotsForTwoHalves = std::size_t{1} << 22;
 // Gives the line counter that counts into a tally.
 using MakeLines = std::function<std::unique_ptr<LineCounter>(Tally&)>;
 
-// Counts the byte range [begin, end) into `tally`, as CountRange does.
-void CountRangeInto(const rt::InputFile& file, std::uint64_t begin, std::uint64_t end,
-                    const CountingSettings& settings, const MakeLines& makeLines, Tally& tally,
-                    const std::atomic<bool>* stop, ReadSoFar& soFar, bool tells) {
+// Counts the range into `tally`, as CountRange does.
+void CountRangeInto(const RangeCount& range, const MakeLines& makeLines, Tally& tally) {
     const std::unique_ptr<LineCounter> lines = makeLines(tally);
-    CountRange(file, begin, end, settings, *lines, tally, stop, soFar, tells);
+    CountRange(range, *lines, tally);
 }
 
 // Adds the counts of `second` to `first`; the slots only while the total allows a report.
@@ -46,8 +44,11 @@ Tally CountFile(const rt::InputFile& file, std::size_t slots, const CountingSett
     const std::uint64_t middle = twoHalves ? MiddleLineStart(file) : kToTheEnd;
     ReadSoFar soFar;
     soFar.size = size;
+    const RangeCount whole{file, settings, soFar};
+    RangeCount firstHalf = whole;
+    firstHalf.end = middle;
     if (middle >= size) {
-        CountRangeInto(file, 0, kToTheEnd, settings, makeLines, first, nullptr, soFar, true);
+        CountRangeInto(whole, makeLines, first);
         return first;
     }
 
@@ -55,7 +56,11 @@ Tally CountFile(const rt::InputFile& file, std::size_t slots, const CountingSett
     std::exception_ptr secondFailure;
     std::atomic<bool> secondNotNeeded{false};
     auto countSecond = [&](const std::atomic<bool>* stop, bool tells) {
-        CountRangeInto(file, middle, kToTheEnd, settings, makeLines, second, stop, soFar, tells);
+        RangeCount secondHalf = whole;
+        secondHalf.begin = middle;
+        secondHalf.stop = stop;
+        secondHalf.tells = tells;
+        CountRangeInto(secondHalf, makeLines, second);
     };
     std::thread worker;
     try {
@@ -68,13 +73,13 @@ Tally CountFile(const rt::InputFile& file, std::size_t slots, const CountingSett
         });
     } catch (const std::system_error&) {
         // No second thread to be had: both halves on this one.
-        CountRangeInto(file, 0, middle, settings, makeLines, first, nullptr, soFar, true);
+        CountRangeInto(firstHalf, makeLines, first);
         if (first.total <= kMostLines) countSecond(nullptr, true);
         Merge(first, second);
         return first;
     }
     try {
-        CountRangeInto(file, 0, middle, settings, makeLines, first, nullptr, soFar, true);
+        CountRangeInto(firstHalf, makeLines, first);
     } catch (...) {
         // A failure of the first half is reported whatever the second half meets.
         secondNotNeeded = true;

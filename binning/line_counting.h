@@ -12,17 +12,14 @@
 
 namespace binning {
 
-// Bytes after the last of a block that may be looked at: the LFs are looked for 64 bytes at a
-// time, and the reading of a number looks up to 16 bytes past its start.
-inline constexpr std::size_t kSlack = 128;
-
 class LineCounter {
   public:
     virtual ~LineCounter() = default;
     // Whether a line holds a pair: what a long line is read for.
     virtual bool pairs() const noexcept = 0;
-    // Counts the lines of [p, limit), whose last byte ends a line; up to kSlack bytes past
-    // `limit` are looked at.
+    // Counts the lines of [p, limit), whose last byte ends a line; up to rt::kPadding bytes past
+    // `limit` are looked at (the LFs are looked for 64 bytes at a time, and the reading of a
+    // number looks up to 16 bytes past its start).
     virtual void count(const char* p, const char* limit) = 0;
     // Counts one line too long to be held, read as it came.
     virtual void countLong(const LongLine& line) = 0;

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
 #include <utility>
 
 #include "line_scan.h"
 #include "long_line.h"
+#include "padded_buffer.h"
 
 namespace binning {
 namespace {
@@ -74,21 +74,22 @@ std::size_t RangeReader::read(char* to, std::size_t n) {
 
 std::uint64_t MostBufferBytes(const CountingSettings& settings) {
     std::uint64_t capacity = std::clamp(settings.blockSize, kSmallestBlock, kLargestBlock);
-    std::uint64_t most = capacity + 1 + kSlack;
+    std::uint64_t most = capacity + 1 + rt::kPadding;
     for (; capacity < settings.longestLineHeld; capacity *= 2)
-        most = capacity + 1 + kSlack + capacity * 2 + 1 + kSlack;
+        most = capacity + 1 + rt::kPadding + capacity * 2 + 1 + rt::kPadding;
     return most;
 }
 
-void CountRange(const rt::InputFile& file, std::uint64_t begin, std::uint64_t end,
-                const CountingSettings& settings, LineCounter& lines, const Tally& tally,
-                const std::atomic<bool>* stop, ReadSoFar& soFar, bool tells) {
-    RangeReader reader(file, begin == 0 ? file.textStart() : begin, end);
+void CountRange(const RangeCount& range, LineCounter& lines, const Tally& tally) {
+    const CountingSettings& settings = range.settings;
+    const std::atomic<bool>* const stop = range.stop;
+    RangeReader reader(range.file, range.begin == 0 ? range.file.textStart() : range.begin,
+                       range.end);
     const std::size_t blockSize = std::clamp(settings.blockSize, kSmallestBlock, kLargestBlock);
     std::size_t capacity = blockSize;
     // Past the capacity: the line end put after a last line without one, then bytes that the
     // reading of lines may look at beyond the last.
-    auto buffer = std::make_unique<char[]>(capacity + 1 + kSlack);
+    rt::PaddedBuffer buffer(capacity + 1);
     std::size_t have = 0;    // an incomplete line (or lines) carried over from the last block
     std::size_t crFrom = 0;  // the carried bytes before this hold no CR that ends a line
     for (;;) {
@@ -96,47 +97,45 @@ void CountRange(const rt::InputFile& file, std::uint64_t begin, std::uint64_t en
         if (have == capacity && capacity >= settings.longestLineHeld) {
             // One line longer than may be held: read as it comes. What follows it may hold
             // whole lines.
-            have = CountLongLine(reader, buffer.get(), have, capacity, lines, stop);
+            have = CountLongLine(reader, buffer.data(), have, capacity, lines, stop);
             if (tally.total > kMostLines) return;
-            const std::size_t cut = have > 0 ? CompleteLines(buffer.get(), 0, 0, have) : 0;
+            const std::size_t cut = have > 0 ? CompleteLines(buffer.data(), 0, 0, have) : 0;
             if (cut > 0) {
-                lines.count(buffer.get(), buffer.get() + cut);
+                lines.count(buffer.data(), buffer.data() + cut);
                 if (tally.total > kMostLines) return;
                 have -= cut;
-                std::memmove(buffer.get(), buffer.get() + cut, have);
+                std::memmove(buffer.data(), buffer.data() + cut, have);
             }
             crFrom = 0;
             continue;
         }
         if (have == capacity) {
             // One line longer than the buffer: make room for more of it.
-            auto larger = std::make_unique<char[]>(capacity * 2 + 1 + kSlack);
-            std::memcpy(larger.get(), buffer.get(), have);
-            buffer = std::move(larger);
+            buffer.grow(capacity * 2 + 1, have);
             capacity *= 2;
         }
         const std::size_t got =
-            reader.read(buffer.get() + have, std::min(capacity - have, blockSize));
+            reader.read(buffer.data() + have, std::min(capacity - have, blockSize));
         if (got == 0) break;
-        const std::uint64_t sum = soFar.bytes.fetch_add(got, std::memory_order_relaxed) + got;
-        if (tells && settings.progress) settings.progress(sum, soFar.size);
+        const std::uint64_t sum = range.soFar.bytes.fetch_add(got, std::memory_order_relaxed) + got;
+        if (range.tells && settings.progress) settings.progress(sum, range.soFar.size);
         const std::size_t filled = have + got;
-        const std::size_t cut = CompleteLines(buffer.get(), have, crFrom, filled);
+        const std::size_t cut = CompleteLines(buffer.data(), have, crFrom, filled);
         if (cut == 0) {
             have = filled;
             crFrom = filled - 1;
             continue;
         }
-        lines.count(buffer.get(), buffer.get() + cut);
+        lines.count(buffer.data(), buffer.data() + cut);
         if (tally.total > kMostLines) return;
         have = filled - cut;
-        std::memmove(buffer.get(), buffer.get() + cut, have);
+        std::memmove(buffer.data(), buffer.data() + cut, have);
         crFrom = 0;
     }
     if (have > 0) {
         // The last line of the range: its line end was cut off, or it has none.
-        buffer[have] = '\n';
-        lines.count(buffer.get(), buffer.get() + have + 1);
+        buffer.data()[have] = '\n';
+        lines.count(buffer.data(), buffer.data() + have + 1);
     }
 }
 

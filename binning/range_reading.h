@@ -40,12 +40,20 @@ struct ReadSoFar {
 // at its largest together with the one it replaces.
 std::uint64_t MostBufferBytes(const CountingSettings& settings);
 
-// Counts the lines of the byte range [begin, end) of the file with `lines`, which counts into
-// `tally`. The range starts at a line start and ends at a line end or the file's end; a range
-// from the file's start drops its byte-order mark. Stops when `stop` is set, or when the total
-// passes kMostLines. Adds what it reads to `soFar`; `tells` whether to call the progress.
-void CountRange(const rt::InputFile& file, std::uint64_t begin, std::uint64_t end,
-                const CountingSettings& settings, LineCounter& lines, const Tally& tally,
-                const std::atomic<bool>* stop, ReadSoFar& soFar, bool tells);
+// A byte range [begin, end) of a file to count, and how. The range starts at a line start and
+// ends at a line end or the file's end; a range from the file's start drops its byte-order mark.
+struct RangeCount {
+    const rt::InputFile& file;
+    const CountingSettings& settings;
+    ReadSoFar& soFar;  // what is read is added to it
+    std::uint64_t begin = 0;
+    std::uint64_t end = kToTheEnd;
+    const std::atomic<bool>* stop = nullptr;  // once set, the count stops
+    bool tells = true;                        // whether to call the progress
+};
+
+// Counts the lines of the range with `lines`, which counts into `tally`. Stops when the range's
+// `stop` is set, or when the total passes kMostLines.
+void CountRange(const RangeCount& range, LineCounter& lines, const Tally& tally);
 
 }  // namespace binning

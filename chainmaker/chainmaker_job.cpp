@@ -48,9 +48,9 @@ std::uint64_t MemoryForWriting(const ListSize& list, std::size_t separatorSize,
     // The members: their texts with CR LF, and for each its place, hash and power, its hash with
     // a prefix and whether that passes the bit array; the prefix of the lines being formed, with
     // room for a whole line behind it (WriteCombinations).
-    rt::BigCount most = list.bytes + 2 * list.count + kOverrun +
+    rt::BigCount most = list.bytes + 2 * list.count + rt::kPadding +
                         list.count * (sizeof(Member) + sizeof(std::uint64_t) + sizeof(char));
-    most += rt::SaturatingTimes(kMaxMembers, list.longest + separatorSize) + 2 + kOverrun;
+    most += rt::SaturatingTimes(kMaxMembers, list.longest + separatorSize) + 2 + rt::kPadding;
     if (exclusion.count > 0)
         most += PrefixIndex::MostBytes(exclusion.count, exclusion.bytes, list.count);
     return static_cast<std::uint64_t>(

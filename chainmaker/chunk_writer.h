@@ -12,7 +12,7 @@
 #include <string_view>
 #include <utility>
 
-#include "large_pages.h"
+#include "padded_buffer.h"
 #include "textfile.h"
 
 namespace chainmaker {
@@ -26,21 +26,21 @@ class ChunkWriter {
     static constexpr std::size_t kChunk = rt::LineWriter::kBufferSize + 1;
     // Free room behind the cursor whenever the chunk is not yet full.
     static constexpr std::size_t kRoom = std::size_t{256} << 10;
-    // Bytes past the room that may be written (and are then overwritten or dropped): room for
-    // copies in whole 16-byte pieces that run past the end of what they copy.
-    static constexpr std::size_t kSlack = 64;
 
     // `handedOver`, when set, is called after each chunk with the bytes handed over so far.
     explicit ChunkWriter(rt::LineWriter& out,
                          std::function<void(std::uint64_t)> handedOver = nullptr)
-        : out_(out), handedOver_(std::move(handedOver)), chunk_(kChunk + kRoom + kSlack) {}
+        : out_(out),
+          handedOver_(std::move(handedOver)),
+          chunk_(kChunk + kRoom, rt::PaddedBuffer::Memory::kLargePages) {}
     // What was formed and not yet handed over goes to the LineWriter unless writing failed
     // before, failures swallowed (as the LineWriter's destructor does with its buffer).
     ~ChunkWriter();
     ChunkWriter(const ChunkWriter&) = delete;
     ChunkWriter& operator=(const ChunkWriter&) = delete;
 
-    // Where the next byte goes, and how many bytes may go there (kSlack more may be scribbled).
+    // Where the next byte goes, and how many bytes may go there (rt::kPadding more may be
+    // scribbled: copies in whole 16-byte pieces run past the end of what they copy).
     char* cursor() const noexcept { return chunk_.data() + used_; }
     std::size_t room() const noexcept { return kChunk + kRoom - used_; }
     // The bytes up to `end` are formed; a full chunk is handed over. Then room() >= kRoom.
@@ -60,7 +60,7 @@ class ChunkWriter {
     rt::LineWriter& out_;
     std::function<void(std::uint64_t)> handedOver_;
     std::uint64_t total_ = 0;
-    rt::LargePages chunk_;
+    rt::PaddedBuffer chunk_;
     std::size_t used_ = 0;
     bool failed_ = false;  // a failure to write was thrown; nothing more is written
 };

@@ -10,6 +10,7 @@
 #include "chunk_writer.h"
 #include "counter.h"
 #include "members.h"
+#include "padded_buffer.h"
 #include "prefix_index.h"
 #include "textfile.h"
 #include "tuple_odometer.h"
@@ -19,7 +20,7 @@ namespace {
 
 // The lines of one prefix with the members [from, to), each the prefix and the member with its
 // CR LF, formed at `out`. Returns the end of what was formed. The caller makes sure the lines
-// fit, kOverrun bytes included.
+// fit, rt::kPadding bytes included.
 template <std::size_t kPrefixCopy, std::size_t kMemberCopy>
 char* FormLines(char* out, const char* prefix, std::size_t prefixSize, const Member* from,
                 const Member* to) {
@@ -134,12 +135,11 @@ class ExcludedLines {
     std::vector<char> fits_;  // with two to spare
 };
 
-// Writing one line per combination, as PrintMe does it, is folded into PrintBlock: the lines of
-// a prefix are formed together straight into the chunk, and the exclusion is asked only about
-// the prefixes that some entry fits.
+// The lines of a prefix are formed together straight into the chunk, not one combination at a
+// time, and the exclusion is asked only about the prefixes that some entry fits.
 //
 // Block k: for every prefix of the odometer, the lines of all members, less those whose line the
-// exclusion holds. `separator` has 16 bytes to spare past its end.
+// exclusion holds. `separator` and `prefix` are padded (rt::kPadding bytes past their ends).
 void PrintBlock(const Members& members, int k, std::string_view separator, const rt::TextHash& hash,
                 const PrefixIndex* excludedBy, ExclusionWork* work, ChunkWriter& writer,
                 char* prefix) {
@@ -195,29 +195,27 @@ void WriteCombinations(const std::filesystem::path& outPath, const StringList& l
     {
         ChunkWriter writer(out, progress);
         std::unique_ptr<Members> members;
-        std::unique_ptr<char[]> prefix;
+        rt::PaddedBuffer prefix;
         std::unique_ptr<PrefixIndex> excluded;
         // Without an exclusion the hashes are not used: any seed will do.
         const rt::TextHash hash = exclusion ? exclusion->hash() : rt::TextHash(1);
         // The separator with room to be copied in whole 16-byte pieces.
-        std::string padded(separator);
-        padded.resize(separator.size() + 16);
+        const rt::PaddedBuffer padded(separator.size());
+        if (!separator.empty()) std::memcpy(padded.data(), separator.data(), separator.size());
         const std::string_view paddedSeparator(padded.data(), separator.size());
         for (int k = 1; k <= kMaxMembers; ++k) {
             if (!wanted(k) || n <= 0) continue;
             if (!members) {
                 members = std::make_unique<Members>(list, n, hash);
                 // Members 1 to 5 with their separators, then room for a whole line behind them.
-                const std::size_t capacity =
-                    kMaxMembers * (members->longest + separator.size()) + 2 + kOverrun;
-                prefix = std::make_unique<char[]>(capacity);
+                prefix = rt::PaddedBuffer(kMaxMembers * (members->longest + separator.size()) + 2);
                 if (exclusion) {
                     excluded = std::make_unique<PrefixIndex>(*exclusion, *members, separator);
                     if (exclusion->work()) exclusion->work()->records += excluded->records();
                 }
             }
             PrintBlock(*members, k, paddedSeparator, hash, excluded.get(),
-                       exclusion ? exclusion->work() : nullptr, writer, prefix.get());
+                       exclusion ? exclusion->work() : nullptr, writer, prefix.data());
         }
         writer.finish();
     }

@@ -6,23 +6,18 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <memory>
 #include <string_view>
 #include <vector>
 
-#include "chunk_writer.h"
+#include "padded_buffer.h"
 #include "string_list.h"
 #include "text_hash.h"
 
 namespace chainmaker {
 
-// Bytes past the end of a copy that CopyWide may read or write: the buffers it works on have
-// that much room to spare.
-inline constexpr std::size_t kOverrun = ChunkWriter::kSlack;
-
 // Copies `size` bytes; with kFixed > 0 (and size <= kFixed) exactly kFixed bytes, otherwise in
 // whole 16-byte pieces. Either way up to 64 bytes past the end of both sides may be read or
-// written.
+// written: the buffers it works on are padded (rt::kPadding).
 template <std::size_t kFixed>
 inline void CopyWide(char* to, const char* from, std::size_t size) {
     if constexpr (kFixed > 0) {
@@ -48,28 +43,23 @@ struct Member {
     std::string_view text() const noexcept { return std::string_view(ended, size - 2); }
 };
 
-// The first n entries laid out once, each followed by CR LF, with kOverrun bytes to spare at the
-// end.
+// The first n entries laid out once, each followed by CR LF, with rt::kPadding bytes behind them.
 struct Members {
-    std::unique_ptr<char[]> text;
+    rt::PackedStrings text{rt::PackedStrings::Terminator::kCrLf};
     std::vector<Member> member;
     std::size_t longest = 0;  // the longest entry, without CR LF
 
     Members(const StringList& list, std::int32_t n, const rt::TextHash& hash)
         : member(static_cast<std::size_t>(n)) {
-        std::size_t total = kOverrun;
+        std::size_t total = 0;
         for (std::int32_t i = 0; i < n; ++i) total += list[i].size() + 2;
-        text = std::make_unique<char[]>(total);
-        std::size_t at = 0;
+        text.reserve(total, static_cast<std::size_t>(n));
+        for (std::int32_t i = 0; i < n; ++i) text.push_back(list[i]);
         for (std::int32_t i = 0; i < n; ++i) {
-            const std::string_view entry = list[i];
-            if (!entry.empty()) std::memcpy(text.get() + at, entry.data(), entry.size());
-            text[at + entry.size()] = '\r';
-            text[at + entry.size() + 1] = '\n';
+            const std::string_view entry = text[i];
             member[i] =
-                Member{text.get() + at, entry.size() + 2, hash(entry), hash.power(entry.size())};
+                Member{entry.data(), entry.size() + 2, hash(entry), hash.power(entry.size())};
             longest = std::max(longest, entry.size());
-            at += entry.size() + 2;
         }
     }
 };

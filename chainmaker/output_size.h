@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "combination_writer.h"
+#include "combination_types.h"
 #include "room.h"
 #include "string_list.h"
 

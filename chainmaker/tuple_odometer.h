@@ -18,9 +18,9 @@ namespace chainmaker {
 
 class TupleOdometer {
   public:
-    // `separator` has 16 bytes to spare past its end; `prefix` has room for k - 1 of the longest
-    // member with its separator, and kOverrun bytes more. The odometer starts at the first prefix
-    // (every index 0).
+    // `separator` and `prefix` are padded (rt::kPadding bytes past their ends); `prefix` has
+    // room for k - 1 of the longest member with its separator. The odometer starts at the first
+    // prefix (every index 0).
     TupleOdometer(const Members& members, int k, std::string_view separator,
                   const rt::TextHash& hash, char* prefix)
         : first_(members.member.data()),

@@ -15,77 +15,139 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::string_view kBinningHelp =
+// Option codes above the range of characters.
+enum : int {
+    kOptSingle = 256,
+    kOptPairs,
+    kOptBlocks,
+    kOptSeparator,
+    kOptSeparatorText,
+    kOptExclude,
+    kOptThreshold,
+    kOptVersion,
+    kOptDryRun,
+};
+
+// The helps an option is part of: a command's (and its getopt table), or the main help's list.
+enum : unsigned {
+    kMain = 1,
+    kBinning = 2,
+    kChainmaker = 4,
+    kSplitword = 8,
+    kCommands = kBinning | kChainmaker | kSplitword,
+};
+
+unsigned HelpOf(Command command) {
+    switch (command) {
+        case Command::Binning: return kBinning;
+        case Command::Chainmaker: return kChainmaker;
+        case Command::Splitword: return kSplitword;
+        case Command::None: break;
+    }
+    return kMain;
+}
+
+struct OptionRow {
+    unsigned helps;         // where it is taken and shown
+    const char* name;       // "--name"
+    char letter;            // "-y", or 0
+    const char* value;      // the name of its value ("LIST"), or nullptr when it takes none
+    int code;               // what getopt_long gives for it
+    std::string_view text;  // its line in the help, wrapped there; empty: not shown
+};
+
+// Every option of the command line, in the order of the helps. An option whose text differs
+// between helps has a row for each.
+constexpr OptionRow kOptionRows[] = {
+    {kBinning, "single", 0, nullptr, kOptSingle,
+     "single values: one number a line, one row of counts"},
+    {kBinning, "pairs", 0, nullptr, kOptPairs,
+     "pairs of values: two numbers a line separated by a tab, a table of counts; the cutoffs of "
+     "the first and the second value come from Bins1.txt and Bins2.txt when both exist, else "
+     "both from bins.txt"},
+    {kChainmaker, "blocks", 0, "LIST", kOptBlocks,
+     "the blocks to write, as digits or a comma list: 1 the list itself, 2 to 6 the "
+     "combinations of that many (default 123; an empty LIST writes an empty out.txt)"},
+    {kChainmaker, "separator", 0, "NAME", kOptSeparator,
+     "what joins the members: space (default), tab or none"},
+    {kChainmaker, "separator-text", 0, "TEXT", kOptSeparatorText,
+     "join the members with TEXT instead (any bytes, empty too); the last of the two separator "
+     "options counts"},
+    {kChainmaker, "exclude", 0, nullptr, kOptExclude, "leave out the lines listed in exclude.txt"},
+    {kSplitword, "threshold", 0, "TEXT", kOptThreshold,
+     "the threshold length, read as the window reads its box: the number at the start of TEXT, "
+     "blanks, tabs and line feeds skipped, d as an exponent mark like e (3x is 3, abc is 0, 1d1 "
+     "is 10; default 2)"},
+    {kBinning, "yes", 'y', nullptr, 'y',
+     "write a large Results.txt (over 10 GiB, or over half the free space) without asking; a "
+     "run whose table of counts does not fit in memory, or whose Results.txt the disk cannot "
+     "hold, is never started"},
+    {kChainmaker, "yes", 'y', nullptr, 'y',
+     "write a large run (over 10 GiB, or over half the free space) without asking; a run the "
+     "disk cannot hold is never started"},
+    {kSplitword, "yes", 'y', nullptr, 'y',
+     "write a large out.txt (over 10 GiB, or over half the free space) without asking; a run "
+     "the disk cannot hold is never started"},
+    {kBinning, "dry-run", 0, nullptr, kOptDryRun,
+     "say what a run would read and write, with the size of Results.txt, and write nothing"},
+    {kChainmaker, "dry-run", 0, nullptr, kOptDryRun,
+     "say what a run would read and write, with the size of out.txt, and write nothing"},
+    {kSplitword, "dry-run", 0, nullptr, kOptDryRun,
+     "say what a run would read and write, with the size of out.txt (found by searching the "
+     "list), and write nothing"},
+    {kMain, "dry-run", 0, nullptr, kOptDryRun,
+     "say what a run would read and write, with its sizes, one fact a line on standard output, "
+     "and write nothing"},
+    {kCommands, "quiet", 'q', nullptr, 'q', "show no progress line"},
+    {kMain, "quiet", 'q', nullptr, 'q',
+     "show no progress line (it shows only on a terminal, for runs longer than a second)"},
+    {kCommands, "help", 'h', nullptr, 'h', "show this help and exit"},
+    {kMain, "help", 'h', nullptr, 'h', "show this help, or with a COMMAND its help, and exit"},
+    {kCommands, "version", 0, nullptr, kOptVersion, ""},
+    {kMain, "version", 0, nullptr, kOptVersion, "show the version and exit"},
+};
+
+// The help around the list of options, and the column where the options' texts begin.
+struct HelpPage {
+    std::string_view head;
+    std::size_t column;
+    std::string_view tail;
+};
+
+constexpr HelpPage kBinningHelp = {
     "Usage: datatools binning (--single | --pairs) [--yes] [--dry-run] [--quiet]\n"
     "         [FOLDER]...\n"
     "Count how many numbers of Data.txt fall into each bin between neighbouring\n"
     "cutoffs of bins.txt, and write the counts to Results.txt, all in FOLDER (the\n"
     "current directory when none is given); several FOLDERs are run one by one.\n"
-    "\n"
-    "      --single      single values: one number a line, one row of counts\n"
-    "      --pairs       pairs of values: two numbers a line separated by a tab, a\n"
-    "                    table of counts; the cutoffs of the first and the second\n"
-    "                    value come from Bins1.txt and Bins2.txt when both exist,\n"
-    "                    else both from bins.txt\n"
-    "  -y, --yes         write a large Results.txt (over 10 GiB, or over half the\n"
-    "                    free space) without asking; a run whose table of counts\n"
-    "                    does not fit in memory, or whose Results.txt the disk\n"
-    "                    cannot hold, is never started\n"
-    "      --dry-run     say what a run would read and write, with the size of\n"
-    "                    Results.txt, and write nothing\n"
-    "  -q, --quiet       show no progress line\n"
-    "  -h, --help        show this help and exit\n"
+    "\n",
+    20,
     "\n"
     "A number is read from the start of its line: blanks and tabs are skipped, also\n"
     "inside it (1 000 is 1000), d marks an exponent as e does (1d3 is 1000), and\n"
-    "what follows is ignored (12 apples is 12); a line without one reads 0.\n";
+    "what follows is ignored (12 apples is 12); a line without one reads 0.\n"};
 
-constexpr std::string_view kChainmakerHelp =
+constexpr HelpPage kChainmakerHelp = {
     "Usage: datatools chainmaker [--blocks LIST] [--separator space|tab|none]\n"
     "         [--separator-text TEXT] [--exclude] [--yes] [--dry-run] [--quiet]\n"
     "         [FOLDER]...\n"
     "Write the strings of in.txt, and every combination of two to six of them, to\n"
     "out.txt, all in FOLDER (the current directory when none is given); several\n"
     "FOLDERs are run one by one.\n"
-    "\n"
-    "      --blocks LIST      the blocks to write, as digits or a comma list: 1 the\n"
-    "                         list itself, 2 to 6 the combinations of that many\n"
-    "                         (default 123; an empty LIST writes an empty out.txt)\n"
-    "      --separator NAME   what joins the members: space (default), tab or none\n"
-    "      --separator-text TEXT\n"
-    "                         join the members with TEXT instead (any bytes, empty\n"
-    "                         too); the last of the two separator options counts\n"
-    "      --exclude          leave out the lines listed in exclude.txt\n"
-    "  -y, --yes              write a large run (over 10 GiB, or over half the free\n"
-    "                         space) without asking; a run the disk cannot hold is\n"
-    "                         never started\n"
-    "      --dry-run          say what a run would read and write, with the size of\n"
-    "                         out.txt, and write nothing\n"
-    "  -q, --quiet            show no progress line\n"
-    "  -h, --help             show this help and exit\n";
+    "\n",
+    25, ""};
 
-constexpr std::string_view kSplitwordHelp =
+constexpr HelpPage kSplitwordHelp = {
     "Usage: datatools splitword [--threshold TEXT] [--yes] [--dry-run] [--quiet]\n"
     "         [FOLDER]...\n"
     "Read the word list in.txt, keep the words at least as long as the threshold,\n"
     "list them in Debug.txt, and write to out.txt every kept word that is a kept word\n"
     "followed by another, with its two members; all in FOLDER (the current directory\n"
     "when none is given); several FOLDERs are run one by one.\n"
-    "\n"
-    "      --threshold TEXT  the threshold length, read as the window reads its box:\n"
-    "                        the number at the start of TEXT, blanks, tabs and line\n"
-    "                        feeds skipped, d as an exponent mark like e (3x is 3,\n"
-    "                        abc is 0, 1d1 is 10; default 2)\n"
-    "  -y, --yes             write a large out.txt (over 10 GiB, or over half the\n"
-    "                        free space) without asking; a run the disk cannot hold\n"
-    "                        is never started\n"
-    "      --dry-run         say what a run would read and write, with the size of\n"
-    "                        out.txt (found by searching the list), and write\n"
-    "                        nothing\n"
-    "  -q, --quiet           show no progress line\n"
-    "  -h, --help            show this help and exit\n";
+    "\n",
+    24, ""};
 
-constexpr std::string_view kMainHelp =
+constexpr HelpPage kMainHelp = {
     "Usage: datatools COMMAND [OPTION]... [FOLDER]...\n"
     "Run the job of Binning, Chainmaker or Splitword on the files of FOLDER (the\n"
     "current directory when none is given) without a window: the same files are\n"
@@ -101,13 +163,8 @@ constexpr std::string_view kMainHelp =
     "  splitword [--threshold TEXT]     in.txt into Debug.txt and out.txt\n"
     "\n"
     "Options may come in any order, before or after FOLDER; after -- every argument\n"
-    "is a FOLDER (or write ./-name for a folder whose name begins with -).\n"
-    "      --dry-run  say what a run would read and write, with its sizes, one fact\n"
-    "                 a line on standard output, and write nothing\n"
-    "  -q, --quiet    show no progress line (it shows only on a terminal, for runs\n"
-    "                 longer than a second)\n"
-    "  -h, --help     show this help, or with a COMMAND its help, and exit\n"
-    "      --version  show the version and exit\n"
+    "is a FOLDER (or write ./-name for a folder whose name begins with -).\n",
+    17,
     "\n"
     "A failure is one line on standard error, naming the file and the reason:\n"
     "  datatools: chainmaker: words/in.txt: file not found (error 53)\n"
@@ -118,47 +175,62 @@ constexpr std::string_view kMainHelp =
     "     as the window leaves them\n"
     "  2  the command line was wrong; nothing was run\n"
     "\n"
-    "See 'datatools COMMAND --help' for the options of a command.\n";
+    "See 'datatools COMMAND --help' for the options of a command.\n"};
 
-// Option codes above the range of characters.
-enum : int {
-    kOptSingle = 256,
-    kOptPairs,
-    kOptBlocks,
-    kOptSeparator,
-    kOptSeparatorText,
-    kOptExclude,
-    kOptThreshold,
-    kOptVersion,
-    kOptDryRun,
-};
+// Help lines stay within this many characters.
+constexpr std::size_t kHelpWidth = 79;
 
-constexpr option kBinningOptions[] = {{"single", no_argument, nullptr, kOptSingle},
-                                      {"pairs", no_argument, nullptr, kOptPairs},
-                                      {"yes", no_argument, nullptr, 'y'},
-                                      {"dry-run", no_argument, nullptr, kOptDryRun},
-                                      {"quiet", no_argument, nullptr, 'q'},
-                                      {"help", no_argument, nullptr, 'h'},
-                                      {"version", no_argument, nullptr, kOptVersion},
-                                      {nullptr, 0, nullptr, 0}};
-constexpr option kChainmakerOptions[] = {
-    {"blocks", required_argument, nullptr, kOptBlocks},
-    {"separator", required_argument, nullptr, kOptSeparator},
-    {"separator-text", required_argument, nullptr, kOptSeparatorText},
-    {"exclude", no_argument, nullptr, kOptExclude},
-    {"yes", no_argument, nullptr, 'y'},
-    {"dry-run", no_argument, nullptr, kOptDryRun},
-    {"quiet", no_argument, nullptr, 'q'},
-    {"help", no_argument, nullptr, 'h'},
-    {"version", no_argument, nullptr, kOptVersion},
-    {nullptr, 0, nullptr, 0}};
-constexpr option kSplitwordOptions[] = {{"threshold", required_argument, nullptr, kOptThreshold},
-                                        {"yes", no_argument, nullptr, 'y'},
-                                        {"dry-run", no_argument, nullptr, kOptDryRun},
-                                        {"quiet", no_argument, nullptr, 'q'},
-                                        {"help", no_argument, nullptr, 'h'},
-                                        {"version", no_argument, nullptr, kOptVersion},
-                                        {nullptr, 0, nullptr, 0}};
+// The lines of `helps`' options: "  -y, --yes" or "      --name VALUE", then its text from
+// `column` on (on a line of its own when the name reaches the column), wrapped at word breaks.
+std::string OptionLines(unsigned helps, std::size_t column) {
+    std::string lines;
+    for (const OptionRow& row : kOptionRows) {
+        if (!(row.helps & helps) || row.text.empty()) continue;
+        std::string line = row.letter ? std::string("  -") + row.letter + ", " : "      ";
+        line += std::string("--") + row.name;
+        if (row.value) line += std::string(" ") + row.value;
+        if (line.size() + 2 > column) {
+            lines += line + "\n";
+            line.clear();
+        }
+        line.resize(column, ' ');
+        std::size_t used = 0;  // characters of the text on this line
+        for (std::size_t at = 0; at < row.text.size();) {
+            const std::size_t end = std::min(row.text.find(' ', at), row.text.size());
+            const std::string_view word = row.text.substr(at, end - at);
+            if (used > 0 && column + used + 1 + word.size() > kHelpWidth) {
+                lines += line + "\n";
+                line.assign(column, ' ');
+                used = 0;
+            }
+            if (used > 0) line += ' ', ++used;
+            line += word;
+            used += word.size();
+            at = end + 1;
+        }
+        lines += line + "\n";
+    }
+    return lines;
+}
+
+// The long options of `command` for getopt_long, ended by a row of zeros.
+std::vector<option> LongOptions(Command command) {
+    std::vector<option> options;
+    for (const OptionRow& row : kOptionRows)
+        if (row.helps & HelpOf(command))
+            options.push_back(
+                {row.name, row.value ? required_argument : no_argument, nullptr, row.code});
+    options.push_back({nullptr, 0, nullptr, 0});
+    return options;
+}
+
+// The letters of the short options ("yqh"), each once.
+std::string ShortOptions() {
+    std::string letters;
+    for (const OptionRow& row : kOptionRows)
+        if (row.letter && letters.find(row.letter) == std::string::npos) letters += row.letter;
+    return letters;
+}
 
 Request Misuse(Command command, const std::string& what) {
     Request request;
@@ -203,7 +275,7 @@ std::string NotAShortOption(const std::vector<std::string>& args, const option* 
             continue;
         }
         if (arg.size() >= 2 && arg[0] == '-' &&
-            arg.find_first_not_of("hqy", 1) != std::string::npos)
+            arg.find_first_not_of(ShortOptions(), 1) != std::string::npos)
             return arg;
     }
     return {};
@@ -233,13 +305,12 @@ std::string_view CommandName(Command command) {
 }
 
 std::string HelpText(Command command) {
-    switch (command) {
-        case Command::Binning: return std::string(kBinningHelp);
-        case Command::Chainmaker: return std::string(kChainmakerHelp);
-        case Command::Splitword: return std::string(kSplitwordHelp);
-        case Command::None: break;
-    }
-    return std::string(kMainHelp);
+    const HelpPage& page = command == Command::Binning      ? kBinningHelp
+                           : command == Command::Chainmaker ? kChainmakerHelp
+                           : command == Command::Splitword  ? kSplitwordHelp
+                                                            : kMainHelp;
+    return std::string(page.head) + OptionLines(HelpOf(command), page.column) +
+           std::string(page.tail);
 }
 
 std::string VersionText() {
@@ -260,22 +331,20 @@ Request Parse(const std::vector<std::string>& args) {
         return request;
     }
     Request request;
-    const option* options = nullptr;
     if (first == "binning") {
         request.command = Command::Binning;
-        options = kBinningOptions;
     } else if (first == "chainmaker") {
         request.command = Command::Chainmaker;
-        options = kChainmakerOptions;
     } else if (first == "splitword") {
         request.command = Command::Splitword;
-        options = kSplitwordOptions;
     } else if (first.starts_with("-")) {
         return Misuse(Command::None, "the command comes first, not '" + first + "'");
     } else {
         return Misuse(Command::None, "no command '" + first + "'");
     }
     const Command command = request.command;
+    const std::vector<option> longOptions = LongOptions(command);
+    const option* const options = longOptions.data();
     if (const std::string odd = NotAShortOption(args, options); !odd.empty())
         return Misuse(command, "unknown option '" + odd + "' (to name a folder that begins with " +
                                    "'-', write ./" + odd + ")");
@@ -293,8 +362,9 @@ Request Parse(const std::vector<std::string>& args) {
     // anywhere whatever POSIXLY_CORRECT says; ":" reports a missing value apart.
     optind = 0;  // start afresh (glibc)
     opterr = 0;
+    const std::string shortOptions = "-:" + ShortOptions();
     for (;;) {
-        const int code = getopt_long(argc, argv.data(), "-:hqy", options, nullptr);
+        const int code = getopt_long(argc, argv.data(), shortOptions.c_str(), options, nullptr);
         if (code == -1) break;
         // The argument just read (getopt has moved past it).
         const std::string& arg = copies[std::clamp(optind - 1, 0, argc - 1)];

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <system_error>
 
+#include "files.h"
 #include "program_names.h"
 
 namespace launch {
@@ -26,10 +27,7 @@ fs::path FolderOf(const fs::path& given) {
     fs::path absolute = fs::absolute(given, ec);
     if (ec) absolute = given;
     if (fs::is_regular_file(absolute, ec)) absolute = absolute.parent_path();
-    absolute = absolute.lexically_normal();
-    if (!absolute.has_filename() && absolute != absolute.root_path())
-        absolute = absolute.parent_path();
-    return absolute;
+    return rt::CleanFolderPath(absolute);
 }
 
 std::optional<std::string> FolderProblem(const fs::path& folder, std::string_view program) {

@@ -19,13 +19,13 @@ bool EqualIgnoringCase(std::string_view a, std::string_view b) noexcept {
            });
 }
 
-fs::path WithoutTrailingSeparator(fs::path p) {
+}  // namespace
+
+fs::path CleanFolderPath(fs::path p) {
     p = p.lexically_normal();
     if (p.has_filename() || p == p.root_path()) return p;
     return p.parent_path();
 }
-
-}  // namespace
 
 fs::path ResolveName(const fs::path& folder, std::string_view name) {
     fs::path exact = folder / fs::path(std::string(name));
@@ -52,17 +52,17 @@ fs::path ProgramFolder(const char* argv0) {
         // Keep the folder as typed (made absolute); links are not followed.
         fs::path program = fs::path(started);
         if (program.is_relative()) program = fs::current_path(ec) / program;
-        return WithoutTrailingSeparator(program.parent_path());
+        return CleanFolderPath(program.parent_path());
     }
     if (!started.empty()) {
         // Started by name through the search path: nothing tells the user which folder the
         // program lies in, so it works where they are, like any command typed in a terminal.
         fs::path here = fs::current_path(ec);
-        if (!ec) return WithoutTrailingSeparator(here);
+        if (!ec) return CleanFolderPath(here);
     }
     const fs::path self = fs::read_symlink("/proc/self/exe", ec);
-    if (!ec) return WithoutTrailingSeparator(self.parent_path());
-    return WithoutTrailingSeparator(fs::current_path(ec));
+    if (!ec) return CleanFolderPath(self.parent_path());
+    return CleanFolderPath(fs::current_path(ec));
 }
 
 }  // namespace rt

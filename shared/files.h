@@ -14,6 +14,10 @@ std::filesystem::path ResolveName(const std::filesystem::path& folder, std::stri
 // True when `folder` holds an ordinary file of that name, in any letter case. Nothing is opened.
 bool FileExists(const std::filesystem::path& folder, std::string_view name);
 
+// `folder` lexically normal ("a/./b/../c" is "a/c") and without a trailing separator, except
+// for the root.
+std::filesystem::path CleanFolderPath(std::filesystem::path folder);
+
 // The folder a program works on, without a trailing separator. Started through a path (argv[0]
 // holds a "/"), the folder of that path: a program started through a symbolic link gets the link's
 // folder, which is how the launcher and a user point a program at a folder of data. Started by

@@ -24,7 +24,7 @@ constexpr bool IsExponentMark(char c) noexcept {
 }
 
 // Collects the characters of a number in the form std::from_chars reads. Short numbers stay in
-// a fixed array; a longer one (a line of thousands of digits) moves to the heap.
+// a fixed array; a longer one (up to the 800 significant digits kept) moves to the heap.
 class NumberChars {
   public:
     void push(char c) {
@@ -76,86 +76,12 @@ bool TryPlainNumber(std::string_view text, double& value) noexcept {
 double NumericPrefix(std::string_view text) {
     double plain;
     if (TryPlainNumber(text, plain)) return plain;
-    const char* p = text.data();
-    const char* const end = p + text.size();
-    auto skip = [&] {
-        while (p != end && IsSkipped(*p)) ++p;
-    };
-
-    NumberChars chars;
-    skip();
-    bool negative = false;
-    if (p != end && (*p == '+' || *p == '-')) {
-        negative = *p == '-';
-        if (negative) chars.push('-');
-        ++p;
-    }
-
-    bool point = false;
-    bool anyDigit = false;
-    std::int64_t scale = 0;  // decimal exponent of the leading non-zero digit, before the exponent
-    bool leadingFound = false;
-    std::int64_t intDigits = 0;
-    std::int64_t zerosAfterPoint = 0;
-    for (; p != end; ++p) {
-        const char c = *p;
-        if (IsDigit(c)) {
-            anyDigit = true;
-            chars.push(c);
-            if (!leadingFound) {
-                if (c != '0') {
-                    leadingFound = true;
-                    scale = point ? -zerosAfterPoint : 0;
-                } else if (point) {
-                    ++zerosAfterPoint;
-                }
-            }
-            if (!point && leadingFound) ++intDigits;
-        } else if (c == '.' && !point) {
-            point = true;
-            chars.push('.');
-        } else if (!IsSkipped(c)) {
-            break;
-        }
-    }
-    if (!anyDigit) return 0;
-    if (!leadingFound) return negative ? -0.0 : 0.0;
-    if (scale == 0) scale = intDigits;  // leading digit before the point: the count of digits
-
-    // Exponent: a mark, then an optional sign, then digits; without digits it is not part of
-    // the number and the text after the mantissa is ignored.
-    if (p != end && IsExponentMark(*p)) {
-        const char* q = p + 1;
-        auto skipQ = [&] {
-            while (q != end && IsSkipped(*q)) ++q;
-        };
-        skipQ();
-        bool expNegative = false;
-        if (q != end && (*q == '+' || *q == '-')) {
-            expNegative = *q == '-';
-            ++q;
-            skipQ();
-        }
-        if (q != end && IsDigit(*q)) {
-            chars.push('e');
-            if (expNegative) chars.push('-');
-            std::int64_t exponent = 0;
-            for (; q != end; ++q) {
-                if (IsDigit(*q)) {
-                    chars.push(*q);
-                    if (exponent < 1'000'000'000) exponent = exponent * 10 + (*q - '0');
-                } else if (!IsSkipped(*q)) {
-                    break;
-                }
-            }
-            scale += expNegative ? -exponent : exponent;
-        }
-    }
-    return Convert(chars, negative, scale);
+    NumericPrefixReader reader;
+    reader.feed(text);
+    return reader.value();
 }
 
 void NumericPrefixReader::mantissa(char c) {
-    // The steps of NumericPrefix's reading of the mantissa, character by character.
     if (IsDigit(c)) {
         anyDigit_ = true;
         if (!leadingFound_) {
@@ -226,8 +152,8 @@ void NumericPrefixReader::feed(std::string_view piece) {
 double NumericPrefixReader::value() const {
     if (!anyDigit_) return 0;
     if (!leadingFound_) return negative_ ? -0.0 : 0.0;
-    // The value is 0.D x 10^place, D the significant digits; NumericPrefix's scale before the
-    // exponent is that place.
+    // The value is 0.D x 10^place, D the significant digits: the decimal exponent of the leading
+    // digit before the exponent.
     const std::int64_t place = scale_ == 0 ? intDigits_ : scale_;
     std::int64_t scale = place;
     constexpr std::int64_t kFar = 1'000'000'000'000'000'000;  // more than any file's bytes

@@ -12,14 +12,15 @@ namespace rt {
 // start and inside the number ("1 000" reads 1000); then an optional sign, digits with at most
 // one "." as decimal point, and an optional exponent (E, e, D or d) with its own sign. Whatever
 // follows is ignored; a text that does not begin with a number reads 0. A number too large for
-// a double throws error 6. The value is correctly rounded.
+// a double throws error 6. The value is correctly rounded. The common plain number ("-12.5")
+// is read the short way (plain_number.h); every other text by NumericPrefixReader.
 double NumericPrefix(std::string_view text);
 
-// NumericPrefix of a text that comes in pieces (a line too long to be held), holding a bounded
-// part of it however long the text is: the number's first 800 significant digits, whether any
-// digit after those is not 0, and counts for the rest. The value is NumericPrefix's for the whole
-// text: those digits decide the rounding (every double, and every point halfway between two, has
-// at most 767 significant digits), and the counts place the point and the exponent.
+// The one reading of NumericPrefix's form, for a text whole or in pieces (a line too long to be
+// held), holding a bounded part of it however long the text is: the number's first 800
+// significant digits, whether any digit after those is not 0, and counts for the rest. Those
+// digits decide the rounding (every double, and every point halfway between two, has at most 767
+// significant digits), and the counts place the point and the exponent.
 class NumericPrefixReader {
   public:
     // The next piece of the text. Once the number has ended, pieces are not looked at.
@@ -44,7 +45,7 @@ class NumericPrefixReader {
     std::int64_t intDigits_ = 0;
     std::int64_t zerosAfterPoint_ = 0;
     std::int64_t scale_ = 0;
-    std::int64_t exponent_ = 0;      // counted as NumericPrefix counts it
+    std::int64_t exponent_ = 0;      // up to 10^9: enough to tell overflow from underflow
     std::int64_t fullExponent_ = 0;  // the exponent's value, up to 10^17
     std::string digits_;             // the significant digits kept
 };

@@ -33,8 +33,8 @@ const char* ReadPlainNumber(const char* p, const char* end, double& value) noexc
 
 // The same reading, eight bytes at a time for numbers of up to 7 digits before the point and 7
 // after it; longer ones go one digit at a time. For bytes whose lines end in a CR or LF: the
-// number must end by `end` at such a byte, and the bytes up to p + 16 must be readable, since
-// the bytes after the number are looked at too.
+// number must end by `end` at such a byte, and the bytes up to p + 16 must be readable (a
+// PaddedBuffer's padding holds them), since the bytes after the number are looked at too.
 inline const char* ReadPlainNumberEightAtATime(const char* p, const char* const end,
                                                double& value) noexcept {
     if constexpr (std::endian::native != std::endian::little) {

@@ -6,19 +6,26 @@
 #include <string_view>
 #include <system_error>
 
-#include "block_output.h"
 #include "files.h"
-#include "find_count.h"
 #include "folder_bounds.h"
-#include "parallel_search.h"
 #include "room.h"
 #include "runtime_error.h"
+#include "search/block_output.h"
+#include "search/find_count.h"
+#include "search/parallel_search.h"
 #include "splitword_files.h"
 #include "stop_signals.h"
 #include "textfile.h"
 
 namespace splitword {
 namespace {
+
+using search::CountFinds;
+using search::DirectSearch;
+using search::FindWriter;
+using search::ParallelSearch;
+using search::SplitBound;
+using search::WordIndex;
 
 constexpr std::string_view kHeader = "Possible compound\tFirst member\tSecond member";
 constexpr std::size_t kHeaderBytes = kHeader.size() + 2;  // with its CR LF

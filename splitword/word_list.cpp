@@ -1,7 +1,6 @@
 #include "word_list.h"
 
 #include <algorithm>
-#include <cstring>
 #include <limits>
 #include <system_error>
 
@@ -58,30 +57,13 @@ void WordList::reserveFor(std::uint64_t fileBytes) {
     // so that the memory taken follows what the words really need.
     if (fileBytes > std::numeric_limits<std::size_t>::max() / 16) return;
     const auto bytes = static_cast<std::size_t>(fileBytes);
-    if (bytes_.size() < bytes + bytes / 8 + 64) bytes_.grow(bytes + bytes / 8 + 64, used_);
-    if (offsets_.size() < bytes / 10 + 2)
-        offsets_.grow(bytes / 10 + 2, static_cast<std::size_t>(count_) + 1);
-}
-
-void WordList::makeRoom(std::size_t bytes) {
-    if (used_ + bytes > bytes_.size())
-        bytes_.grow(std::max(2 * bytes_.size(), used_ + bytes + (std::size_t{1} << 16)), used_);
-    if (static_cast<std::size_t>(count_) + 2 > offsets_.size())
-        offsets_.grow(std::max<std::size_t>(2 * offsets_.size(), 1024),
-                      static_cast<std::size_t>(count_) + 1);
+    words_.reserve(bytes + bytes / 8 + 64, bytes / 10 + 1);
 }
 
 void WordList::add(std::string_view word) {
-    if (count_ == std::numeric_limits<std::int32_t>::max()) throw rt::RuntimeError(rt::kOverflow);
-    if (used_ + word.size() + 2 > bytes_.size() ||
-        static_cast<std::size_t>(count_) + 2 > offsets_.size())
-        makeRoom(word.size() + 2);
-    char* at = bytes_.data() + used_;
-    if (!word.empty()) std::memcpy(at, word.data(), word.size());
-    at[word.size()] = '\r';
-    at[word.size() + 1] = '\n';
-    used_ += word.size() + 2;
-    offsets_[static_cast<std::size_t>(++count_)] = used_;
+    if (words_.size() == static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
+        throw rt::RuntimeError(rt::kOverflow);
+    words_.push_back(word);
     shortest_ = std::min(shortest_, word.size());
     longest_ = std::max(longest_, word.size());
 }

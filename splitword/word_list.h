@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "large_pages.h"
+#include "packed_strings.h"
 
 namespace splitword {
 
@@ -32,7 +32,7 @@ std::string NormaliseThresholdText(std::string_view boxText, std::string_view de
 
 // The kept words in file order, duplicates included. The bytes of all words lie one after the
 // other in one block, each word followed by CR LF, so that the block is the text of Debug.txt;
-// word k (from 0) begins at offset(k) and ends two bytes before offset(k + 1).
+// word k (from 0) is entry k of the packed list.
 class WordList {
   public:
     // Room for the words of a file of that many bytes, as far as they are of ten bytes or more;
@@ -41,25 +41,20 @@ class WordList {
     // Adds a word; error 6 past 2147483647 words.
     void add(std::string_view word);
 
-    std::int32_t count() const noexcept { return count_; }
+    std::int32_t count() const noexcept { return static_cast<std::int32_t>(words_.size()); }
     std::string_view word(std::int32_t k) const noexcept {
-        const std::uint64_t begin = offsets_[static_cast<std::size_t>(k)];
-        return std::string_view(bytes_.data() + begin,
-                                offsets_[static_cast<std::size_t>(k) + 1] - begin - 2);
+        const auto at = static_cast<std::size_t>(k);
+        const std::size_t begin = words_.startOf(at);
+        return std::string_view(words_.bytes().data() + begin, words_.endOf(at) - begin - 2);
     }
     // All words, each followed by CR LF.
-    std::string_view lines() const noexcept { return std::string_view(bytes_.data(), used_); }
+    std::string_view lines() const noexcept { return words_.bytes(); }
     // The byte lengths of the shortest and the longest word (0 for an empty list).
-    std::size_t shortestBytes() const noexcept { return count_ == 0 ? 0 : shortest_; }
+    std::size_t shortestBytes() const noexcept { return words_.empty() ? 0 : shortest_; }
     std::size_t longestBytes() const noexcept { return longest_; }
 
   private:
-    void makeRoom(std::size_t bytes);
-
-    rt::LargeArray<char> bytes_;
-    std::size_t used_ = 0;
-    rt::LargeArray<std::uint64_t> offsets_;  // offsets_[0] is 0 once there is room
-    std::int32_t count_ = 0;
+    rt::PackedStrings words_{rt::PackedStrings::Terminator::kCrLf};
     std::size_t shortest_ = static_cast<std::size_t>(-1);
     std::size_t longest_ = 0;
 };

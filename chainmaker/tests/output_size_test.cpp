@@ -8,6 +8,7 @@
 #include <random>
 #include <string>
 
+#include "combination_writer.h"
 #include "temp_folder.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #pragma once
 // Running the search: on the calling thread, or on threads of their own with a pool of blocks.
-// Included into splitword_job.cpp alone (directly or through its other parts): its names keep
-// the internal linkage they had there, so that the compiler inlines them as before.
+// A part of the search (splitword/search/), which splitword_job.cpp alone
+// uses.
 
 #include <algorithm>
 #include <atomic>
@@ -24,12 +24,11 @@
 #include "searcher.h"
 #include "word_index.h"
 
-namespace splitword {
-namespace {
+namespace splitword::search {
 
 // The search on the calling thread: the index is built first (before any file is written), then
 // the search's blocks go straight to out.txt.
-class DirectSearch : public BlockSink {
+class DirectSearch final : public BlockSink {
   public:
     DirectSearch(const WordList& words, std::size_t blockBytes, std::uint64_t hashSeed)
         : words_(words),
@@ -199,7 +198,7 @@ class ParallelSearch {
     static constexpr std::size_t kSpare = 4;
 
     // One hand-over of one segment.
-    class Sink : public BlockSink {
+    class Sink final : public BlockSink {
       public:
         Sink(ParallelSearch& search, std::int32_t segment) : search_(search), segment_(segment) {}
         Block& handOver(Block& full) override {
@@ -353,5 +352,4 @@ class ParallelSearch {
     std::vector<std::thread> workers_;
 };
 
-}  // namespace
-}  // namespace splitword
+}  // namespace splitword::search

@@ -1,7 +1,7 @@
 #pragma once
 // The index of the word list: each distinct text with its positions, found by hash.
-// Included into splitword_job.cpp alone (directly or through its other parts): its names keep
-// the internal linkage they had there, so that the compiler inlines them as before.
+// A part of the search (splitword/search/), which splitword_job.cpp alone
+// uses.
 
 #include <algorithm>
 #include <atomic>
@@ -16,12 +16,11 @@
 #include "large_pages.h"
 #include "word_list.h"
 
-namespace splitword {
-namespace {
+namespace splitword::search {
 
 // Whether the word at `offset` of the list's bytes is `bytes`. Every word of the list is followed
 // by a CR, and no word holds one: so the word there is `bytes` when those bytes and a CR follow.
-bool WordAt(std::string_view all, std::uint64_t offset, std::string_view bytes) noexcept {
+inline bool WordAt(std::string_view all, std::uint64_t offset, std::string_view bytes) noexcept {
     if (offset + bytes.size() >= all.size()) return false;
     const char* at = all.data() + offset;
     return at[bytes.size()] == '\r' && std::memcmp(at, bytes.data(), bytes.size()) == 0;
@@ -248,5 +247,4 @@ class WordIndex {
     Half halves_[kHalves];
 };
 
-}  // namespace
-}  // namespace splitword
+}  // namespace splitword::search

@@ -1,7 +1,7 @@
 #pragma once
 // The compound search of a range of words, with its lines written into blocks.
-// Included into splitword_job.cpp alone (directly or through its other parts): its names keep
-// the internal linkage they had there, so that the compiler inlines them as before.
+// A part of the search (splitword/search/), which splitword_job.cpp alone
+// uses.
 
 #include <algorithm>
 #include <atomic>
@@ -14,11 +14,11 @@
 
 #include "block_output.h"
 #include "hashing.h"
+#include "padded_buffer.h"
 #include "word_index.h"
 #include "word_list.h"
 
-namespace splitword {
-namespace {
+namespace splitword::search {
 
 // A way to split the word being searched: its first member's text and byte length.
 struct Split {
@@ -164,10 +164,11 @@ class Searcher {
         }
         if (splits_.empty()) return;
 
-        // The line of each split: the word, its first member, its second member. Room is left
-        // behind the last one for the copies of fixed size.
+        // The line of each split: the word, its first member, its second member. The padding
+        // behind the last one is room for the copies of fixed size.
         const std::size_t lineBytes = 2 * size + 4;
-        lines_.resize(splits_.size() * lineBytes + 64);
+        if (splits_.size() * lineBytes > lines_.size())
+            lines_.grow(std::max(splits_.size() * lineBytes, 2 * lines_.size()), 0);
         char* line = lines_.data();
         for (const Split& split : splits_) {
             std::memcpy(line, word.data(), size);
@@ -243,8 +244,7 @@ class Searcher {
     std::vector<Probe> probes_;
     std::vector<Split> splits_;
     std::vector<Head> heads_;
-    std::string lines_;
+    rt::PaddedBuffer lines_;
 };
 
-}  // namespace
-}  // namespace splitword
+}  // namespace splitword::search

@@ -1,7 +1,7 @@
 #pragma once
 // The lines of the search in blocks, and their hand-over to the thread that writes out.txt.
-// Included into splitword_job.cpp alone (directly or through its other parts): its names keep
-// the internal linkage they had there, so that the compiler inlines them as before.
+// A part of the search (splitword/search/), which splitword_job.cpp alone
+// uses.
 
 #include <algorithm>
 #include <cstddef>
@@ -15,12 +15,11 @@
 #include "stop_signals.h"
 #include "textfile.h"
 
-namespace splitword {
-namespace {
+namespace splitword::search {
 
 // A block hands over at most this many progress marks, so that progress is shown while the
 // search goes on even when it finds little.
-constexpr std::size_t kMarksPerBlock = 16;
+inline constexpr std::size_t kMarksPerBlock = 16;
 
 struct Block {
     explicit Block(char* memory) : data(memory) { marks.reserve(kMarksPerBlock); }
@@ -72,7 +71,7 @@ class LineOutput {
         start();
     }
 
-    // Copies `size` bytes of `line`, whose buffer holds at least 64 readable bytes.
+    // Copies `size` bytes of `line`, whose buffer is padded (rt::kPadding bytes past its end).
     void put(const char* line, std::size_t size) {
         // Short lines take a copy of fixed size, which the compiler makes a few moves.
         if (size <= 32 && static_cast<std::size_t>(end_ - cur_) >= 32) {
@@ -151,5 +150,4 @@ class LineOutput {
     char* end_ = nullptr;
 };
 
-}  // namespace
-}  // namespace splitword
+}  // namespace splitword::search

@@ -1,15 +1,14 @@
 #pragma once
 // The hashes of the word index (shared/text_hash.h), and the small helpers of its tables and
-// threads. Included into splitword_job.cpp alone (directly or through its other parts): its names
-// keep the internal linkage they had there, so that the compiler inlines them as before.
+// threads. A part of the search (splitword/search/), which splitword_job.cpp alone
+// uses.
 
 #include <cstddef>
 #include <cstdint>
 
 #include "text_hash.h"
 
-namespace splitword {
-namespace {
+namespace splitword::search {
 
 // Polynomial hashes modulo the prime 2^61 - 1, so that the hash of the rest of a word follows
 // from the hashes of the word and of its beginning; their base, and the multiplier that spreads
@@ -22,13 +21,13 @@ using rt::Powers;
 using rt::Reduced;
 using rt::RestHash;
 
-unsigned ShiftFor(std::size_t size) noexcept {
+inline unsigned ShiftFor(std::size_t size) noexcept {
     unsigned shift = 64;
     for (std::size_t s = size; s > 1; s >>= 1) --shift;
     return shift;
 }
 
-std::size_t PowerOfTwoAtLeast(std::size_t n) noexcept {
+inline std::size_t PowerOfTwoAtLeast(std::size_t n) noexcept {
     std::size_t size = 1;
     while (size < n) size *= 2;
     return size;
@@ -37,9 +36,8 @@ std::size_t PowerOfTwoAtLeast(std::size_t n) noexcept {
 // Thrown on the helper thread when the run stops before the search is done.
 struct Cancelled {};
 
-void Prefetch(const void* address) noexcept {
+inline void Prefetch(const void* address) noexcept {
     __builtin_prefetch(address);
 }
 
-}  // namespace
-}  // namespace splitword
+}  // namespace splitword::search

@@ -4,8 +4,8 @@
 // one look-up of each split of each distinct word, its lines multiplied by how often the word
 // and its first member occur. Neither writes out a find, so both take the same time for 10^10
 // lines as for ten.
-// Included into splitword_job.cpp alone (directly or through its other parts): its names keep
-// the internal linkage they had there, so that the compiler inlines them as before.
+// A part of the search (splitword/search/), which splitword_job.cpp alone
+// uses.
 
 #include <algorithm>
 #include <cstddef>
@@ -18,11 +18,10 @@
 #include "word_index.h"
 #include "word_list.h"
 
-namespace splitword {
-namespace {
+namespace splitword::search {
 
 // The bytes of a find's line in out.txt, for a compound of `compoundBytes`.
-BigCount LineBytes(std::size_t compoundBytes) {
+inline BigCount LineBytes(std::size_t compoundBytes) {
     return 2 * static_cast<BigCount>(compoundBytes) + 4;
 }
 
@@ -55,7 +54,8 @@ class SplitBound {
 };
 
 // The exact size of out.txt, `headerBytes` with its CR LF.
-OutputSize CountFinds(const WordList& words, const WordIndex& index, std::size_t headerBytes) {
+inline OutputSize CountFinds(const WordList& words, const WordIndex& index,
+                             std::size_t headerBytes) {
     const std::size_t shortest = words.shortestBytes();
     const std::size_t longest = words.longestBytes();
     const std::uint64_t base = index.hashing().base;
@@ -102,5 +102,4 @@ OutputSize CountFinds(const WordList& words, const WordIndex& index, std::size_t
     return size;
 }
 
-}  // namespace
-}  // namespace splitword
+}  // namespace splitword::search
