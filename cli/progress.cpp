@@ -1,6 +1,10 @@
 #include "progress.h"
 
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cmath>
@@ -53,6 +57,18 @@ std::string ProgressText(std::string_view command, const Reading& reading, doubl
     return text;
 }
 
+#if defined(_WIN32)
+std::optional<std::uint64_t> BytesReadSoFar() {
+    IO_COUNTERS counters{};
+    if (!::GetProcessIoCounters(::GetCurrentProcess(), &counters)) return std::nullopt;
+    return counters.ReadTransferCount;
+}
+
+bool ProgressLine::Wanted(bool quiet) {
+    DWORD mode = 0;  // a console, not merely a character device (NUL)
+    return !quiet && ::GetConsoleMode(::GetStdHandle(STD_ERROR_HANDLE), &mode);
+}
+#else
 std::optional<std::uint64_t> BytesReadSoFar() {
     // The characters the process has read (rchar), through read() and pread() alike.
     std::ifstream io("/proc/self/io");
@@ -67,6 +83,7 @@ std::optional<std::uint64_t> BytesReadSoFar() {
 bool ProgressLine::Wanted(bool quiet) {
     return !quiet && ::isatty(STDERR_FILENO) == 1;
 }
+#endif
 
 ProgressLine::ProgressLine(bool shown, std::FILE* out, std::string command,
                            std::function<Reading()> sample, std::chrono::milliseconds delay)

@@ -19,11 +19,13 @@ bool EqualIgnoringCase(std::string_view a, std::string_view b) noexcept {
            });
 }
 
+#if !defined(_WIN32)
 fs::path WithoutTrailingSeparator(fs::path p) {
     p = p.lexically_normal();
     if (p.has_filename() || p == p.root_path()) return p;
     return p.parent_path();
 }
+#endif
 
 }  // namespace
 
@@ -45,6 +47,7 @@ bool FileExists(const fs::path& folder, std::string_view name) {
     return fs::is_regular_file(ResolveName(folder, name), ec);
 }
 
+#if !defined(_WIN32)  // Windows: windows/files_windows.cpp
 fs::path ProgramFolder(const char* argv0) {
     std::error_code ec;
     const std::string started = argv0 ? argv0 : "";
@@ -64,5 +67,6 @@ fs::path ProgramFolder(const char* argv0) {
     if (!ec) return WithoutTrailingSeparator(self.parent_path());
     return WithoutTrailingSeparator(fs::current_path(ec));
 }
+#endif
 
 }  // namespace rt
