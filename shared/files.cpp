@@ -32,7 +32,9 @@ fs::path WithoutTrailingSeparator(fs::path p) {
 fs::path ResolveName(const fs::path& folder, std::string_view name) {
     fs::path exact = folder / fs::path(std::string(name));
     std::error_code ec;
+#if !defined(_WIN32)  // on Windows "bins.txt" exists as Bins.txt does: its name is found below
     if (fs::exists(fs::symlink_status(exact, ec))) return exact;
+#endif
 
     std::optional<std::string> best;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {

@@ -150,7 +150,7 @@ class Folder {
                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr));
         if (!handle_) ThrowOpenError(path, ::GetLastError(), forWriting);
-        real_ = windows::FinalPath(handle_.get());
+        real_ = windows::PlaceOf(handle_.get());
     }
 
     // The name, in its long form.
@@ -158,7 +158,7 @@ class Folder {
 
     // Whether what `file` is lies inside the folder (in it or in one of its sub-folders).
     bool holds(HANDLE file) const {
-        const std::wstring place = windows::FinalPath(file);
+        const std::wstring place = windows::PlaceOf(file);
         if (place.empty() || real_.empty()) return false;
         const std::size_t cut = place.find_last_of(L'\\');
         return cut != std::wstring::npos && windows::SameOrBelow(place.substr(0, cut), real_);
@@ -268,6 +268,9 @@ int OpenOutputFile(const fs::path& path) {
         const BY_HANDLE_FILE_INFORMATION info = InfoOf(file.get(), path, true);
         if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             Refuse(path, "a folder", NotAFolderFile(path));
+        // Windows refuses to write a read-only file to everyone; wine lets root write it.
+        if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
+            ThrowOpenError(path, ERROR_ACCESS_DENIED, true);
         if (const auto same = KnownAs(info))
             Refuse(path, "the same file as " + *same,
                    NameOf(path) + " is the same file as " + *same +

@@ -1,6 +1,7 @@
 #include "wide_names.h"
 
 #include <climits>
+#include <vector>
 
 namespace rt::windows {
 
@@ -71,18 +72,16 @@ bool SameOrBelow(std::wstring_view inner, std::wstring_view outer) {
                                   static_cast<int>(outer.size()), TRUE) == CSTR_EQUAL;
 }
 
-std::wstring FinalPath(HANDLE handle) {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = ::GetFinalPathNameByHandleW(
-            handle, path.data(), static_cast<DWORD>(path.size()), FILE_NAME_NORMALIZED);
-        if (length == 0) return {};
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
-        }
-        path.resize(length + 1);
-    }
+std::wstring PlaceOf(HANDLE handle) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(handle, &info)) return {};
+    std::vector<char> buffer(sizeof(FILE_NAME_INFO) + 32768 * sizeof(wchar_t));
+    if (!::GetFileInformationByHandleEx(handle, FileNameInfo, buffer.data(),
+                                        static_cast<DWORD>(buffer.size())))
+        return {};
+    const auto* name = reinterpret_cast<const FILE_NAME_INFO*>(buffer.data());
+    return std::to_wstring(info.dwVolumeSerialNumber) + L":" +
+           std::wstring(name->FileName, name->FileNameLength / sizeof(wchar_t));
 }
 
 }  // namespace rt::windows

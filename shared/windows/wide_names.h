@@ -22,9 +22,11 @@ std::string SystemMessage(DWORD error);
 // True when `inner` is `outer` or lies below it; letter case is ignored, as the file system does.
 bool SameOrBelow(std::wstring_view inner, std::wstring_view outer);
 
-// The place an open file or folder really has (links and junctions resolved), as \\?\C:\...;
-// empty where Windows does not say.
-std::wstring FinalPath(HANDLE handle);
+// Where an open file or folder really lies (links and junctions resolved): its volume's serial
+// number and its path on that volume ("1234:\data\in.txt"); empty where Windows does not say.
+// (GetFinalPathNameByHandleW would give a path with the drive, but not beyond 260 characters
+// under wine.)
+std::wstring PlaceOf(HANDLE handle);
 
 // A handle that closes itself.
 class Handle {
