@@ -2,9 +2,8 @@
 // links (hard links; symbolic links where they can be made), long names and names in UTF-8.
 #include <windows.h>
 // windows.h first
-#include <io.h>
-
 #include <gtest/gtest.h>
+#include <io.h>
 
 #include <filesystem>
 #include <functional>
@@ -33,8 +32,8 @@ int OpenOutcome(const fs::path& path, bool forWriting) {
 // A symbolic link, where Windows lets this user make one (Developer Mode, or the privilege to
 // make them) and it is really made (wine says it made one and makes nothing).
 bool MadeSymbolicLink(const fs::path& link, const fs::path& target, bool folder) {
-    const DWORD flags = SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE |
-                        (folder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0);
+    const DWORD flags =
+        SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE | (folder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0);
     return ::CreateSymbolicLinkW(link.c_str(), target.c_str(), flags) &&
            ::GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
