@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <system_error>
 
+#include "utf8_path.h"
+
 #ifndef DATATOOLS_VERSION
 #define DATATOOLS_VERSION "0"
 #endif
@@ -405,7 +407,12 @@ Request Parse(const std::vector<std::string>& args) {
             case kOptSeparatorText: request.chainmaker.separator = optarg; break;
             case kOptExclude: request.chainmaker.exclude = true; break;
             case kOptThreshold: request.threshold = optarg; break;
-            case ':': return Misuse(command, "'" + arg + "' needs a value");
+            case ':':
+                // A value given to an option that takes none ("--single=1"), as MinGW's getopt
+                // reports it.
+                if (arg.starts_with("--") && arg.find('=') != std::string::npos)
+                    return Misuse(command, "'" + arg.substr(0, arg.find('=')) + "' takes no value");
+                return Misuse(command, "'" + arg + "' needs a value");
             default: {
                 const bool isLong = arg.starts_with("--");
                 const std::string name = isLong ? arg.substr(0, arg.find('=')) : arg;
@@ -426,8 +433,9 @@ Request Parse(const std::vector<std::string>& args) {
     for (const std::string& name : positional) {
         if (name.empty()) return Misuse(command, "a FOLDER name is empty");
         std::error_code ec;
-        if (!fs::is_directory(name, ec)) return Misuse(command, "no folder '" + name + "'");
-        request.folders.emplace_back(name);
+        const fs::path folder = rt::PathFromUtf8(name);
+        if (!fs::is_directory(folder, ec)) return Misuse(command, "no folder '" + name + "'");
+        request.folders.push_back(folder);
     }
     return request;
 }

@@ -87,7 +87,9 @@ class FolderRun {
     // in the current directory when no folder was named.
     std::string shown(const fs::path& path) const {
         std::string text = path.string();
-        if (!named_ && text.starts_with("./") && text.size() > 2) text.erase(0, 2);
+        if (!named_ && text.size() > 2 && text[0] == '.' &&
+            (text[1] == '/' || text[1] == fs::path::preferred_separator))
+            text.erase(0, 2);
         return text;
     }
 

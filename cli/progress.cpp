@@ -1,6 +1,10 @@
 #include "progress.h"
 
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cmath>
@@ -52,9 +56,16 @@ std::string ProgressText(std::string_view command, const Reading& reading, doubl
     return text;
 }
 
+#if defined(_WIN32)
+bool ProgressLine::Wanted(bool quiet) {
+    DWORD mode = 0;  // a console, not merely a character device (NUL)
+    return !quiet && ::GetConsoleMode(::GetStdHandle(STD_ERROR_HANDLE), &mode);
+}
+#else
 bool ProgressLine::Wanted(bool quiet) {
     return !quiet && ::isatty(STDERR_FILENO) == 1;
 }
+#endif
 
 ProgressLine::ProgressLine(bool shown, std::FILE* out, std::string command,
                            std::function<Reading()> sample, std::chrono::milliseconds delay)

@@ -30,6 +30,16 @@ function(add_test_program name)
   endif()
   target_link_libraries(${name} PRIVATE shared_testing ${arg_LIBRARIES})
 
+  if(CMAKE_CROSSCOMPILING)
+    # Listing the tests would run the program at build time, through the emulator: one CTest
+    # test for the whole program instead (wine starts once, not once for each test).
+    add_test(NAME ${arg_TEST_PREFIX}${name} COMMAND ${name} --gtest_brief=1)
+    if(arg_TIMEOUT)
+      set_tests_properties(${arg_TEST_PREFIX}${name} PROPERTIES TIMEOUT ${arg_TIMEOUT})
+    endif()
+    return()
+  endif()
+
   set(discovery ${arg_DISCOVERY_TIMEOUT})
   if(NOT discovery)
     set(discovery 60)

@@ -30,7 +30,9 @@ fs::path CleanFolderPath(fs::path p) {
 fs::path ResolveName(const fs::path& folder, std::string_view name) {
     fs::path exact = folder / fs::path(std::string(name));
     std::error_code ec;
+#if !defined(_WIN32)  // on Windows "bins.txt" exists as Bins.txt does: its name is found below
     if (fs::exists(fs::symlink_status(exact, ec))) return exact;
+#endif
 
     std::optional<std::string> best;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
@@ -45,6 +47,7 @@ bool FileExists(const fs::path& folder, std::string_view name) {
     return fs::is_regular_file(ResolveName(folder, name), ec);
 }
 
+#if !defined(_WIN32)  // Windows: windows/files_windows.cpp
 fs::path ProgramFolder(const char* argv0) {
     std::error_code ec;
     const std::string started = argv0 ? argv0 : "";
@@ -64,5 +67,6 @@ fs::path ProgramFolder(const char* argv0) {
     if (!ec) return CleanFolderPath(self.parent_path());
     return CleanFolderPath(fs::current_path(ec));
 }
+#endif
 
 }  // namespace rt

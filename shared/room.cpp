@@ -1,10 +1,12 @@
 #include "room.h"
 
+#if !defined(_WIN32)  // Windows: RoomForOutput and MemoryRoom in windows/room_windows.cpp
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/sysinfo.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <fstream>
@@ -29,6 +31,7 @@ std::string Digits(BigCount value) {
     return digits;
 }
 
+#if !defined(_WIN32)
 // The value of the line "key: N kB" of /proc/meminfo, in bytes.
 std::optional<std::uint64_t> MemInfo(std::string_view key) {
     std::ifstream in("/proc/meminfo");
@@ -47,6 +50,7 @@ std::optional<std::uint64_t> CgroupValue(const char* file) {
     if (in >> value) return value;
     return std::nullopt;
 }
+#endif
 
 }  // namespace
 
@@ -59,6 +63,7 @@ BigCount SaturatingPlus(BigCount a, BigCount b) {
     return b > kMost - a ? kMost : a + b;
 }
 
+#if !defined(_WIN32)
 std::optional<std::uint64_t> RoomForOutput(const std::filesystem::path& outPath) {
     struct stat info {};
     if (::stat(outPath.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) return std::nullopt;
@@ -96,6 +101,7 @@ std::uint64_t MemoryRoom() {
     }
     return room;
 }
+#endif
 
 void ThrowTooLargeForMemory(const std::filesystem::path& path, std::uint64_t size,
                             std::uint64_t room) {

@@ -16,7 +16,9 @@ namespace {
 int WriteErrorNumber(int err) {
     switch (err) {
         case ENOSPC:
+#ifdef EDQUOT  // not on Windows
         case EDQUOT:
+#endif
         case EFBIG: return kDiskFull;
         case EIO: return kDeviceIoError;
         default: return kPathFileAccessError;

@@ -382,10 +382,14 @@ TEST(CountingFailures, ATotalPastTheLimitIsAnErrorWhenCountedInTwoHalves) {
 
 TEST(DataFileTest, APipeIsRefusedWithoutWaitingForAWriter) {
     // A pipe could block the program forever, or feed it without end: it is no file of data.
+#if defined(_WIN32)
+    GTEST_SKIP() << "no FIFO in a folder on Windows (its named pipes live apart from files)";
+#else
     testing_support::TempFolder folder;
     folder.write("bins.txt", "0\n5\n10\n");
     ASSERT_EQ(::mkfifo((folder / "Data.txt").c_str(), 0600), 0);
     EXPECT_EQ(JobOutcome(folder, Mode::SingleValues, Settings(4, 0)), "error:70");
+#endif
 }
 
 }  // namespace

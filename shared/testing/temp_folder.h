@@ -52,7 +52,18 @@ class TempFolder {
     std::string readOrMissing(std::string_view name) const {
         return exists(name) ? read(name) : "<missing>";
     }
-    bool exists(std::string_view name) const { return std::filesystem::exists(path_ / name); }
+    bool exists(std::string_view name) const {
+#if defined(_WIN32)
+        // Windows finds a name in any letter case: here it must be there as written.
+        const std::filesystem::path path = path_ / name;
+        std::error_code ec;
+        for (const auto& entry : std::filesystem::directory_iterator(path.parent_path(), ec))
+            if (entry.path().filename().native() == path.filename().native()) return true;
+        return false;
+#else
+        return std::filesystem::exists(path_ / name);
+#endif
+    }
     // Removes everything in the folder.
     void clear() const {
         for (const auto& entry : std::filesystem::directory_iterator(path_))

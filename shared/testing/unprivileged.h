@@ -8,6 +8,24 @@
 // and for root, who runs it as user nobody. CI runs each test that uses this a second time as an
 // ordinary user: such a test belongs in the list of .ci/run.
 
+#if defined(_WIN32)
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace testing_support {
+
+// Windows has no file modes to make a file unusable to its owner, nor a user nobody: the
+// permission tests that need them do not run there.
+inline int RunUnprivileged(const std::function<int()>&) {
+    return -1;
+}
+inline std::optional<std::string> WhyPermissionsDoNotBind() {
+    return "Windows has no file modes and no user nobody to check them as";
+}
+
+}  // namespace testing_support
+#else
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -65,3 +83,4 @@ inline std::optional<std::string> WhyPermissionsDoNotBind() {
 }
 
 }  // namespace testing_support
+#endif

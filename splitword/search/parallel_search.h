@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <barrier>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -22,6 +21,7 @@
 #include "output_size.h"
 #include "run_progress.h"
 #include "searcher.h"
+#include "step_barrier.h"
 #include "word_index.h"
 
 namespace splitword::search {
@@ -334,7 +334,7 @@ class ParallelSearch {
     std::mutex mutex_;
     std::condition_variable searchersWait_;
     std::condition_variable writerWait_;
-    std::barrier<> ready_;
+    rt::StepBarrier ready_;
     std::atomic<bool> cancelled_{false};
     std::vector<Block*> free_;
     std::vector<Block*> full_;  // in the order handed over
