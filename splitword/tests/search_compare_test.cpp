@@ -65,7 +65,13 @@ TEST(SearchCompare, SameLinesAsThePlainScanOnRandomLists) {
     std::mt19937 random(20240607);
     TempFolder folder;
     int withFinds = 0;
-    for (int round = 0; round < 4000; ++round) {
+#if defined(_WIN32)
+    // Under wine each run's file and thread calls take some 30 ms: a tenth of the lists.
+    constexpr int kRounds = 400;
+#else
+    constexpr int kRounds = 4000;
+#endif
+    for (int round = 0; round < kRounds; ++round) {
         const int alphabet = 2 + static_cast<int>(random() % (letters.size() - 1));
         const double threshold = thresholds[random() % thresholds.size()];
         std::vector<std::string> lines(random() % (round % 10 == 0 ? 150 : 25));
@@ -85,7 +91,7 @@ TEST(SearchCompare, SameLinesAsThePlainScanOnRandomLists) {
         if (expected.find('\n') + 1 < expected.size()) ++withFinds;
     }
     // The lists must exercise the search, not only its empty case.
-    EXPECT_GT(withFinds, 1300);
+    EXPECT_GT(withFinds, kRounds / 3);
 }
 
 // The size of out.txt that a run which only measures works out, writing nothing: every list is
