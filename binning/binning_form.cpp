@@ -67,12 +67,10 @@ form::Handlers BinningForm::handlers() {
 }
 
 void BinningForm::cmdGo_Click() {
-    if (AlreadyClicked) {
-        platform_.endProgram();
-        return;
-    }
-    AlreadyClicked = true;
+    form::GoClick(AlreadyClicked, platform_, [this] { RunSteps(); });
+}
 
+void BinningForm::RunSteps() {
     const bool single = view_.chosen("optSingleValues");
     const bool pairs = view_.chosen("optPairsOfValues");
     if (!single && !pairs) {
@@ -96,10 +94,6 @@ void BinningForm::cmdGo_Click() {
                 return;
         }
     } catch (const binning::RunEnded&) {
-        platform_.endProgram();
-        return;
-    } catch (const rt::RunStopped&) {
-        // The window was closed while Data.txt was counted: nothing was written.
         platform_.endProgram();
         return;
     }

@@ -37,6 +37,10 @@ class BinningForm {
     binning::Options runSettings;
 
   private:
+    // The run of a first click. A window closed while Data.txt is counted stops it before
+    // anything is written.
+    void RunSteps();
+
     form::View& view_;
     rt::Platform& platform_;
     std::filesystem::path folder_;

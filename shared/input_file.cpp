@@ -1,7 +1,9 @@
 #include "input_file.h"
 
+#if !defined(_WIN32)  // Windows: close, size and readAt in windows/input_file_windows.cpp
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstring>
@@ -28,6 +30,7 @@ InputFile& InputFile::operator=(InputFile&& other) noexcept {
     return *this;
 }
 
+#if !defined(_WIN32)
 void InputFile::close() noexcept {
     if (fd_ >= 0) ::close(std::exchange(fd_, -1));
 }
@@ -47,6 +50,7 @@ std::size_t InputFile::readAt(std::uint64_t offset, char* to, std::size_t n) con
         throw RuntimeError(err == EISDIR ? kPermissionDenied : kDeviceIoError, std::strerror(err));
     }
 }
+#endif
 
 std::uint64_t InputFile::textStart() const {
     char start[3];

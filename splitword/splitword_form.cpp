@@ -90,17 +90,7 @@ void SplitwordForm::setCaption(const std::string& caption, bool now) {
 }
 
 void SplitwordForm::Command1_Click() {
-    if (AlreadyClicked) {
-        platform_.endProgram();
-        return;
-    }
-    AlreadyClicked = true;
-    try {
-        RunSteps();
-    } catch (const rt::RunStopped&) {
-        // The window was closed during the run: out.txt holds whole lines; the program ends.
-        platform_.endProgram();
-    }
+    form::GoClick(AlreadyClicked, platform_, [this] { RunSteps(); });
 }
 
 void SplitwordForm::RunSteps() {

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "form/view.h"
+#include "platform.h"
 #include "stop_signals.h"
 
 namespace form {
@@ -49,6 +50,24 @@ class LiveRun {
     std::string shown_;    // the last progress caption shown
     std::chrono::steady_clock::time_point next_;
 };
+
+// A click on a window's Go button. The first click runs `run` with `alreadyClicked` set; `run`
+// clears it again where nothing was written, so that the next click is a new run. Once set, the
+// next click ends the program. A run stopped by closing the window (rt::RunStopped) ends the
+// program too, its outputs holding whole lines.
+template <class Run>
+void GoClick(bool& alreadyClicked, rt::Platform& platform, Run&& run) {
+    if (alreadyClicked) {
+        platform.endProgram();
+        return;
+    }
+    alreadyClicked = true;
+    try {
+        run();
+    } catch (const rt::RunStopped&) {
+        platform.endProgram();
+    }
+}
 
 // "Writing... 41 %": `done` of `total`, in whole percent (0 when the total is 0).
 std::string ProgressCaption(std::string_view doing, double done, double total);

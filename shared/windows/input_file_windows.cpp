@@ -1,10 +1,9 @@
-// A file of data read in blocks, on Windows: positioned reads through the file's handle.
+// A file of data read in blocks, on Windows: positioned reads through the file's handle (the
+// rest of InputFile is input_file.cpp).
 #include <io.h>
 
-#include <cstring>
 #include <utility>
 
-#include "folder_bounds.h"
 #include "input_file.h"
 #include "runtime_error.h"
 #include "wide_names.h"
@@ -17,22 +16,6 @@ HANDLE HandleOf(int fd) {
 }
 
 }  // namespace
-
-InputFile::InputFile(const std::filesystem::path& path) : fd_(OpenInputFile(path)) {}
-
-InputFile::~InputFile() {
-    close();
-}
-
-InputFile::InputFile(InputFile&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-
-InputFile& InputFile::operator=(InputFile&& other) noexcept {
-    if (this != &other) {
-        close();
-        fd_ = std::exchange(other.fd_, -1);
-    }
-    return *this;
-}
 
 void InputFile::close() noexcept {
     if (fd_ >= 0) ::_close(std::exchange(fd_, -1));
@@ -56,17 +39,6 @@ std::size_t InputFile::readAt(std::uint64_t offset, char* to, std::size_t n) con
     if (err == ERROR_HANDLE_EOF) return 0;
     throw RuntimeError(err == ERROR_ACCESS_DENIED ? kPermissionDenied : kDeviceIoError,
                        windows::SystemMessage(err));
-}
-
-std::uint64_t InputFile::textStart() const {
-    char start[3];
-    std::size_t have = 0;
-    while (have < sizeof start) {
-        const std::size_t got = readAt(have, start + have, sizeof start - have);
-        if (got == 0) return 0;
-        have += got;
-    }
-    return std::memcmp(start, "\xEF\xBB\xBF", sizeof start) == 0 ? sizeof start : 0;
 }
 
 }  // namespace rt
