@@ -85,36 +85,54 @@ std::wstring Quoted(const std::string& arg) {
 // Runs datatools with `args` in `cwd`, its output and errors into files.
 Outcome RunDatatools(const std::vector<std::string>& args, const fs::path& cwd = ".") {
     static const TempFolder streams;
+    // Files of their own for each run: under wine a handle the last child inherited can stay
+    // open for a moment after it has ended.
+    static int runs = 0;
+    const std::string out = "out" + std::to_string(++runs);
+    const std::string err = "err" + std::to_string(runs);
     std::wstring commandLine = L"datatools";
     for (const std::string& arg : args) commandLine += L" " + Quoted(arg);
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    const auto open = [&](const char* name) {
-        return ::CreateFileW((streams / name).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+    const auto open = [&](const std::string& name) {
+        return ::CreateFileW((streams / name).c_str(), GENERIC_WRITE,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit,
                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     };
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = INVALID_HANDLE_VALUE;
-    startup.hStdOutput = open("out");
-    startup.hStdError = open("err");
+    startup.hStdOutput = open(out);
+    startup.hStdError = open(err);
     PROCESS_INFORMATION process{};
     Outcome outcome;
     const fs::path exe = DatatoolsExe();
     const testing_support::CurrentFolder current(cwd);
-    if (::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                         nullptr, &startup, &process)) {
+    // Wine, busy with the processes it is ending, may refuse a start for a moment.
+    bool started = false;
+    for (int attempt = 0; attempt < 5 && !started; ++attempt) {
+        if (attempt > 0) ::Sleep(200);
+        started = ::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0,
+                                   nullptr, nullptr, &startup, &process) != 0;
+    }
+    if (started) {
         ::WaitForSingleObject(process.hProcess, INFINITE);
         DWORD status = 0;
         ::GetExitCodeProcess(process.hProcess, &status);
         outcome.status = static_cast<int>(status);
         ::CloseHandle(process.hThread);
         ::CloseHandle(process.hProcess);
+    } else {
+        const DWORD error = ::GetLastError();
+        ::CloseHandle(startup.hStdOutput);
+        ::CloseHandle(startup.hStdError);
+        outcome.err = "(datatools.exe not started: error " + std::to_string(error) + ")";
+        return outcome;
     }
     ::CloseHandle(startup.hStdOutput);
     ::CloseHandle(startup.hStdError);
-    outcome.out = streams.read("out");
-    outcome.err = streams.read("err");
+    outcome.out = streams.read(out);
+    outcome.err = streams.read(err);
     return outcome;
 }
 #else
